@@ -1,0 +1,33 @@
+# Host build: the program's logic against the simulated Windows machine, and
+# the tests that drive it.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+find_package(GTest REQUIRED)
+
+set(SIM_TABLE ${CMAKE_BINARY_DIR}/generated/sim_message_table.inc)
+add_custom_command(
+  OUTPUT ${SIM_TABLE}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
+  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/mc_to_table.py
+          ${PROJECT_SOURCE_DIR}/res/messages.mc ${SIM_TABLE}
+  DEPENDS ${PROJECT_SOURCE_DIR}/res/messages.mc ${PROJECT_SOURCE_DIR}/tools/mc_to_table.py
+  COMMENT "Building the simulated message table")
+
+file(GLOB SIM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/sim/*.cpp)
+add_library(pelmora_sim STATIC ${SIM_SOURCES} ${SIM_TABLE})
+target_include_directories(pelmora_sim PUBLIC ${PROJECT_SOURCE_DIR}
+                                       PRIVATE ${CMAKE_BINARY_DIR}/generated)
+target_link_libraries(pelmora_logic PUBLIC pelmora_sim)
+
+enable_testing()
+file(GLOB HOST_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/host/*.cpp)
+add_executable(host_tests ${HOST_TEST_SOURCES})
+target_link_libraries(host_tests PRIVATE pelmora_logic GTest::gtest GTest::gtest_main)
+target_compile_definitions(host_tests PRIVATE
+  PELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+include(GoogleTest)
+gtest_discover_tests(host_tests DISCOVERY_TIMEOUT 60)
+
+file(GLOB HOST_EXTRA CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/host/*.cmake)
+foreach(extra ${HOST_EXTRA})
+  include(${extra})
+endforeach()

@@ -1,0 +1,36 @@
+enable_language(RC)
+
+# Windows XP-era SDK surface is enough; newer calls are looked up at run time.
+target_compile_definitions(pelmora_logic PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+  _WIN32_WINNT=0x0501)
+target_sources(pelmora_logic PRIVATE ${PROJECT_SOURCE_DIR}/platform/win/text_output.cpp)
+
+# Message table: one .mc source, compiled by windmc into a .bin that the
+# resource script pulls in.
+set(MC_OUT ${CMAKE_BINARY_DIR}/mc)
+add_custom_command(
+  OUTPUT ${MC_OUT}/messages.rc ${MC_OUT}/MSG00409.bin
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${MC_OUT}
+  COMMAND ${PELMORA_WINDMC} -U -r ${MC_OUT} -h ${MC_OUT} ${PROJECT_SOURCE_DIR}/res/messages.mc
+  DEPENDS ${PROJECT_SOURCE_DIR}/res/messages.mc
+  COMMENT "Compiling the message table")
+add_custom_target(message_table DEPENDS ${MC_OUT}/messages.rc ${MC_OUT}/MSG00409.bin)
+
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++ -municode)
+set(WIN_LIBS setupapi shlwapi advapi32 user32)
+
+function(pelmora_program name entry description)
+  configure_file(${PROJECT_SOURCE_DIR}/res/program.rc.in ${CMAKE_BINARY_DIR}/${name}.rc @ONLY)
+  add_executable(${name} ${entry} ${CMAKE_BINARY_DIR}/${name}.rc)
+  add_dependencies(${name} message_table)
+  set_target_properties(${name} PROPERTIES SUFFIX ".exe")
+  target_include_directories(${name} PRIVATE ${MC_OUT} ${PROJECT_SOURCE_DIR}/res)
+  target_link_libraries(${name} PRIVATE pelmora_logic ${WIN_LIBS})
+  target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
+endfunction()
+
+set(PROGRAM_NAME pelmora)
+pelmora_program(pelmora ${PROJECT_SOURCE_DIR}/frontend/main.cpp "Pelmora driver package installer")
+pelmora_program(pelmora-engine ${PROJECT_SOURCE_DIR}/engine/main.cpp "Pelmora device engine")
+
+include(${PROJECT_SOURCE_DIR}/tests/e2e/e2e.cmake OPTIONAL)

@@ -1,0 +1,4 @@
+#include "engine/engine.h"
+
+// Not built yet.
+int ListDevices(const wchar_t*, const wchar_t*, DWORD, int, const wchar_t* const*) { return ENGINE_FAILED; }

@@ -1,0 +1,5 @@
+#include "engine/engine.h"
+
+// Not built yet.
+int AddDriverPackage(const wchar_t*, const wchar_t*, DWORD, int, const wchar_t* const*) { return ENGINE_FAILED; }
+int DeleteDriverPackage(const wchar_t*, const wchar_t*, DWORD, int, const wchar_t* const*) { return ENGINE_FAILED; }

@@ -1,0 +1,55 @@
+// The device engine: a small command interpreter over the device-installation
+// interfaces. One entry point takes an argument vector shaped like a command
+// line and returns one of the result codes below.
+#pragma once
+
+#include "platform/platform.h"
+
+enum EngineResult : int {
+  ENGINE_DONE = 0,
+  ENGINE_NEEDS_REBOOT = 1,
+  ENGINE_FAILED = 2,
+  ENGINE_BAD_USAGE = 3,
+};
+
+enum : DWORD { ENGINE_FLAG_FORCE = 0x1 };
+
+// Every command handler: program base name (for messages), machine name or
+// null, flags, and the arguments after the command word.
+typedef int (*EngineHandler)(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
+                             const wchar_t* const* argv);
+
+struct EngineCommandEntry {
+  const wchar_t* name;  // compared without regard to ASCII case
+  EngineHandler handler;
+  DWORD shortHelpId;    // 0: not in the help list
+  DWORD longHelpId;     // 0: no detailed help
+};
+
+// Ended by a row whose name is null; its order is the lookup and help order.
+extern const EngineCommandEntry EngineCommandTable[];
+
+// Runs one engine command line. argv[0] is a program path or name.
+int EngineRun(int argc, const wchar_t* const* argv);
+
+// Looks a command word up in the table; null when no row matches.
+const EngineCommandEntry* FindEngineCommand(const wchar_t* word);
+
+// Asks the system to restart this computer; the outcome is not reported.
+void RequestReboot();
+
+// The handlers of the table.
+int ListDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
+                const wchar_t* const* argv);
+int InstallRootDevice(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
+                      const wchar_t* const* argv);
+int RemoveMatchingDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
+                          const wchar_t* const* argv);
+int RescanDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
+                  const wchar_t* const* argv);
+int AddDriverPackage(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
+                     const wchar_t* const* argv);
+int DeleteDriverPackage(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
+                        const wchar_t* const* argv);
+int ShowEngineHelp(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
+                   const wchar_t* const* argv);

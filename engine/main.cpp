@@ -1,0 +1,4 @@
+// pelmora-engine.exe: the device engine on its own command line.
+#include "engine/engine.h"
+
+int wmain(int argc, wchar_t** argv) { return EngineRun(argc, argv); }

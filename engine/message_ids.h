@@ -1,0 +1,52 @@
+// IDs of the engine's message table (res/messages.mc). Inserts are listed as
+// the engine passes them; "number" inserts are 32-bit unsigned.
+#pragma once
+
+#include "platform/platform.h"
+
+enum : DWORD {
+  MSG_FINISHED_TEXT = 0,  // not a message: the text is passed as it stands
+
+  MSG_USAGE = 60000,            // base name
+  MSG_COMMAND_FAILED = 60001,   // base name, command
+  MSG_COMMAND_MISUSED = 60002,  // base name, command
+  MSG_HELP_HEADER = 60100,      // base name (a second value is ignored)
+  MSG_HELP_UNKNOWN = 60102,     // base name, word as typed
+
+  MSG_FINDALL_NONE_REMOTE = 60402,  // machine
+  MSG_FINDALL_NONE = 60403,         //
+  MSG_FINDALL_COUNT_REMOTE = 60404,  // number, machine
+  MSG_FINDALL_COUNT = 60405,        // number
+  MSG_FINDALL_LONG_HELP = 60406,
+  MSG_FINDALL_SHORT_HELP = 60407,
+
+  MSG_INSTALL_LONG_HELP = 61000,
+  MSG_INSTALL_SHORT_HELP = 61001,
+  MSG_DEVICE_CREATED = 61002,
+  MSG_UPDATING_DRIVERS = 61102,  // hardware ID, full INF path
+  MSG_DRIVERS_UPDATED = 61106,
+
+  MSG_DP_ADD_LONG_HELP = 61107,
+  MSG_DP_ADD_SHORT_HELP = 61108,
+  MSG_DP_DELETE_LONG_HELP = 61109,
+  MSG_DP_DELETE_SHORT_HELP = 61110,
+  MSG_DP_ADD_BAD_PATH = 61113,
+  MSG_DP_ADD_FAILED = 61114,
+  MSG_DP_ADDED = 61115,       // stored INF name
+  MSG_DP_DELETE_FAILED = 61116,
+  MSG_DP_IN_USE = 61117,
+  MSG_DP_NOT_OEM = 61118,
+  MSG_DP_DELETED = 61119,     // INF name as passed
+
+  MSG_REMOVE_LONG_HELP = 61200,
+  MSG_REMOVE_SHORT_HELP = 61201,
+  MSG_REMOVED_NONE = 61202,
+  MSG_REMOVED_REBOOT = 61203,  // number
+  MSG_REMOVED = 61204,         // number
+
+  MSG_RESCAN_LONG_HELP = 61300,
+  MSG_RESCAN_SHORT_HELP = 61301,
+  MSG_RESCANNING = 61302,
+  MSG_RESCANNING_LOCAL = 61303,
+  MSG_RESCANNED = 61304,
+};

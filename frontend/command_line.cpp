@@ -1,0 +1,60 @@
+#include "frontend/frontend.h"
+
+#include "platform/platform.h"
+
+namespace {
+
+const std::wstring kRemove = L"remove";
+const std::wstring kInstall = L"install";
+const std::wstring kRescan = L"rescan";
+const std::wstring kVersion = L"version";
+const std::wstring kIs64Bit = L"is64bit";
+const std::wstring kExec = L"exec";
+const std::wstring kIsWinXpSp3OrLater = L"iswinxpsp3orlater";
+const std::wstring kIsWin2000OrLater = L"iswin2000orlater";
+
+bool NeedsArgument(CommandCode code) {
+  return code == CMD_REMOVE || code == CMD_INSTALL || code == CMD_EXEC;
+}
+
+}  // namespace
+
+void PrintUsage() {
+  WriteNarrowLine(TEXT_STDOUT, "usage: Pelmora [command] [arg]");
+  WriteNarrowLine(TEXT_STDOUT,
+                  "where command is remove, install, rescan, version, is64bit, iswinxsp3orlater, "
+                  "iswin2000orlater");
+}
+
+CommandCode ClassifyCommand(const std::wstring& word) {
+  if (word == kRemove) return CMD_REMOVE;
+  if (word == kRescan) return CMD_RESCAN;
+  if (word == kVersion) return CMD_VERSION;
+  if (word == kIs64Bit) return CMD_IS64BIT;
+  if (word == kExec) return CMD_EXEC;
+  if (word == kIsWinXpSp3OrLater) return CMD_ISWINXPSP3ORLATER;
+  if (word == kIsWin2000OrLater) return CMD_ISWIN2000ORLATER;
+  return CMD_UNKNOWN;
+}
+
+int RunFrontEnd(int argc, const wchar_t* const* argv) {
+  if (argc < 2) {
+    PrintUsage();
+    return 1;
+  }
+  const std::wstring word = argv[1];
+  CommandCode code = word == kInstall ? CMD_INSTALL : ClassifyCommand(word);
+  if (code == CMD_UNKNOWN) {
+    PrintUsage();
+    return 1;
+  }
+  if (!NeedsArgument(code)) return DispatchCommand(code, L"");
+
+  if (argc < 3) {
+    PrintNarrow(TEXT_STDOUT, "ERROR: command required argument\n");
+    PrintUsage();
+    return 1;
+  }
+  if (code == CMD_INSTALL) PrintNarrow(TEXT_STDERR, "Installing USB-driver...\n");
+  return DispatchCommand(code, argv[2]);
+}

@@ -1,0 +1,43 @@
+#include "engine/engine.h"
+#include "frontend/frontend.h"
+#include "frontend/launcher.h"
+#include "packages/packages.h"
+
+namespace {
+
+const int kExecWaitSeconds = 60;
+
+// "program;arguments": split at the first ';', start the program hidden.
+int RunExec(const std::wstring& argument) {
+  size_t split = argument.find(L';');
+  if (split == std::wstring::npos) return 2;
+  DWORD result = RunProgramHidden(argument.substr(0, split), argument.substr(split + 1), kExecWaitSeconds);
+  return result == 0 ? 0 : 2;
+}
+
+}  // namespace
+
+int DispatchCommand(int code, const std::wstring& argument) {
+  switch (code) {
+    case CMD_REMOVE:
+      return RemoveDevicesAndPackages(argument);
+    case CMD_INSTALL:
+      return InstallPackagesFromFolder(argument);
+    case CMD_RESCAN: {
+      const wchar_t* vector[] = {L"dummy.exe", L"rescan"};
+      return EngineRun(2, vector);
+    }
+    case CMD_VERSION:
+      return 1;
+    case CMD_IS64BIT:
+      return 0;
+    case CMD_EXEC:
+      return RunExec(argument);
+    case CMD_ISWINXPSP3ORLATER:
+      return IsWinXpSp3OrLater() ? 0 : 2;
+    case CMD_ISWIN2000ORLATER:
+      return IsWin2000OrLater() ? 0 : 2;
+    default:
+      return 2;
+  }
+}

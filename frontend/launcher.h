@@ -1,0 +1,11 @@
+// Starting a helper program with its window hidden.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+// Starts `programPath` (used as is, never searched for) with the command line
+// "<file name><parameters>", its window hidden, and waits up to `waitSeconds`
+// for it. Returns 0 once started, else the system's error code.
+DWORD RunProgramHidden(std::wstring programPath, std::wstring parameters, int waitSeconds);

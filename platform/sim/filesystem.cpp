@@ -1,0 +1,170 @@
+// The simulated machine's files: a map of full paths, enough for the folder
+// walk, the driver store and the INF functions.
+#include <algorithm>
+#include <map>
+
+#include "platform/sim/sim_internal.h"
+
+namespace sim {
+
+const wchar_t* const kInfDirectory = L"C:\\Windows\\INF";
+
+namespace {
+
+struct Entry {
+  std::wstring path;  // full path as created
+  bool isDirectory;
+  std::string content;
+  size_t order;
+};
+
+struct FileSystem {
+  std::map<std::wstring, Entry> entries;  // by lower-case full path
+  std::wstring currentDirectory = L"C:\\work";
+  size_t nextOrder = 0;
+};
+
+FileSystem& State() {
+  static FileSystem fileSystem;
+  return fileSystem;
+}
+
+std::wstring Key(const std::wstring& path) { return detail::Lower(FullPath(path)); }
+
+std::wstring Parent(const std::wstring& full) {
+  size_t slash = full.rfind(L'\\');
+  if (slash == std::wstring::npos || slash <= 2) return full.substr(0, 3);
+  return full.substr(0, slash);
+}
+
+void Put(const std::wstring& full, bool isDirectory, const std::string& content) {
+  FileSystem& fs = State();
+  std::wstring key = detail::Lower(full);
+  auto found = fs.entries.find(key);
+  if (found != fs.entries.end()) {
+    found->second.content = content;
+    return;
+  }
+  fs.entries[key] = Entry{full, isDirectory, content, fs.nextOrder++};
+}
+
+void EnsureDirectory(const std::wstring& full) {
+  if (full.size() <= 3) return;  // a drive root always exists
+  EnsureDirectory(Parent(full));
+  if (!DirectoryExists(full)) Put(full, true, "");
+}
+
+}  // namespace
+
+void SetCurrentDirectory(const std::wstring& path) {
+  std::wstring full = FullPath(path);
+  EnsureDirectory(full);
+  State().currentDirectory = full;
+}
+
+std::wstring CurrentDirectory() { return State().currentDirectory; }
+
+std::wstring FullPath(const std::wstring& path) {
+  std::wstring text = path;
+  std::replace(text.begin(), text.end(), L'/', L'\\');
+  std::wstring root;
+  std::wstring rest;
+  if (text.size() >= 2 && text[1] == L':') {
+    root = text.substr(0, 2);
+    rest = text.substr(2);
+    if (rest.empty() || rest[0] != L'\\') rest = State().currentDirectory.substr(2) + L"\\" + rest;
+  } else if (!text.empty() && text[0] == L'\\') {
+    root = State().currentDirectory.substr(0, 2);
+    rest = text;
+  } else {
+    root = State().currentDirectory.substr(0, 2);
+    rest = State().currentDirectory.substr(2) + L"\\" + text;
+  }
+  std::vector<std::wstring> parts;
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t end = rest.find(L'\\', start);
+    if (end == std::wstring::npos) end = rest.size();
+    std::wstring part = rest.substr(start, end - start);
+    start = end + 1;
+    if (part == L"..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    if (part.empty() || part == L".") continue;
+    while (!part.empty() && (part.back() == L'.' || part.back() == L' ')) part.pop_back();
+    if (!part.empty()) parts.push_back(part);
+  }
+  std::wstring full = root;
+  for (const std::wstring& part : parts) full += L"\\" + part;
+  // A path that ends in a separator keeps it, as Windows does.
+  bool trailing = !text.empty() && text.back() == L'\\';
+  if (parts.empty() || trailing) full += L"\\";
+  return full;
+}
+
+void AddDirectory(const std::wstring& path) {
+  std::wstring full = FullPath(path);
+  if (full.size() > 3 && full.back() == L'\\') full.pop_back();
+  EnsureDirectory(full);
+}
+
+void AddFile(const std::wstring& path, const std::string& content) {
+  std::wstring full = FullPath(path);
+  EnsureDirectory(Parent(full));
+  Put(full, false, content);
+}
+
+bool FileExists(const std::wstring& path) {
+  auto found = State().entries.find(Key(path));
+  return found != State().entries.end() && !found->second.isDirectory;
+}
+
+bool DirectoryExists(const std::wstring& path) {
+  std::wstring full = FullPath(path);
+  if (full.size() > 3 && full.back() == L'\\') full.pop_back();
+  if (full.size() <= 3) return true;
+  auto found = State().entries.find(detail::Lower(full));
+  return found != State().entries.end() && found->second.isDirectory;
+}
+
+bool ReadFile(const std::wstring& path, std::string* content) {
+  auto found = State().entries.find(Key(path));
+  if (found == State().entries.end() || found->second.isDirectory) return false;
+  *content = found->second.content;
+  return true;
+}
+
+bool RemoveFile(const std::wstring& path) {
+  auto found = State().entries.find(Key(path));
+  if (found == State().entries.end() || found->second.isDirectory) return false;
+  State().entries.erase(found);
+  return true;
+}
+
+std::vector<std::wstring> ListDirectory(const std::wstring& path) {
+  std::wstring full = FullPath(path);
+  if (full.size() > 3 && full.back() == L'\\') full.pop_back();
+  std::vector<const Entry*> children;
+  for (const auto& item : State().entries) {
+    if (detail::EqualNoCase(Parent(item.second.path), full) && item.second.path.size() > 3) {
+      children.push_back(&item.second);
+    }
+  }
+  std::sort(children.begin(), children.end(),
+            [](const Entry* a, const Entry* b) { return a->order < b->order; });
+  std::vector<std::wstring> names;
+  for (const Entry* child : children) names.push_back(child->path.substr(child->path.rfind(L'\\') + 1));
+  return names;
+}
+
+namespace detail {
+
+void ResetFileSystem() {
+  State() = FileSystem();
+  AddDirectory(kInfDirectory);
+  AddDirectory(L"C:\\work");
+}
+
+}  // namespace detail
+}  // namespace sim

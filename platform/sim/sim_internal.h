@@ -1,0 +1,52 @@
+// Shared plumbing of the simulation's areas: call log, faults, handles.
+#pragma once
+
+#include <string>
+
+#include "platform/sim/sim.h"
+
+namespace sim::detail {
+
+// Logs a call and tells whether a fault is injected into it; when one is,
+// `error` receives its code. Every simulated function starts with this.
+bool Enter(const char* name, const std::string& arguments, unsigned long* error);
+
+// Convenience for the common case: log, and on an injected fault set the last
+// error and return true so the caller returns its failure value.
+bool FaultedCall(const char* name, const std::string& arguments);
+
+enum class HandleKind {
+  DeviceInfoSet,
+  Inf,
+  Find,
+  Library,
+  Process,
+  Thread,
+  Token,
+  LocalBuffer,
+};
+
+// Handles are unique addresses; the registry tells open from closed.
+void* NewHandle(HandleKind kind);
+void TrackHandle(HandleKind kind, const void* handle);
+bool IsOpen(HandleKind kind, const void* handle);
+bool ReleaseHandle(HandleKind kind, const void* handle);  // false if not open
+bool ReleaseAnyHandle(const void* handle, HandleKind* kind);
+
+// A library's export, registered by the area that implements the function.
+void RegisterExport(const std::wstring& library, const std::string& function, FARPROC address);
+
+// Area resets, called by sim::Reset in this order.
+void ResetSystem();
+void ResetMessages();
+void ResetFileSystem();
+
+// Key-argument formatting for the call log.
+std::string Quote(const wchar_t* text);  // "text" in UTF-8, or null
+std::string Hex(unsigned long value);
+
+// Case-insensitive (ASCII) comparison for names and paths.
+bool EqualNoCase(const std::wstring& a, const std::wstring& b);
+std::wstring Lower(const std::wstring& text);
+
+}  // namespace sim::detail

@@ -1,0 +1,214 @@
+// Operating-system services of the simulation: the version query, the
+// process token and restart requests, run-time libraries and CloseHandle.
+#include <cstring>
+#include <map>
+
+#include "platform/sim/sim_internal.h"
+
+namespace sim {
+namespace {
+
+struct Library {
+  std::map<std::string, FARPROC> exports;
+};
+
+struct System {
+  unsigned major = 6;
+  unsigned minor = 1;
+  unsigned servicePack = 1;
+  bool privilegeEnabled = false;
+  std::vector<RestartRequest> restarts;
+  std::map<std::wstring, Library> libraries;  // by lower-case name
+  std::map<const void*, std::wstring> loaded;  // open module handles
+};
+
+System& State() {
+  static System system;
+  return system;
+}
+
+const DWORD kShutdownPrivilegeLow = 19;  // SE_SHUTDOWN_PRIVILEGE
+
+}  // namespace
+
+void SetVersion(unsigned major, unsigned minor, unsigned servicePackMajor) {
+  State().major = major;
+  State().minor = minor;
+  State().servicePack = servicePackMajor;
+}
+
+const std::vector<RestartRequest>& RestartRequests() { return State().restarts; }
+
+bool ShutdownPrivilegeEnabled() { return State().privilegeEnabled; }
+
+void RemoveLibrary(const std::wstring& name) { State().libraries.erase(detail::Lower(name)); }
+
+void RemoveExport(const std::wstring& library, const std::string& function) {
+  State().libraries[detail::Lower(library)].exports.erase(function);
+}
+
+namespace detail {
+
+void RegisterExport(const std::wstring& library, const std::string& function, FARPROC address) {
+  State().libraries[Lower(library)].exports[function] = address;
+}
+
+void ResetSystem() {
+  State() = System();
+  // Windows' own libraries exist even where the program uses none of their
+  // exports; the areas that implement exports register them.
+  State().libraries[L"setupapi.dll"];
+  State().libraries[L"newdev.dll"];
+}
+
+}  // namespace detail
+}  // namespace sim
+
+using namespace sim::detail;
+
+BOOL GetVersionExW(LPOSVERSIONINFOW info) {
+  if (FaultedCall("GetVersionExW", info ? std::to_string(info->dwOSVersionInfoSize) : "null")) {
+    return FALSE;
+  }
+  if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) &&
+                info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return FALSE;
+  }
+  const sim::System& system = sim::State();
+  info->dwMajorVersion = system.major;
+  info->dwMinorVersion = system.minor;
+  info->dwBuildNumber = system.major >= 6 ? 7601 : 2600;
+  info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+  std::memset(info->szCSDVersion, 0, sizeof info->szCSDVersion);
+  if (system.servicePack) {
+    std::swprintf(info->szCSDVersion, 128, L"Service Pack %u", system.servicePack);
+  }
+  if (info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOEXW)) {
+    auto* extended = reinterpret_cast<OSVERSIONINFOEXW*>(info);
+    extended->wServicePackMajor = static_cast<WORD>(system.servicePack);
+    extended->wServicePackMinor = 0;
+    extended->wSuiteMask = 0;
+    extended->wProductType = 1;
+    extended->wReserved = 0;
+  }
+  return TRUE;
+}
+
+HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)); }
+
+BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, PHANDLE token) {
+  if (FaultedCall("OpenProcessToken", Hex(desiredAccess))) return FALSE;
+  if (process != GetCurrentProcess() || !token) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  *token = NewHandle(HandleKind::Token);
+  return TRUE;
+}
+
+BOOL LookupPrivilegeValueW(LPCWSTR systemName, LPCWSTR name, PLUID luid) {
+  if (FaultedCall("LookupPrivilegeValueW", Quote(systemName) + ", " + Quote(name))) return FALSE;
+  if (systemName != nullptr || !name || std::wcscmp(name, SE_SHUTDOWN_NAME) != 0) {
+    SetLastError(1313);  // ERROR_NO_SUCH_PRIVILEGE
+    return FALSE;
+  }
+  luid->LowPart = sim::kShutdownPrivilegeLow;
+  luid->HighPart = 0;
+  return TRUE;
+}
+
+BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWORD bufferLength,
+                           PTOKEN_PRIVILEGES previousState, PDWORD returnLength) {
+  (void)bufferLength;
+  (void)returnLength;
+  std::string arguments = std::string(disableAll ? "disable all" : "keep") + ", " +
+                          (previousState ? "previous" : "no previous");
+  if (newState) {
+    arguments += ", " + std::to_string(newState->PrivilegeCount) + " privilege, luid " +
+                 std::to_string(newState->Privileges[0].Luid.LowPart) + ", attributes " +
+                 Hex(newState->Privileges[0].Attributes);
+  }
+  if (FaultedCall("AdjustTokenPrivileges", arguments)) return FALSE;
+  if (!IsOpen(HandleKind::Token, token)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (!disableAll && newState && newState->PrivilegeCount == 1 &&
+      newState->Privileges[0].Luid.LowPart == sim::kShutdownPrivilegeLow) {
+    sim::State().privilegeEnabled = (newState->Privileges[0].Attributes & SE_PRIVILEGE_ENABLED) != 0;
+  }
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
+BOOL InitiateSystemShutdownExW(LPWSTR machineName, LPWSTR message, DWORD timeout, BOOL forceAppsClosed,
+                               BOOL rebootAfterShutdown, DWORD reason) {
+  std::string arguments = Quote(machineName) + ", " + Quote(message) + ", " + std::to_string(timeout) +
+                          ", " + (forceAppsClosed ? "force" : "no force") + ", " +
+                          (rebootAfterShutdown ? "reboot" : "no reboot") + ", " + Hex(reason);
+  if (FaultedCall("InitiateSystemShutdownExW", arguments)) return FALSE;
+  sim::State().restarts.push_back(sim::RestartRequest{machineName == nullptr, sim::State().privilegeEnabled,
+                                                      timeout, forceAppsClosed != 0,
+                                                      rebootAfterShutdown != 0, reason});
+  if (!sim::State().privilegeEnabled) {
+    SetLastError(ERROR_PRIVILEGE_NOT_HELD);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HMODULE LoadLibraryW(LPCWSTR fileName) {
+  if (FaultedCall("LoadLibraryW", Quote(fileName))) return nullptr;
+  auto found = sim::State().libraries.find(Lower(fileName ? fileName : L""));
+  if (found == sim::State().libraries.end()) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  void* module = NewHandle(HandleKind::Library);
+  sim::State().loaded[module] = found->first;
+  return static_cast<HMODULE>(module);
+}
+
+FARPROC GetProcAddress(HMODULE module, const char* procName) {
+  if (FaultedCall("GetProcAddress", procName ? procName : "null")) return nullptr;
+  auto loaded = sim::State().loaded.find(module);
+  if (loaded == sim::State().loaded.end() || !IsOpen(HandleKind::Library, module)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  const auto& exports = sim::State().libraries[loaded->second].exports;
+  auto found = exports.find(procName ? procName : "");
+  if (found == exports.end()) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  return found->second;
+}
+
+BOOL FreeLibrary(HMODULE module) {
+  std::string name = "unknown";
+  auto loaded = sim::State().loaded.find(module);
+  if (loaded != sim::State().loaded.end()) name = sim::Utf8(loaded->second);
+  if (FaultedCall("FreeLibrary", name)) return FALSE;
+  if (!ReleaseHandle(HandleKind::Library, module)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  sim::State().loaded.erase(module);
+  return TRUE;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  if (FaultedCall("CloseHandle", "")) return FALSE;
+  HandleKind kind;
+  if (!ReleaseAnyHandle(handle, &kind)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (kind == HandleKind::Process || kind == HandleKind::Thread || kind == HandleKind::Token) return TRUE;
+  // Not a kernel handle: put it back, CloseHandle cannot close it.
+  TrackHandle(kind, handle);
+  SetLastError(ERROR_INVALID_HANDLE);
+  return FALSE;
+}

@@ -1,0 +1,33 @@
+// Common ground of the host tests: a fresh simulated machine per test, and a
+// check after each test that the program closed everything it opened.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim.h"
+
+class SimTest : public ::testing::Test {
+ protected:
+  void SetUp() override { sim::Reset(); }
+  void TearDown() override {
+    EXPECT_EQ(0, sim::OpenHandles()) << "left open: " << sim::OpenHandleReport();
+  }
+};
+
+// An argument vector that owns its strings.
+class Args {
+ public:
+  Args(std::initializer_list<std::wstring> items) : items_(items) {
+    for (const std::wstring& item : items_) pointers_.push_back(item.c_str());
+  }
+  int argc() const { return static_cast<int>(pointers_.size()); }
+  const wchar_t* const* argv() const { return pointers_.data(); }
+
+ private:
+  std::vector<std::wstring> items_;
+  std::vector<const wchar_t*> pointers_;
+};
