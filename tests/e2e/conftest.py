@@ -12,6 +12,7 @@ from pathlib import Path
 import pytest
 
 WINE = shutil.which("wine64") or "/usr/lib/wine/wine64"
+WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
 
 
 def pytest_addoption(parser):
@@ -41,18 +42,21 @@ class Wine:
     def run(self, program, *args, cwd=None, timeout=120):
         """Runs a program of the build tree (or a given path); returns
         (exit code, stdout bytes, stderr bytes)."""
-        path = program if os.sep in program else self.exe(program)
-        done = subprocess.run([WINE, path, *args], env=self.env, cwd=cwd, capture_output=True,
-                              timeout=timeout)
-        return done.returncode, done.stdout, done.stderr
+        path = program if (os.sep in program or not program.endswith(".exe")) else self.exe(program)
+        # Files, not pipes: Wine's background services inherit the streams and
+        # would hold a pipe open long after the program has ended.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            code = subprocess.run([WINE, path, *args], env=self.env, cwd=cwd, stdout=out,
+                                  stderr=err, stdin=subprocess.DEVNULL, timeout=timeout).returncode
+            out.seek(0)
+            err.seek(0)
+            return code, out.read(), err.read()
 
     def reg_add(self, key, name, value):
-        subprocess.run([WINE, "reg", "add", key, "/v", name, "/d", value, "/f"], env=self.env,
-                       capture_output=True, check=True, timeout=120)
+        self.run("reg", "add", key, "/v", name, "/d", value, "/f")
 
     def reg_delete(self, key):
-        subprocess.run([WINE, "reg", "delete", key, "/f"], env=self.env, capture_output=True,
-                       timeout=120)
+        self.run("reg", "delete", key, "/f")
 
     def set_version(self, program, version):
         """Sets the Windows version Wine reports to `program` (win2k, winxp,
@@ -73,10 +77,12 @@ def wine(request):
     bindir = Path(request.config.getoption("--bindir")).resolve()
     prefix = tempfile.mkdtemp(prefix="pelmora-wine-")
     w = Wine(prefix, bindir)
-    subprocess.run([WINE, "wineboot", "-i"], env=w.env, capture_output=True, timeout=600)
-    subprocess.Popen(["wineserver", "-p"], env=w.env).wait()
+    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([WINE, "wineboot", "-i"], env=w.env, timeout=600, **quiet)
+    subprocess.run([WINESERVER, "-w"], env=w.env, timeout=600, **quiet)
+    subprocess.run([WINESERVER, "-p"], env=w.env, timeout=60, **quiet)
     yield w
-    subprocess.run(["wineserver", "-k"], env=w.env, capture_output=True)
+    subprocess.run([WINESERVER, "-k"], env=w.env, **quiet)
     shutil.rmtree(prefix, ignore_errors=True)
 
 

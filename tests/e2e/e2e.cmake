@@ -1,6 +1,8 @@
 # End-to-end tests of the real Windows programs under Wine, run by CTest from
 # the Windows build tree.
 enable_testing()
+# Debian's interpreter, which has python3-pytest, before any other on PATH.
+find_program(PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH)
 find_program(PYTHON3 python3 REQUIRED)
 file(GLOB E2E_HELPERS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/helpers/*.cpp)
 foreach(helper ${E2E_HELPERS})
