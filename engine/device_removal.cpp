@@ -1,4 +1,78 @@
+// "remove": removes every matching device of this computer through its class
+// installer, one line per device, then a count.
+#include "engine/device_commands.h"
 #include "engine/engine.h"
+#include "engine/line_format.h"
+#include "engine/message_ids.h"
+#include "engine/message_output.h"
 
-// Not built yet.
-int RemoveMatchingDevices(const wchar_t*, const wchar_t*, DWORD, int, const wchar_t* const*) { return ENGINE_FAILED; }
+namespace {
+
+bool RemoveThroughClassInstaller(HDEVINFO devs, SP_DEVINFO_DATA* devInfo) {
+  SP_REMOVEDEVICE_PARAMS params;
+  params.ClassInstallHeader.cbSize = sizeof(SP_CLASSINSTALL_HEADER);
+  params.ClassInstallHeader.InstallFunction = DIF_REMOVE;
+  params.Scope = DI_REMOVEDEVICE_GLOBAL;  // from every hardware profile
+  params.HwProfile = 0;
+  return SetupDiSetClassInstallParamsW(devs, devInfo, &params.ClassInstallHeader, sizeof params) &&
+         SetupDiCallClassInstaller(DIF_REMOVE, devs, devInfo);
+}
+
+bool RestartPending(HDEVINFO devs, SP_DEVINFO_DATA* devInfo) {
+  SP_DEVINSTALL_PARAMS_W params;
+  params.cbSize = sizeof params;
+  return SetupDiGetDeviceInstallParamsW(devs, devInfo, &params) &&
+         (params.Flags & (DI_NEEDREBOOT | DI_NEEDRESTART)) != 0;
+}
+
+}  // namespace
+
+int RemoveOneDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext* context) {
+  (void)index;
+  RemovalTally& tally = *static_cast<RemovalTally*>(context);
+  SP_DEVINFO_LIST_DETAIL_DATA_W detail;
+  detail.cbSize = sizeof detail;
+  if (!SetupDiGetDeviceInfoListDetailW(devs, &detail)) return 0;
+  // Empty first: a platform may report success without writing.
+  WCHAR instanceId[MAX_DEVICE_ID_LEN] = {};
+  if (CM_Get_Device_ID_ExW(devInfo->DevInst, instanceId, MAX_DEVICE_ID_LEN, 0,
+                           static_cast<HMACHINE>(detail.RemoteMachineHandle)) != CR_SUCCESS) {
+    return 0;
+  }
+  instanceId[MAX_DEVICE_ID_LEN - 1] = L'\0';
+
+  const wchar_t* label = tally.failedLabel;
+  if (RemoveThroughClassInstaller(devs, devInfo)) {
+    label = tally.succeededLabel;
+    if (RestartPending(devs, devInfo)) {
+      label = tally.restartLabel;
+      tally.restartNeeded = true;
+    }
+    ++tally.removedCount;
+  }
+  wchar_t line[kLineCharacters];
+  FormatLine(line, kLineCharacters - 1, L"%-60ls: %ls\n", instanceId, label);
+  WriteEngineMessage(TEXT_STDOUT, MSG_FINISHED_TEXT, line);
+  return 0;
+}
+
+int RemoveMatchingDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
+                          const wchar_t* const* argv) {
+  (void)baseName;
+  (void)flags;
+  // Devices are removed on this computer only.
+  if (argc < 1 || machine) return ENGINE_BAD_USAGE;
+  RemovalTally tally;
+  int result = ForEachMatchingDevice(nullptr, argc, argv, RemoveOneDevice, &tally);
+  if (result != ENGINE_DONE) return result;
+  if (tally.removedCount == 0) {
+    WriteEngineMessage(TEXT_STDOUT, MSG_REMOVED_NONE);
+    return ENGINE_DONE;
+  }
+  if (!tally.restartNeeded) {
+    WriteEngineMessage(TEXT_STDOUT, MSG_REMOVED, tally.removedCount);
+    return ENGINE_DONE;
+  }
+  WriteEngineMessage(TEXT_STDOUT, MSG_REMOVED_REBOOT, tally.removedCount);
+  return ENGINE_NEEDS_REBOOT;
+}

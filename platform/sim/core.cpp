@@ -86,6 +86,8 @@ void Reset() {
   detail::ResetSystem();
   detail::ResetMessages();
   detail::ResetFileSystem();
+  detail::ResetDevices();
+  detail::ResetInfFiles();
 }
 
 const std::vector<std::string>& Calls() { return State().calls; }

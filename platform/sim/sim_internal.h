@@ -40,6 +40,8 @@ void RegisterExport(const std::wstring& library, const std::string& function, FA
 void ResetSystem();
 void ResetMessages();
 void ResetFileSystem();
+void ResetDevices();
+void ResetInfFiles();
 
 // Key-argument formatting for the call log.
 std::string Quote(const wchar_t* text);  // "text" in UTF-8, or null

@@ -1,0 +1,28 @@
+// The records and visitors of the engine's device commands "remove" and
+// "findall", open to tests of single devices.
+#pragma once
+
+#include "engine/device_selection.h"
+
+// "remove": one per run, shared by the handler and its visitor.
+struct RemovalTally : VisitorContext {
+  DWORD removedCount = 0;     // removed at once or pending a restart
+  bool restartNeeded = false;  // never cleared once set
+  const wchar_t* succeededLabel = L"Remove succeeded";
+  const wchar_t* restartLabel = L"Remove on reboot";
+  const wchar_t* failedLabel = L"Remove failed";
+};
+
+// Removes one device and writes its line. Always 0: the walk goes on.
+int RemoveOneDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext* context);
+
+// "findall": the devices listed so far.
+struct ListingTally : VisitorContext {
+  DWORD deviceCount = 0;
+};
+
+// Writes one device's line and counts it. Always 0.
+int ReportDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext* context);
+// "<instance ID padded to 60>: <name>", or the ID alone when `name` is null;
+// "?" stands for an ID that cannot be read.
+void PrintDeviceLine(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, const wchar_t* name);

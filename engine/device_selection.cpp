@@ -1,0 +1,171 @@
+// The walk over the devices that command arguments select.
+#include "engine/device_selection.h"
+
+#include <cwchar>
+#include <vector>
+
+#include "engine/engine.h"
+
+namespace {
+
+// Destroys the walk's set on every way out.
+class DeviceSetHolder {
+ public:
+  explicit DeviceSetHolder(HDEVINFO devs) : devs_(devs) {}
+  ~DeviceSetHolder() {
+    if (devs_ != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(devs_);
+  }
+  DeviceSetHolder(const DeviceSetHolder&) = delete;
+  DeviceSetHolder& operator=(const DeviceSetHolder&) = delete;
+  HDEVINFO get() const { return devs_; }
+
+ private:
+  HDEVINFO devs_;
+};
+
+struct Selection {
+  bool hasClass = false;
+  GUID classGuid = {};
+  bool allDevices = false;
+  std::vector<IdPattern> patterns;
+};
+
+IdPattern PreparePattern(const wchar_t* argument) {
+  IdPattern pattern = {argument, nullptr, false};
+  if (*pattern.text == L'@') {
+    pattern.isInstanceId = true;
+    pattern.text = CharNextW(pattern.text);
+  }
+  if (*pattern.text == L'\'') {
+    pattern.text = CharNextW(pattern.text);
+    return pattern;
+  }
+  pattern.firstStar = std::wcschr(pattern.text, L'*');
+  return pattern;
+}
+
+bool OnlyExactInstanceIds(const Selection& selection) {
+  if (selection.allDevices) return false;
+  for (const IdPattern& pattern : selection.patterns) {
+    if (!pattern.isInstanceId || pattern.firstStar) return false;
+  }
+  return true;
+}
+
+HDEVINFO CreateDeviceSet(const Selection& selection, const wchar_t* machine) {
+  const GUID* classGuid = selection.hasClass ? &selection.classGuid : nullptr;
+  if (OnlyExactInstanceIds(selection)) {
+    return SetupDiCreateDeviceInfoListExW(classGuid, nullptr, machine, nullptr);
+  }
+  // Devices that are not present are selected as well.
+  DWORD flags = classGuid ? 0 : DIGCF_ALLCLASSES;
+  return SetupDiGetClassDevsExW(classGuid, nullptr, nullptr, flags, nullptr, machine, nullptr);
+}
+
+// The IDs of one device, each read at most once however many patterns are
+// tried. A read that fails leaves an empty ID or no list.
+class DeviceIds {
+ public:
+  DeviceIds(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, HANDLE machineHandle)
+      : devs_(devs), devInfo_(devInfo), machineHandle_(machineHandle) {}
+  ~DeviceIds() {
+    FreeStringList(hardwareIds_);
+    FreeStringList(compatibleIds_);
+  }
+  DeviceIds(const DeviceIds&) = delete;
+  DeviceIds& operator=(const DeviceIds&) = delete;
+
+  const wchar_t* InstanceId() {
+    if (!instanceIdRead_) {
+      instanceIdRead_ = true;
+      // Empty first: a platform may report success without writing.
+      instanceId_[0] = L'\0';
+      if (CM_Get_Device_ID_ExW(devInfo_->DevInst, instanceId_, MAX_DEVICE_ID_LEN, 0,
+                               static_cast<HMACHINE>(machineHandle_)) != CR_SUCCESS) {
+        instanceId_[0] = L'\0';
+      }
+      instanceId_[MAX_DEVICE_ID_LEN - 1] = L'\0';
+    }
+    return instanceId_;
+  }
+
+  bool AnyIdMatches(const IdPattern& pattern) {
+    if (!listsRead_) {
+      listsRead_ = true;
+      hardwareIds_ = GetDeviceStringListProperty(devs_, devInfo_, SPDRP_HARDWAREID);
+      compatibleIds_ = GetDeviceStringListProperty(devs_, devInfo_, SPDRP_COMPATIBLEIDS);
+    }
+    return ListMatches(hardwareIds_, pattern) || ListMatches(compatibleIds_, pattern);
+  }
+
+ private:
+  static bool ListMatches(StringList list, const IdPattern& pattern) {
+    for (StringList id = list; id && *id; ++id) {
+      if (MatchIdPattern(*id, pattern)) return true;
+    }
+    return false;
+  }
+
+  HDEVINFO devs_;
+  SP_DEVINFO_DATA* devInfo_;
+  HANDLE machineHandle_;
+  bool instanceIdRead_ = false;
+  WCHAR instanceId_[MAX_DEVICE_ID_LEN] = {};
+  bool listsRead_ = false;
+  StringList hardwareIds_ = nullptr;
+  StringList compatibleIds_ = nullptr;
+};
+
+bool DeviceMatches(const Selection& selection, HDEVINFO devs, SP_DEVINFO_DATA* devInfo, HANDLE machineHandle) {
+  DeviceIds ids(devs, devInfo, machineHandle);
+  for (const IdPattern& pattern : selection.patterns) {
+    bool matched = pattern.isInstanceId ? MatchIdPattern(ids.InstanceId(), pattern) : ids.AnyIdMatches(pattern);
+    if (matched) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int ForEachMatchingDevice(const wchar_t* machine, int argc, const wchar_t* const* argv, DeviceVisitor visitor,
+                          VisitorContext* context) {
+  Selection selection;
+  selection.patterns.reserve(argc > 0 ? static_cast<size_t>(argc) : 0);
+  int next = 0;
+  if (argc > 0 && argv[0][0] == L'=' && argv[0][1] != 0) {
+    DWORD count = 0;
+    if (!SetupDiClassGuidsFromNameExW(argv[0] + 1, &selection.classGuid, 1, &count, machine, nullptr) &&
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+      return ENGINE_FAILED;
+    }
+    // An unknown class selects nothing; several GUIDs: the first one.
+    if (count == 0) return ENGINE_DONE;
+    selection.hasClass = true;
+    next = 1;
+  }
+  if (next >= argc || std::wcscmp(argv[next], L"*") == 0) {
+    selection.allDevices = true;
+    if (next < argc) ++next;
+  }
+  for (; next < argc; ++next) selection.patterns.push_back(PreparePattern(argv[next]));
+
+  DeviceSetHolder set(CreateDeviceSet(selection, machine));
+  if (set.get() == INVALID_HANDLE_VALUE) return ENGINE_FAILED;
+  for (const IdPattern& pattern : selection.patterns) {
+    // One that does not exist, or is of another class, adds nothing.
+    if (pattern.isInstanceId) SetupDiOpenDeviceInfoW(set.get(), pattern.text, nullptr, 0, nullptr);
+  }
+  SP_DEVINFO_LIST_DETAIL_DATA_W detail;
+  detail.cbSize = sizeof detail;
+  if (!SetupDiGetDeviceInfoListDetailW(set.get(), &detail)) return ENGINE_FAILED;
+
+  bool matching = !selection.allDevices && !OnlyExactInstanceIds(selection);
+  SP_DEVINFO_DATA devInfo;
+  devInfo.cbSize = sizeof devInfo;
+  for (DWORD index = 0; SetupDiEnumDeviceInfo(set.get(), index, &devInfo); ++index) {
+    if (matching && !DeviceMatches(selection, set.get(), &devInfo, detail.RemoteMachineHandle)) continue;
+    int result = visitor(set.get(), &devInfo, index, context);
+    if (result != 0) return result;
+  }
+  return ENGINE_DONE;
+}

@@ -1,0 +1,240 @@
+// Device information sets of the simulation: building them, walking them,
+// their details and the registry properties of their devices.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/sim/device_tree.h"
+
+namespace sim::detail {
+
+DeviceSet* FindSet(HDEVINFO devs) {
+  auto found = Tree().sets.find(devs);
+  if (found == Tree().sets.end() || !IsOpen(HandleKind::DeviceInfoSet, devs)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  return &found->second;
+}
+
+SetElement* FindElement(DeviceSet& set, const SP_DEVINFO_DATA* data) {
+  if (!data || data->cbSize != sizeof(SP_DEVINFO_DATA)) {
+    SetLastError(ERROR_INVALID_USER_BUFFER);
+    return nullptr;
+  }
+  for (SetElement& element : set.elements) {
+    if (element.devInst == data->DevInst) return &element;
+  }
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return nullptr;
+}
+
+void FillDevInfoData(const SimDevice& device, size_t index, SP_DEVINFO_DATA* data) {
+  data->ClassGuid = device.classGuid;
+  data->DevInst = device.devInst;
+  data->Reserved = index + 1;
+}
+
+std::string DeviceText(const SP_DEVINFO_DATA* data) {
+  if (!data) return "null";
+  for (const SimDevice& device : Tree().devices) {
+    if (device.devInst == data->DevInst) return Utf8(device.spec.instanceId);
+  }
+  return std::to_string(data->DevInst);
+}
+
+}  // namespace sim::detail
+
+using namespace sim::detail;
+
+namespace {
+
+std::string ClassText(const GUID* guid) { return guid ? GuidText(*guid) : "no class"; }
+
+HDEVINFO NewSet(const GUID* classGuid, const Machine* machine) {
+  void* handle = NewHandle(HandleKind::DeviceInfoSet);
+  DeviceSet& set = Tree().sets[handle];
+  set.hasClass = classGuid != nullptr;
+  if (classGuid) set.classGuid = *classGuid;
+  set.machine = machine;
+  return handle;
+}
+
+bool InSet(const DeviceSet& set, DEVINST devInst) {
+  for (const SetElement& element : set.elements) {
+    if (element.devInst == devInst) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+HDEVINFO SetupDiGetClassDevsExW(const GUID* classGuid, PCWSTR enumerator, HWND parent, DWORD flags,
+                                HDEVINFO deviceInfoSet, PCWSTR machineName, PVOID reserved) {
+  std::string arguments = ClassText(classGuid) + ", " + Quote(enumerator) + ", " + Hex(flags) + ", " +
+                          (deviceInfoSet ? "existing set" : "new set") + ", " + Quote(machineName);
+  if (FaultedCall("SetupDiGetClassDevsExW", arguments)) return INVALID_HANDLE_VALUE;
+  (void)parent;
+  const Machine* machine = nullptr;
+  bool allClasses = (flags & DIGCF_ALLCLASSES) != 0;
+  if (reserved || enumerator || deviceInfoSet || (!allClasses && !classGuid)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (!FindMachine(machineName, &machine)) {
+    SetLastError(ERROR_INVALID_MACHINENAME);
+    return INVALID_HANDLE_VALUE;
+  }
+  HDEVINFO devs = NewSet(allClasses ? nullptr : classGuid, machine);
+  DeviceSet& set = Tree().sets[devs];
+  for (const SimDevice& device : Tree().devices) {
+    if (device.removed || !device.registered || !OnMachine(device, machine)) continue;
+    if (!allClasses && !SameGuid(device.classGuid, *classGuid)) continue;
+    if ((flags & DIGCF_PRESENT) && !device.spec.present) continue;
+    set.elements.push_back(SetElement{device.devInst});
+  }
+  SetLastError(ERROR_SUCCESS);
+  return devs;
+}
+
+HDEVINFO SetupDiCreateDeviceInfoListExW(const GUID* classGuid, HWND parent, PCWSTR machineName,
+                                        PVOID reserved) {
+  if (FaultedCall("SetupDiCreateDeviceInfoListExW", ClassText(classGuid) + ", " + Quote(machineName))) {
+    return INVALID_HANDLE_VALUE;
+  }
+  (void)parent;
+  const Machine* machine = nullptr;
+  if (reserved) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (!FindMachine(machineName, &machine)) {
+    SetLastError(ERROR_INVALID_MACHINENAME);
+    return INVALID_HANDLE_VALUE;
+  }
+  SetLastError(ERROR_SUCCESS);
+  return NewSet(classGuid, machine);
+}
+
+HDEVINFO SetupDiCreateDeviceInfoList(const GUID* classGuid, HWND parent) {
+  if (FaultedCall("SetupDiCreateDeviceInfoList", ClassText(classGuid))) return INVALID_HANDLE_VALUE;
+  (void)parent;
+  SetLastError(ERROR_SUCCESS);
+  return NewSet(classGuid, nullptr);
+}
+
+BOOL SetupDiOpenDeviceInfoW(HDEVINFO devs, PCWSTR instanceId, HWND parent, DWORD openFlags,
+                            PSP_DEVINFO_DATA deviceInfoData) {
+  if (FaultedCall("SetupDiOpenDeviceInfoW", Quote(instanceId) + ", " + Hex(openFlags))) return FALSE;
+  (void)parent;
+  DeviceSet* set = FindSet(devs);
+  if (!set) return FALSE;
+  if (!instanceId || (deviceInfoData && deviceInfoData->cbSize != sizeof(SP_DEVINFO_DATA))) {
+    SetLastError(deviceInfoData ? ERROR_INVALID_USER_BUFFER : ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  SimDevice* device = FindDeviceById(set->machine, instanceId);
+  if (!device || !device->registered) {
+    SetLastError(ERROR_NO_SUCH_DEVINST);
+    return FALSE;
+  }
+  if (set->hasClass && !SameGuid(set->classGuid, device->classGuid)) {
+    SetLastError(ERROR_CLASS_MISMATCH);
+    return FALSE;
+  }
+  if (!InSet(*set, device->devInst)) set->elements.push_back(SetElement{device->devInst});
+  if (deviceInfoData) FillDevInfoData(*device, set->elements.size() - 1, deviceInfoData);
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
+BOOL SetupDiEnumDeviceInfo(HDEVINFO devs, DWORD memberIndex, PSP_DEVINFO_DATA deviceInfoData) {
+  if (FaultedCall("SetupDiEnumDeviceInfo", std::to_string(memberIndex))) return FALSE;
+  DeviceSet* set = FindSet(devs);
+  if (!set) return FALSE;
+  if (!deviceInfoData || deviceInfoData->cbSize != sizeof(SP_DEVINFO_DATA)) {
+    SetLastError(ERROR_INVALID_USER_BUFFER);
+    return FALSE;
+  }
+  if (memberIndex >= set->elements.size()) {
+    SetLastError(ERROR_NO_MORE_ITEMS);
+    return FALSE;
+  }
+  // A device removed meanwhile keeps its element and its DEVINST.
+  DEVINST devInst = set->elements[memberIndex].devInst;
+  for (const SimDevice& device : Tree().devices) {
+    if (device.devInst == devInst) FillDevInfoData(device, memberIndex, deviceInfoData);
+  }
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
+BOOL SetupDiDestroyDeviceInfoList(HDEVINFO devs) {
+  if (FaultedCall("SetupDiDestroyDeviceInfoList", "")) return FALSE;
+  DeviceSet* set = FindSet(devs);
+  if (!set) return FALSE;
+  // A device created in the set and never registered goes with it.
+  for (const SetElement& element : set->elements) {
+    SimDevice* device = FindDevice(element.devInst);
+    if (element.created && device && !device->registered) device->removed = true;
+  }
+  Tree().sets.erase(devs);
+  ReleaseHandle(HandleKind::DeviceInfoSet, devs);
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
+BOOL SetupDiGetDeviceInfoListDetailW(HDEVINFO devs, PSP_DEVINFO_LIST_DETAIL_DATA_W detail) {
+  if (FaultedCall("SetupDiGetDeviceInfoListDetailW", detail ? std::to_string(detail->cbSize) : "null")) {
+    return FALSE;
+  }
+  DeviceSet* set = FindSet(devs);
+  if (!set) return FALSE;
+  if (!detail || detail->cbSize != sizeof(SP_DEVINFO_LIST_DETAIL_DATA_W)) {
+    SetLastError(ERROR_INVALID_USER_BUFFER);
+    return FALSE;
+  }
+  detail->ClassGuid = set->hasClass ? set->classGuid : GUID{};
+  detail->RemoteMachineHandle = const_cast<Machine*>(set->machine);
+  std::wstring name = set->machine ? L"\\\\" + set->machine->name : L"";
+  std::wmemset(detail->RemoteMachineName, 0, SP_MAX_MACHINENAME_LENGTH);
+  std::wmemcpy(detail->RemoteMachineName, name.c_str(), std::min<size_t>(name.size(), SP_MAX_MACHINENAME_LENGTH - 1));
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
+BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, DWORD property,
+                                       PDWORD propertyRegDataType, PBYTE propertyBuffer,
+                                       DWORD propertyBufferSize, PDWORD requiredSize) {
+  std::string arguments = DeviceText(deviceInfoData) + ", " + std::to_string(property) + ", " +
+                          std::to_string(propertyBufferSize);
+  if (FaultedCall("SetupDiGetDeviceRegistryPropertyW", arguments)) return FALSE;
+  DeviceSet* set = FindSet(devs);
+  if (!set || !FindElement(*set, deviceInfoData)) return FALSE;
+  SimDevice* device = FindDevice(deviceInfoData->DevInst);
+  if (!device) {
+    SetLastError(ERROR_NO_SUCH_DEVINST);
+    return FALSE;
+  }
+  if (!propertyBuffer && propertyBufferSize != 0) {
+    SetLastError(ERROR_INVALID_USER_BUFFER);
+    return FALSE;
+  }
+  auto found = device->properties.find(property);
+  if (found == device->properties.end() || found->second.empty()) {
+    SetLastError(ERROR_INVALID_DATA);
+    return FALSE;
+  }
+  int& reads = device->reads[property];
+  const sim::PropertyValue& value = found->second[std::min(static_cast<size_t>(reads), found->second.size() - 1)];
+  ++reads;
+  DWORD size = static_cast<DWORD>(value.data.size());
+  if (propertyRegDataType) *propertyRegDataType = value.type;
+  if (requiredSize) *requiredSize = size;
+  if (size > propertyBufferSize) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return FALSE;
+  }
+  if (size) std::memcpy(propertyBuffer, value.data.data(), size);
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}

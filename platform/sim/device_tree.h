@@ -1,0 +1,83 @@
+// Inside the simulated device tree: the state that the device functions of
+// devices.cpp, device_sets.cpp and device_install.cpp share.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_devices.h"
+#include "platform/sim/sim_internal.h"
+
+namespace sim::detail {
+
+struct SimDevice {
+  DEVINST devInst;
+  DeviceSpec spec;
+  GUID classGuid;
+  std::map<DWORD, std::vector<PropertyValue>> properties;
+  std::map<DWORD, int> reads;
+  bool removed = false;
+  bool removalPending = false;
+  bool registered = true;  // false while a created device awaits DIF_REGISTERDEVICE
+};
+
+struct Machine {
+  std::wstring name;  // lower case, without leading backslashes
+};
+
+// One device of a set, with what the set keeps about it.
+struct SetElement {
+  DEVINST devInst;
+  bool hasRemoveParams = false;
+  SP_REMOVEDEVICE_PARAMS removeParams = {};
+  DWORD installFlags = 0;
+  bool created = false;  // made in this set by SetupDiCreateDeviceInfoW
+};
+
+struct DeviceSet {
+  bool hasClass = false;
+  GUID classGuid = {};
+  const Machine* machine = nullptr;  // null: this computer
+  std::vector<SetElement> elements;
+};
+
+struct DeviceTree {
+  std::vector<SimDevice> devices;  // tree order
+  std::vector<std::pair<std::wstring, GUID>> classes;
+  std::vector<std::unique_ptr<Machine>> machines;
+  std::map<const void*, DeviceSet> sets;
+  DEVINST nextDevInst = 100;
+  unsigned nextClassNumber = 1;
+  bool updateSucceeds = true;
+  bool updateNeedsReboot = false;
+  DWORD updateError = ERROR_GEN_FAILURE;
+  std::vector<DriverUpdate> updates;
+};
+
+DeviceTree& Tree();
+
+bool SameGuid(const GUID& a, const GUID& b);
+std::string GuidText(const GUID& guid);
+std::string MachineText(const Machine* machine);
+
+// A machine by name as the SetupDi functions take it (null or empty: this
+// computer); false when no such machine is reachable.
+bool FindMachine(const wchar_t* name, const Machine** machine);
+SimDevice* FindDevice(DEVINST devInst);
+SimDevice* FindDeviceById(const Machine* machine, const std::wstring& instanceId);
+bool OnMachine(const SimDevice& device, const Machine* machine);
+
+// A set handle, and the element an SP_DEVINFO_DATA names in it; both set
+// the last error as Windows does when they fail.
+DeviceSet* FindSet(HDEVINFO devs);
+SetElement* FindElement(DeviceSet& set, const SP_DEVINFO_DATA* data);
+void FillDevInfoData(const SimDevice& device, size_t index, SP_DEVINFO_DATA* data);
+
+std::string DeviceText(const SP_DEVINFO_DATA* data);  // instance ID for the call log
+
+// Puts UpdateDriverForPlugAndPlayDevicesW into "newdev.dll".
+void RegisterDriverUpdate();
+
+}  // namespace sim::detail
