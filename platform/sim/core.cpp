@@ -242,8 +242,8 @@ void WriteWideText(TextStream stream, const wchar_t* text) {
   std::string& to = sim::Stream(stream);
   for (; *text; ++text) {
     if (text[0] == L'\r' && text[1] == L'\n') continue;  // as the Windows console layer does
-    unsigned long c = static_cast<unsigned long>(*text);
-    if (sim::State().latin1Only && c > 0xFF) c = '?';
+    unsigned long c = static_cast<uint32_t>(*text);
+    if (sim::State().latin1Only && c > 0xFF) c = 0x3F;  // '?'
     sim::AppendUtf8(to, c);
   }
 }
