@@ -86,6 +86,7 @@ void Reset() {
   detail::ResetSystem();
   detail::ResetMessages();
   detail::ResetFileSystem();
+  detail::ResetProcesses();
 }
 
 const std::vector<std::string>& Calls() { return State().calls; }
