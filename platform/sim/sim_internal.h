@@ -40,6 +40,7 @@ void RegisterExport(const std::wstring& library, const std::string& function, FA
 void ResetSystem();
 void ResetMessages();
 void ResetFileSystem();
+void ResetProcesses();
 void ResetDevices();
 void ResetInfFiles();
 
