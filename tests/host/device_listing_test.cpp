@@ -3,6 +3,8 @@
 #include "device_test_support.h"
 #include "engine/device_commands.h"
 #include "engine/engine.h"
+#include "engine/message_ids.h"
+#include "expected_message.h"
 
 namespace {
 
@@ -46,18 +48,18 @@ TEST_F(DeviceListing, EveryDeviceOnceWithItsNameAndACountThatMatchesTheLines) {
   sim::AddDevice(absent);
   EXPECT_EQ(ENGINE_DONE, List({L"*"}));
   std::string expected = Line("ROOT\\A\\0000", "Friendly A") + Line("ROOT\\B\\0000", "Description B") +
-                         "ROOT\\C\\0000\n" + Line("ROOT\\D\\0000", "Not present") + "4 matching device(s) found.\n";
+                         "ROOT\\C\\0000\n" + Line("ROOT\\D\\0000", "Not present") + ExpectedMessage(MSG_FINDALL_COUNT, 4u, nullptr);
   EXPECT_EQ(expected, sim::StdOut());
 }
 
 TEST_F(DeviceListing, NothingMatchedLocallyOrRemotely) {
   Add(L"ROOT\\A\\0000", L"A", nullptr);
   EXPECT_EQ(ENGINE_DONE, List({L"NOTHING"}));
-  EXPECT_EQ("No matching devices found.\n", sim::StdOut());
+  EXPECT_EQ(ExpectedMessage(MSG_FINDALL_NONE, nullptr), sim::StdOut());
   sim::ClearOutput();
   sim::AddRemoteMachine(L"PC7");
   EXPECT_EQ(ENGINE_DONE, List({L"NOTHING"}, L"PC7"));
-  EXPECT_EQ("No matching devices found on PC7.\n", sim::StdOut());
+  EXPECT_EQ(ExpectedMessage(MSG_FINDALL_NONE_REMOTE, L"PC7"), sim::StdOut());
 }
 
 TEST_F(DeviceListing, RemoteMachineIsReadThroughTheSetsHandleAndNamed) {
@@ -65,7 +67,7 @@ TEST_F(DeviceListing, RemoteMachineIsReadThroughTheSetsHandleAndNamed) {
   Add(L"ROOT\\LOCAL\\0000", L"Local", nullptr);
   Add(L"ROOT\\REMOTE\\0000", L"Remote", nullptr, L"PC7");
   EXPECT_EQ(ENGINE_DONE, List({L"*"}, L"\\\\PC7"));
-  EXPECT_EQ(Line("ROOT\\REMOTE\\0000", "Remote") + "1 matching device(s) found on \\\\PC7.\n", sim::StdOut());
+  EXPECT_EQ(Line("ROOT\\REMOTE\\0000", "Remote") + ExpectedMessage(MSG_FINDALL_COUNT_REMOTE, 1u, L"\\\\PC7"), sim::StdOut());
   EXPECT_EQ(std::vector<std::string>{"CM_Get_Device_ID_ExW(101, 200, 0x0, pc7)"},
             sim::CallsTo("CM_Get_Device_ID_ExW"));
 }
@@ -74,7 +76,7 @@ TEST_F(DeviceListing, LongIdIsPrintedWhole) {
   std::wstring id = L"ROOT\\" + std::wstring(60, L'I') + L"\\0000";
   Add(id, L"Name", nullptr);
   EXPECT_EQ(ENGINE_DONE, List({L"*"}));
-  EXPECT_EQ(sim::Utf8(id) + ": Name\n1 matching device(s) found.\n", sim::StdOut());
+  EXPECT_EQ(sim::Utf8(id) + ": Name\n" + ExpectedMessage(MSG_FINDALL_COUNT, 1u, nullptr), sim::StdOut());
 }
 
 TEST_F(DeviceListing, LineCutAt255KeepsItsLineEnd) {
@@ -84,13 +86,13 @@ TEST_F(DeviceListing, LineCutAt255KeepsItsLineEnd) {
   EXPECT_EQ(ENGINE_DONE, List({L"*"}));
   std::string cut = Line("ROOT\\A\\0000", sim::Utf8(name)).substr(0, 254) + "\n";
   EXPECT_EQ(255u, cut.size());
-  EXPECT_EQ(cut + Line("ROOT\\B\\0000", "Next") + "2 matching device(s) found.\n", sim::StdOut());
+  EXPECT_EQ(cut + Line("ROOT\\B\\0000", "Next") + ExpectedMessage(MSG_FINDALL_COUNT, 2u, nullptr), sim::StdOut());
   // A line of exactly 255 characters is not cut.
   sim::Reset();
   std::wstring fits(255 - 62 - 1, L'F');
   Add(L"ROOT\\A\\0000", fits.c_str(), nullptr);
   EXPECT_EQ(ENGINE_DONE, List({L"*"}));
-  EXPECT_EQ(Line("ROOT\\A\\0000", sim::Utf8(fits)) + "1 matching device(s) found.\n", sim::StdOut());
+  EXPECT_EQ(Line("ROOT\\A\\0000", sim::Utf8(fits)) + ExpectedMessage(MSG_FINDALL_COUNT, 1u, nullptr), sim::StdOut());
 }
 
 TEST_F(DeviceListing, UnreadableIdIsAQuestionMarkAndStillCounted) {
@@ -103,13 +105,13 @@ TEST_F(DeviceListing, UnreadableIdIsAQuestionMarkAndStillCounted) {
   sim::SetProperty(silent, SPDRP_DEVICEDESC, sim::Sz(L"Silent"));
   sim::AddDevice(silent);
   EXPECT_EQ(ENGINE_DONE, List({L"*"}));
-  EXPECT_EQ(Line("ROOT\\A\\0000", "A") + "?\n" + Line("", "Silent") + "3 matching device(s) found.\n",
+  EXPECT_EQ(Line("ROOT\\A\\0000", "A") + "?\n" + Line("", "Silent") + ExpectedMessage(MSG_FINDALL_COUNT, 3u, nullptr),
             sim::StdOut());
   // The details failing gives the same question mark.
   sim::ClearOutput();
   sim::FailCall("SetupDiGetDeviceInfoListDetailW", ERROR_INVALID_HANDLE, 2);
   EXPECT_EQ(ENGINE_DONE, List({L"@ROOT\\A\\0000"}));
-  EXPECT_EQ(Line("?", "A") + "1 matching device(s) found.\n", sim::StdOut());
+  EXPECT_EQ(Line("?", "A") + ExpectedMessage(MSG_FINDALL_COUNT, 1u, nullptr), sim::StdOut());
 }
 
 TEST_F(DeviceListing, PercentSignsAndNonAsciiNamesComeOutAsTheyAre) {
@@ -117,7 +119,7 @@ TEST_F(DeviceListing, PercentSignsAndNonAsciiNamesComeOutAsTheyAre) {
   Add(L"ROOT\\OMEGA\\0000", L"\u03A9 caf\u00E9", nullptr);
   EXPECT_EQ(ENGINE_DONE, List({L"*"}));
   EXPECT_EQ(Line("ROOT\\%1\\0000", "100% %1 %n") + Line("ROOT\\OMEGA\\0000", "\xCE\xA9 caf\xC3\xA9") +
-                "2 matching device(s) found.\n",
+                ExpectedMessage(MSG_FINDALL_COUNT, 2u, nullptr),
             sim::StdOut());
 }
 
@@ -127,7 +129,7 @@ TEST_F(DeviceListing, NameTheConsoleCannotShowDoesNotSilenceLaterLines) {
   Add(L"ROOT\\AFTER\\0000", L"After", nullptr);
   EXPECT_EQ(ENGINE_DONE, List({L"*"}));
   EXPECT_EQ(Line("ROOT\\OMEGA\\0000", "?mega") + Line("ROOT\\AFTER\\0000", "After") +
-                "2 matching device(s) found.\n",
+                ExpectedMessage(MSG_FINDALL_COUNT, 2u, nullptr),
             sim::StdOut());
 }
 
@@ -146,7 +148,7 @@ TEST_F(DeviceListing, ThroughTheEngineWithClassAndPattern) {
   sim::AddDevice(sim::Device(L"PCI\\NET\\1", L"Net", {L"PCI\\VEN_1"}));
   Args byClass{L"C:\\tools\\pelmora-engine.exe", L"FindAll", L"=Net"};
   EXPECT_EQ(ENGINE_DONE, EngineRun(byClass.argc(), byClass.argv()));
-  EXPECT_EQ("PCI\\NET\\1\n1 matching device(s) found.\n", sim::StdOut());
+  EXPECT_EQ("PCI\\NET\\1\n" + ExpectedMessage(MSG_FINDALL_COUNT, 1u, nullptr), sim::StdOut());
 }
 
 }  // namespace

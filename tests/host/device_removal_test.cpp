@@ -1,6 +1,8 @@
 #include "device_test_support.h"
 #include "engine/device_commands.h"
 #include "engine/engine.h"
+#include "engine/message_ids.h"
+#include "expected_message.h"
 
 namespace {
 
@@ -37,7 +39,7 @@ TEST_F(DeviceRemoval, NoPatternOrAMachineIsMisuseWithoutAnyCall) {
 TEST_F(DeviceRemoval, NothingMatchedSaysSoAndIsDone) {
   Add(L"ROOT\\SAMPLE\\0000");
   EXPECT_EQ(ENGINE_DONE, Remove({L"NOTHING*"}));
-  EXPECT_EQ("No devices were removed.\n", sim::StdOut());
+  EXPECT_EQ(ExpectedMessage(MSG_REMOVED_NONE), sim::StdOut());
   EXPECT_TRUE(sim::DeviceExists(L"ROOT\\SAMPLE\\0000"));
 }
 
@@ -48,7 +50,7 @@ TEST_F(DeviceRemoval, OneFailingAndTwoRemoved) {
   Add(L"ROOT\\OTHER\\0000", sim::Removal::kRemoved, L"OTHER");
   EXPECT_EQ(ENGINE_DONE, Remove({L"pelmora\\*"}));
   EXPECT_EQ(Line("ROOT\\SAMPLE\\0000", "Remove succeeded") + Line("ROOT\\SAMPLE\\0001", "Remove failed") +
-                Line("ROOT\\SAMPLE\\0002", "Remove succeeded") + "2 device(s) removed.\n",
+                Line("ROOT\\SAMPLE\\0002", "Remove succeeded") + ExpectedMessage(MSG_REMOVED, 2u),
             sim::StdOut());
   EXPECT_EQ((std::vector<std::wstring>{L"ROOT\\SAMPLE\\0001", L"ROOT\\OTHER\\0000"}), sim::DeviceIds());
   EXPECT_EQ(std::vector<std::string>{"SetupDiSetClassInstallParamsW(ROOT\\SAMPLE\\0000, " +
@@ -68,7 +70,7 @@ TEST_F(DeviceRemoval, RestartNeededByOneIsReportedForAll) {
   EXPECT_EQ(ENGINE_NEEDS_REBOOT, Remove({L"PELMORA\\SAMPLE"}));
   EXPECT_EQ(Line("ROOT\\SAMPLE\\0000", "Remove succeeded") + Line("ROOT\\SAMPLE\\0001", "Remove on reboot") +
                 Line("ROOT\\SAMPLE\\0002", "Remove succeeded") +
-                "3 device(s) removed. The computer must restart to finish.\n",
+                ExpectedMessage(MSG_REMOVED_REBOOT, 3u),
             sim::StdOut());
   EXPECT_TRUE(sim::DeviceRemovalPending(L"ROOT\\SAMPLE\\0001"));
 }
@@ -77,7 +79,7 @@ TEST_F(DeviceRemoval, RestartFlagCountsAsWell) {
   Add(L"ROOT\\SAMPLE\\0000", sim::Removal::kNeedsRestart);
   EXPECT_EQ(ENGINE_NEEDS_REBOOT, Remove({L"PELMORA\\SAMPLE"}));
   EXPECT_EQ(Line("ROOT\\SAMPLE\\0000", "Remove on reboot") +
-                "1 device(s) removed. The computer must restart to finish.\n",
+                ExpectedMessage(MSG_REMOVED_REBOOT, 1u),
             sim::StdOut());
 }
 
@@ -86,7 +88,7 @@ TEST_F(DeviceRemoval, AllFailingRemovesNothingAndIsStillDone) {
   Add(L"ROOT\\SAMPLE\\0001", sim::Removal::kFailsAtInstaller);
   EXPECT_EQ(ENGINE_DONE, Remove({L"PELMORA\\SAMPLE"}));
   EXPECT_EQ(Line("ROOT\\SAMPLE\\0000", "Remove failed") + Line("ROOT\\SAMPLE\\0001", "Remove failed") +
-                "No devices were removed.\n",
+                ExpectedMessage(MSG_REMOVED_NONE),
             sim::StdOut());
   EXPECT_EQ(2u, sim::DeviceIds().size());
 }
@@ -95,7 +97,7 @@ TEST_F(DeviceRemoval, UnreadableInstallParametersStillCountAsRemoved) {
   Add(L"ROOT\\SAMPLE\\0000", sim::Removal::kNeedsReboot);
   sim::FailCall("SetupDiGetDeviceInstallParamsW", ERROR_INVALID_HANDLE);
   EXPECT_EQ(ENGINE_DONE, Remove({L"PELMORA\\SAMPLE"}));
-  EXPECT_EQ(Line("ROOT\\SAMPLE\\0000", "Remove succeeded") + "1 device(s) removed.\n", sim::StdOut());
+  EXPECT_EQ(Line("ROOT\\SAMPLE\\0000", "Remove succeeded") + ExpectedMessage(MSG_REMOVED, 1u), sim::StdOut());
 }
 
 TEST_F(DeviceRemoval, DeviceWhoseDetailsOrIdCannotBeReadIsPassedOverSilently) {
@@ -107,7 +109,7 @@ TEST_F(DeviceRemoval, DeviceWhoseDetailsOrIdCannotBeReadIsPassedOverSilently) {
   sim::FailCall("SetupDiGetDeviceInfoListDetailW", ERROR_INVALID_HANDLE, 2);
   sim::FailCall("CM_Get_Device_ID_ExW", CR_FAILURE, 1);
   EXPECT_EQ(ENGINE_DONE, Remove({L"PELMORA\\SAMPLE"}));
-  EXPECT_EQ(Line("ROOT\\SAMPLE\\0002", "Remove succeeded") + "1 device(s) removed.\n", sim::StdOut());
+  EXPECT_EQ(Line("ROOT\\SAMPLE\\0002", "Remove succeeded") + ExpectedMessage(MSG_REMOVED, 1u), sim::StdOut());
   EXPECT_EQ(1u, sim::CountCalls("SetupDiCallClassInstaller"));
 }
 
@@ -116,7 +118,7 @@ TEST_F(DeviceRemoval, IdThatIsReportedReadButNotWrittenComesOutEmpty) {
   device.idReadWritesNothing = true;
   sim::AddDevice(device);
   EXPECT_EQ(ENGINE_DONE, Remove({L"PELMORA\\SAMPLE"}));
-  EXPECT_EQ(Line("", "Remove succeeded") + "1 device(s) removed.\n", sim::StdOut());
+  EXPECT_EQ(Line("", "Remove succeeded") + ExpectedMessage(MSG_REMOVED, 1u), sim::StdOut());
 }
 
 TEST_F(DeviceRemoval, LongIdsPushTheColonAndPercentSignsStay) {
@@ -125,7 +127,7 @@ TEST_F(DeviceRemoval, LongIdsPushTheColonAndPercentSignsStay) {
   Add(L"ROOT\\%1%N%%\\0000");
   EXPECT_EQ(ENGINE_DONE, Remove({L"PELMORA\\SAMPLE"}));
   EXPECT_EQ(sim::Utf8(longId) + ": Remove succeeded\n" + Line("ROOT\\%1%N%%\\0000", "Remove succeeded") +
-                "2 device(s) removed.\n",
+                ExpectedMessage(MSG_REMOVED, 2u),
             sim::StdOut());
 }
 
@@ -141,7 +143,7 @@ TEST_F(DeviceRemoval, ForceChangesNothingAndTheEngineRunsIt) {
   Args args{L"dummy.exe", L"-f", L"REMOVE", L"@ROOT\\SAMPLE\\0000"};
   EXPECT_EQ(ENGINE_NEEDS_REBOOT, EngineRun(args.argc(), args.argv()));
   EXPECT_EQ(Line("ROOT\\SAMPLE\\0000", "Remove on reboot") +
-                "1 device(s) removed. The computer must restart to finish.\n",
+                ExpectedMessage(MSG_REMOVED_REBOOT, 1u),
             sim::StdOut());
   EXPECT_TRUE(sim::RestartRequests().empty());
 }
