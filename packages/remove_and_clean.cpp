@@ -1,6 +1,96 @@
-#include "packages/packages.h"
+// "remove pattern|text": removes the matching devices through the engine,
+// then deletes from the driver store every OEM package whose INF text holds
+// `text`, one engine run per package.
+#include <cwchar>
+#include <vector>
 
-// Not built yet.
-int RemoveDevicesAndPackages(const std::wstring&) { return 2; }
-int DeleteMatchingOemPackages(const std::wstring&) { return 0; }
-void DeleteOemPackageIfMatch(const std::wstring&, const std::wstring&) {}
+#include "engine/ascii.h"
+#include "engine/engine.h"
+#include "packages/packages.h"
+#include "platform/platform.h"
+
+namespace {
+
+const DWORD kSectionNameCharacters = 256;
+const DWORD kLineTextCharacters = 1024;
+// More sections than any INF file has; the walk ends here even on a
+// platform that keeps saying a section's name does not fit.
+const UINT kMostSections = 65536;
+
+bool IsOemName(const std::wstring& name) {
+  return name.size() >= 3 && AsciiLower(name[0]) == L'o' && AsciiLower(name[1]) == L'e' &&
+         AsciiLower(name[2]) == L'm';
+}
+
+void DeletePackage(const std::wstring& infName) {
+  const wchar_t* vector[] = {L"dummy.exe", L"-f", L"dp_delete", infName.c_str()};
+  EngineRun(4, vector);
+}
+
+// True when a line of the section holds `text` (with case).
+bool SectionHolds(HINF inf, const wchar_t* section, const std::wstring& text) {
+  INFCONTEXT context;
+  if (!SetupFindFirstLineW(inf, section, nullptr, &context)) return false;
+  WCHAR line[kLineTextCharacters];
+  do {
+    // A line longer than the buffer cannot be read and is passed over.
+    if (SetupGetLineTextW(&context, nullptr, nullptr, nullptr, line, kLineTextCharacters, nullptr)) {
+      line[kLineTextCharacters - 1] = L'\0';
+      if (std::wcsstr(line, text.c_str())) return true;
+    }
+  } while (SetupFindNextLine(&context, &context));
+  return false;
+}
+
+}  // namespace
+
+int RemoveDevicesAndPackages(const std::wstring& argument) {
+  size_t bar = argument.find(L'|');
+  if (bar == std::wstring::npos) return 2;
+  std::wstring pattern = argument.substr(0, bar);
+  if (!pattern.empty()) {
+    const wchar_t* vector[] = {L"dummy.exe", L"remove", pattern.c_str()};
+    // A restart still pending keeps the packages: they may be in use until then.
+    int result = EngineRun(3, vector);
+    if (result != 0) return result;
+  }
+  std::wstring text = argument.substr(bar + 1);
+  if (text.empty()) return 0;
+  return DeleteMatchingOemPackages(text);
+}
+
+int DeleteMatchingOemPackages(const std::wstring& text) {
+  DWORD required = 0;
+  if (!SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, nullptr, 0, &required)) return 0;
+  std::vector<wchar_t> list(static_cast<size_t>(required) + 1, L'\0');
+  if (!SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, list.data(), static_cast<DWORD>(list.size()), nullptr)) {
+    return 0;
+  }
+  list.back() = L'\0';  // the walk below never leaves the buffer
+  const wchar_t* end = list.data() + list.size();
+  for (const wchar_t* name = list.data(); name < end && *name; name += std::wcslen(name) + 1) {
+    DeleteOemPackageIfMatch(name, text);
+  }
+  return 0;
+}
+
+void DeleteOemPackageIfMatch(const std::wstring& infName, const std::wstring& text) {
+  if (!IsOemName(infName)) return;
+  UINT errorLine = 0;
+  HINF inf = SetupOpenInfFileW(infName.c_str(), nullptr, INF_STYLE_WIN4, &errorLine);
+  if (inf == INVALID_HANDLE_VALUE) return;
+  WCHAR section[kSectionNameCharacters];
+  for (UINT index = 0; index < kMostSections; ++index) {
+    if (!SetupEnumInfSectionsW(inf, index, section, kSectionNameCharacters - 1, nullptr)) {
+      // A name that does not fit the buffer skips its section; the end of
+      // the sections, or any other failure, ends the file's walk.
+      if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) continue;
+      break;
+    }
+    if (SectionHolds(inf, section, text)) {
+      DeletePackage(infName);
+      break;
+    }
+  }
+  SetupCloseInfFile(inf);
+}
