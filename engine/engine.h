@@ -49,6 +49,10 @@ int ListDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, in
                 const wchar_t* const* argv);
 int InstallRootDevice(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
                       const wchar_t* const* argv);
+// Installs the driver of INF argv[0] on the devices with hardware ID argv[1];
+// the last step of "install", with no row of its own.
+int UpdateDriverFromInf(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
+                        const wchar_t* const* argv);
 int RemoveMatchingDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
                           const wchar_t* const* argv);
 int RescanDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
