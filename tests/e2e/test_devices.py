@@ -75,3 +75,47 @@ def test_engine_remove_reports_each_device_and_wine_refuses_them(wine, srcdir):
     failed = EMPTY_ID + b"Remove failed\r\n"
     assert out == failed * (len(before) - 1) + message(srcdir, REMOVED_NONE)
     assert findall(wine, "ROOT\\*") == before
+
+
+DEVICE_CREATED = 61002
+UPDATING_DRIVERS = 61102
+DRIVERS_UPDATED = 61106
+SAMPLE_ID = "ROOT\\PELMORA_SAMPLE"
+
+
+def test_install_creates_a_device_that_findall_lists_and_remove_visits(wine, srcdir):
+    inf = srcdir / "examples" / "pelmora_sample.inf"
+    name = b"Pelmora sample device"
+    assert b'"' + name + b'"' in inf.read_bytes()
+    code, out, err = wine.run("pelmora-engine.exe", "install", wine.windows_path(inf), SAMPLE_ID)
+    assert (code, err) == (0, b"")
+    assert out == (message(srcdir, DEVICE_CREATED) +
+                   message(srcdir, UPDATING_DRIVERS, SAMPLE_ID, wine.windows_path(inf)) +
+                   message(srcdir, DRIVERS_UPDATED))
+    listed = device_lines(srcdir, findall(wine, SAMPLE_ID.lower()))
+    assert listed == [EMPTY_ID + name]
+    # Wine refuses the removal itself (see above); the clean-up text is empty.
+    assert wine.run("pelmora.exe", "remove", SAMPLE_ID + "|") == (
+        0, EMPTY_ID + b"Remove failed\r\n" + message(srcdir, REMOVED_NONE), b"")
+
+
+def write_inf(path, hardware_id, description, utf16):
+    text = ("[Version]\r\nSignature = \"$Windows NT$\"\r\nClass = PelmoraTest\r\n"
+            "ClassGuid = {3b7f2d1c-4a5e-4f60-8c9d-0e1f2a3b4c5d}\r\nProvider = %P%\r\n"
+            "DriverVer = 01/15/2024,1.0.0.0\r\n\r\n[Manufacturer]\r\n%P% = Models, NTamd64\r\n\r\n"
+            "[Models.NTamd64]\r\n%D% = Install, " + hardware_id + "\r\n\r\n[Install.NT]\r\n\r\n"
+            "[Install.NT.Services]\r\nAddService = , 0x00000002\r\n\r\n"
+            "[Strings]\r\nP = \"Pelmora tests\"\r\nD = \"" + description + "\"\r\n")
+    path.write_bytes(b"\xff\xfe" + text.encode("utf-16-le") if utf16 else text.encode())
+
+
+def test_names_the_console_cannot_show_or_that_are_too_long_keep_every_line(wine, srcdir, tmp_path):
+    write_inf(tmp_path / "omega.inf", "PELMORA\\OMEGA", "\u03a9mega device", utf16=True)
+    write_inf(tmp_path / "long.inf", "PELMORA\\LONG", "L" * 250, utf16=False)
+    for inf, hardware_id in (("omega.inf", "PELMORA\\OMEGA"), ("long.inf", "PELMORA\\LONG")):
+        code, _, _ = wine.run("pelmora-engine.exe", "install", wine.windows_path(tmp_path / inf), hardware_id)
+        assert code == 0
+    lines = device_lines(srcdir, findall(wine, "PELMORA\\OMEGA", "PELMORA\\LONG"))
+    # The console cannot show the Omega: a '?' stands for it and the lines after it still come.
+    # The long line is cut at 255 characters, the last of them its line end.
+    assert lines == [EMPTY_ID + b"?mega device", EMPTY_ID + b"L" * (254 - len(EMPTY_ID))]
