@@ -86,6 +86,9 @@ void Reset() {
   detail::ResetSystem();
   detail::ResetMessages();
   detail::ResetFileSystem();
+  detail::ResetFileApi();
+  detail::ResetDriverStore();
+  detail::ResetConfigManagerRoot();
 }
 
 const std::vector<std::string>& Calls() { return State().calls; }

@@ -144,12 +144,14 @@ bool RemoveFile(const std::wstring& path) {
 
 std::vector<std::wstring> ListDirectory(const std::wstring& path) {
   std::wstring full = FullPath(path);
-  if (full.size() > 3 && full.back() == L'\\') full.pop_back();
+  if (full.back() != L'\\') full += L'\\';
+  // Children share their parent's key as a prefix: only that range is read,
+  // so folders of thousands of files stay cheap to list.
+  const std::wstring prefix = detail::Lower(full);
   std::vector<const Entry*> children;
-  for (const auto& item : State().entries) {
-    if (detail::EqualNoCase(Parent(item.second.path), full) && item.second.path.size() > 3) {
-      children.push_back(&item.second);
-    }
+  for (auto item = State().entries.lower_bound(prefix);
+       item != State().entries.end() && item->first.compare(0, prefix.size(), prefix) == 0; ++item) {
+    if (item->first.find(L'\\', prefix.size()) == std::wstring::npos) children.push_back(&item->second);
   }
   std::sort(children.begin(), children.end(),
             [](const Entry* a, const Entry* b) { return a->order < b->order; });

@@ -40,6 +40,9 @@ void RegisterExport(const std::wstring& library, const std::string& function, FA
 void ResetSystem();
 void ResetMessages();
 void ResetFileSystem();
+void ResetFileApi();
+void ResetDriverStore();        // after ResetSystem: registers an export
+void ResetConfigManagerRoot();
 
 // Key-argument formatting for the call log.
 std::string Quote(const wchar_t* text);  // "text" in UTF-8, or null
