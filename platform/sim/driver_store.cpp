@@ -17,16 +17,28 @@ std::set<std::wstring>& InUse() {  // lower-case names
 
 std::wstring InfPath(const std::wstring& name) { return std::wstring(kInfDirectory) + L"\\" + name; }
 
-// N of a name written exactly "oemN.inf" (any case), or -1.
-long OemNumber(const std::wstring& name) {
-  std::wstring lower = detail::Lower(name);
-  if (lower.size() < 8 || lower.compare(0, 3, L"oem") != 0 || lower.compare(lower.size() - 4, 4, L".inf") != 0) {
+bool SameLetters(const wchar_t* text, const wchar_t* lower, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    wchar_t c = text[i] >= L'A' && text[i] <= L'Z' ? static_cast<wchar_t>(text[i] - L'A' + L'a') : text[i];
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
+// N of a name written exactly "oemN.inf" (any case), or -1. Called for every
+// file of the INF directory on every copy, so it allocates nothing.
+long OemNumber(const wchar_t* name) {
+  size_t length = std::wcslen(name);
+  if (length < 8 || length > 13 || !SameLetters(name, L"oem", 3) || !SameLetters(name + length - 4, L".inf", 4)) {
     return -1;
   }
-  std::wstring digits = lower.substr(3, lower.size() - 7);
-  if (digits.size() > 6 || digits.find_first_not_of(L"0123456789") != std::wstring::npos) return -1;
-  long number = std::wcstol(digits.c_str(), nullptr, 10);
-  return std::to_wstring(number) == digits ? number : -1;
+  if (name[3] == L'0' && length != 8) return -1;  // no leading zeros
+  long number = 0;
+  for (size_t i = 3; i < length - 4; ++i) {
+    if (name[i] < L'0' || name[i] > L'9') return -1;
+    number = number * 10 + (name[i] - L'0');
+  }
+  return number;
 }
 
 std::wstring OemName(long number) { return L"oem" + std::to_wstring(number) + L".inf"; }
@@ -85,12 +97,11 @@ DWORD SourceError(const std::wstring& source, std::string* content) {
 // Windows keeps one copy of each, or else the lowest free oemN.inf.
 std::wstring StoreName(const std::string& content, bool* alreadyStored) {
   std::set<long> taken;
-  for (const std::wstring& name : ListDirectory(kInfDirectory)) {
-    long number = OemNumber(name);
+  for (const detail::FileView& file : detail::FilesIn(kInfDirectory)) {
+    long number = OemNumber(file.name);
     if (number < 0) continue;
     taken.insert(number);
-    std::string stored;
-    if (ReadFile(InfPath(name), &stored) && stored == content) {
+    if (*file.content == content) {
       *alreadyStored = true;
       return OemName(number);
     }
@@ -116,7 +127,7 @@ BOOL WINAPI UninstallOemInf(PCWSTR infFileName, DWORD flags, PVOID reserved) {
   // Only a bare oemN.inf of the INF directory is an installed OEM INF; a
   // path, even to one, is not.
   std::wstring name = infFileName;
-  if (name.find_first_of(L"\\/:") != std::wstring::npos || OemNumber(name) < 0 || !FileExists(InfPath(name))) {
+  if (name.find_first_of(L"\\/:") != std::wstring::npos || OemNumber(name.c_str()) < 0 || !FileExists(InfPath(name))) {
     SetLastError(ERROR_NOT_AN_INSTALLED_OEM_INF);
     return FALSE;
   }
@@ -135,8 +146,8 @@ BOOL WINAPI UninstallOemInf(PCWSTR infFileName, DWORD flags, PVOID reserved) {
 
 std::vector<std::wstring> StoredPackages() {
   std::set<long> numbers;
-  for (const std::wstring& name : ListDirectory(kInfDirectory)) {
-    long number = OemNumber(name);
+  for (const detail::FileView& file : detail::FilesIn(kInfDirectory)) {
+    long number = OemNumber(file.name);
     if (number >= 0) numbers.insert(number);
   }
   std::vector<std::wstring> names;

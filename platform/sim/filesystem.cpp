@@ -142,11 +142,14 @@ bool RemoveFile(const std::wstring& path) {
   return true;
 }
 
-std::vector<std::wstring> ListDirectory(const std::wstring& path) {
+namespace {
+
+// The entries directly in a directory, in creation order. Children share
+// their parent's key as a prefix: only that range is read, so folders of
+// thousands of files stay cheap to list.
+std::vector<const Entry*> Children(const std::wstring& path) {
   std::wstring full = FullPath(path);
   if (full.back() != L'\\') full += L'\\';
-  // Children share their parent's key as a prefix: only that range is read,
-  // so folders of thousands of files stay cheap to list.
   const std::wstring prefix = detail::Lower(full);
   std::vector<const Entry*> children;
   for (auto item = State().entries.lower_bound(prefix);
@@ -155,12 +158,30 @@ std::vector<std::wstring> ListDirectory(const std::wstring& path) {
   }
   std::sort(children.begin(), children.end(),
             [](const Entry* a, const Entry* b) { return a->order < b->order; });
+  return children;
+}
+
+std::wstring NameOf(const Entry& entry) { return entry.path.substr(entry.path.rfind(L'\\') + 1); }
+
+}  // namespace
+
+std::vector<std::wstring> ListDirectory(const std::wstring& path) {
   std::vector<std::wstring> names;
-  for (const Entry* child : children) names.push_back(child->path.substr(child->path.rfind(L'\\') + 1));
+  for (const Entry* child : Children(path)) names.push_back(NameOf(*child));
   return names;
 }
 
 namespace detail {
+
+std::vector<FileView> FilesIn(const std::wstring& directory) {
+  std::vector<FileView> files;
+  for (const Entry* child : Children(directory)) {
+    if (!child->isDirectory) {
+      files.push_back(FileView{child->path.c_str() + child->path.rfind(L'\\') + 1, &child->content});
+    }
+  }
+  return files;
+}
 
 void ResetFileSystem() {
   State() = FileSystem();
