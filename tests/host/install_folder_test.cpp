@@ -89,9 +89,12 @@ TEST_F(InstallFolder, TrailingBackslashOrNotGivesTheSamePackagePaths) {
   EXPECT_EQ(without, PackagePaths());
   EXPECT_EQ((std::vector<std::string>{"C:\\pkgs\\a.inf", "C:\\pkgs\\b.inf"}), without);
 
-  sim::ClearCalls();
-  InstallPackagesFromFolder(L"C:/pkgs/");
-  EXPECT_EQ((std::vector<std::string>{"C:\\pkgs\\a.inf", "C:\\pkgs\\b.inf"}), CopiedSources());
+  for (const wchar_t* spelling : {L"C:/pkgs/", L"C:\\pkgs.", L"C:\\other\\..\\pkgs"}) {
+    sim::ClearCalls();
+    InstallPackagesFromFolder(spelling);
+    EXPECT_EQ((std::vector<std::string>{"C:\\pkgs\\a.inf", "C:\\pkgs\\b.inf"}), CopiedSources())
+        << sim::Utf8(spelling);
+  }
 }
 
 TEST_F(InstallFolder, RelativeFolderGivesRelativePathsResolvedAgainstTheCurrentDirectory) {
