@@ -1,7 +1,6 @@
 # Host build: the program's logic against the simulated Windows machine, and
 # the tests that drive it.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-find_package(GTest REQUIRED)
 
 set(SIM_TABLE ${CMAKE_BINARY_DIR}/generated/sim_message_table.inc)
 add_custom_command(
@@ -18,7 +17,13 @@ target_include_directories(pelmora_sim PUBLIC ${PROJECT_SOURCE_DIR}
                                        PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(pelmora_logic PUBLIC pelmora_sim)
 
+if(PELMORA_FUZZ)
+  include(${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz.cmake)
+  return()
+endif()
+
 enable_testing()
+find_package(GTest REQUIRED)
 file(GLOB HOST_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/host/*.cpp)
 add_executable(host_tests ${HOST_TEST_SOURCES})
 target_link_libraries(host_tests PRIVATE pelmora_logic GTest::gtest GTest::gtest_main)

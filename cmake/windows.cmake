@@ -16,7 +16,7 @@ add_custom_command(
   COMMENT "Compiling the message table")
 add_custom_target(message_table DEPENDS ${MC_OUT}/messages.rc ${MC_OUT}/MSG00409.bin)
 
-set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++ -municode)
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++ -municode $<$<CONFIG:MinSizeRel>:-s>)
 set(WIN_LIBS setupapi shlwapi advapi32 user32)
 
 function(pelmora_program name entry description)

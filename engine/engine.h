@@ -32,8 +32,14 @@ extern const EngineCommandEntry EngineCommandTable[];
 // Runs one engine command line. argv[0] is a program path or name.
 int EngineRun(int argc, const wchar_t* const* argv);
 
-// Looks a command word up in the table; null when no row matches.
+// EngineRun over another table, so that the command line's handling can be
+// checked with handlers of a test's own.
+int RunEngineTable(const EngineCommandEntry* table, int argc, const wchar_t* const* argv);
+
+// Looks a command word up in a table (by default the engine's); null when no
+// row matches.
 const EngineCommandEntry* FindEngineCommand(const wchar_t* word);
+const EngineCommandEntry* FindEngineCommandIn(const EngineCommandEntry* table, const wchar_t* word);
 
 // Asks the system to restart this computer; the outcome is not reported.
 void RequestReboot();

@@ -60,14 +60,20 @@ bool TakeOption(const wchar_t* arg, EngineOptions& options) {
 
 }  // namespace
 
-const EngineCommandEntry* FindEngineCommand(const wchar_t* word) {
-  for (const EngineCommandEntry* row = EngineCommandTable; row->name; ++row) {
+const EngineCommandEntry* FindEngineCommandIn(const EngineCommandEntry* table, const wchar_t* word) {
+  for (const EngineCommandEntry* row = table; row->name; ++row) {
     if (EqualIgnoringAsciiCase(word, row->name)) return row;
   }
   return nullptr;
 }
 
-int EngineRun(int argc, const wchar_t* const* argv) {
+const EngineCommandEntry* FindEngineCommand(const wchar_t* word) {
+  return FindEngineCommandIn(EngineCommandTable, word);
+}
+
+int EngineRun(int argc, const wchar_t* const* argv) { return RunEngineTable(EngineCommandTable, argc, argv); }
+
+int RunEngineTable(const EngineCommandEntry* table, int argc, const wchar_t* const* argv) {
   const wchar_t* baseName = argc > 0 ? BaseName(argv[0]) : L"";
   EngineOptions options;
   int next = 1;
@@ -79,7 +85,7 @@ int EngineRun(int argc, const wchar_t* const* argv) {
 
   const wchar_t* word = argv[next];
   if (IsSwitchChar(word[0])) word = CharNextW(word);
-  const EngineCommandEntry* row = FindEngineCommand(word);
+  const EngineCommandEntry* row = FindEngineCommandIn(table, word);
   if (!row) {
     WriteEngineMessage(TEXT_STDERR, MSG_USAGE, baseName);
     return ENGINE_BAD_USAGE;

@@ -38,5 +38,6 @@ void PrintNarrow(TextStream stream, const char* format, ...)
     ;
 // Narrow stream output of one line, followed by a line feed and a flush.
 void WriteNarrowLine(TextStream stream, const char* line);
-// Wide stream output of a finished text, as it stands.
+// Wide stream output of a finished text. A CR LF pair is written as one line
+// end (CR LF on Windows, LF on the host), never as CR CR LF.
 void WriteWideText(TextStream stream, const wchar_t* text);

@@ -86,6 +86,7 @@ void Reset() {
   detail::ResetSystem();
   detail::ResetMessages();
   detail::ResetFileSystem();
+  detail::ResetProcesses();
   detail::ResetFileApi();
   detail::ResetDriverStore();
   detail::ResetConfigManagerRoot();
@@ -244,8 +245,9 @@ void WriteNarrowLine(TextStream stream, const char* line) {
 void WriteWideText(TextStream stream, const wchar_t* text) {
   std::string& to = sim::Stream(stream);
   for (; *text; ++text) {
-    unsigned long c = static_cast<unsigned long>(*text);
-    if (sim::State().latin1Only && c > 0xFF) c = '?';
+    if (text[0] == L'\r' && text[1] == L'\n') continue;  // as the Windows console layer does
+    unsigned long c = static_cast<uint32_t>(*text);
+    if (sim::State().latin1Only && c > 0xFF) c = 0x3F;  // '?'
     sim::AppendUtf8(to, c);
   }
 }

@@ -49,6 +49,7 @@ std::vector<FileView> FilesIn(const std::wstring& directory);
 void ResetSystem();
 void ResetMessages();
 void ResetFileSystem();
+void ResetProcesses();
 void ResetFileApi();
 void ResetDriverStore();        // after ResetSystem: registers an export
 void ResetConfigManagerRoot();

@@ -13,10 +13,13 @@ namespace {
 FILE* File(TextStream stream) { return stream == TEXT_STDERR ? stderr : stdout; }
 
 // In the "C" locale the runtime fails on a character it cannot convert and
-// the stream then drops every later write; such characters become '?'.
+// the stream then drops every later write; such characters become '?'. A CR
+// LF pair (message texts carry them) becomes a line feed, which text mode
+// writes as CR LF: otherwise each such line would end in CR CR LF.
 std::wstring Representable(const wchar_t* text) {
   std::wstring safe;
   for (; *text; ++text) {
+    if (text[0] == L'\r' && text[1] == L'\n') continue;
     char bytes[MB_LEN_MAX];
     std::mbstate_t state = std::mbstate_t();
     safe += std::wcrtomb(bytes, *text, &state) == static_cast<size_t>(-1) ? L'?' : *text;

@@ -7,6 +7,7 @@
 #include "engine/engine.h"
 #include "engine/message_ids.h"
 #include "engine_output.h"
+#include "expected_message.h"
 #include "platform/sim/sim_store.h"
 #include "sim_test.h"
 
@@ -162,7 +163,7 @@ TEST_F(DpAdd, WhatCannotBeCopiedFailsWith61114AndStoresNothing) {
     sim::ClearOutput();
     EXPECT_EQ(ENGINE_FAILED, AddPackage(path)) << sim::Utf8(path);
     EXPECT_EQ((std::vector<unsigned long>{MSG_DP_ADD_FAILED, MSG_COMMAND_FAILED}), MessagesComposed());
-    EXPECT_EQ(MessageText(MSG_DP_ADD_FAILED), sim::StdOut());
+    EXPECT_EQ(ExpectedMessage(MSG_DP_ADD_FAILED), sim::StdOut());
     EXPECT_NE(std::string::npos, sim::StdErr().find("dummy.exe")) << "inserts of the failure message";
     EXPECT_NE(std::string::npos, sim::StdErr().find("dp_add"));
   }
@@ -230,7 +231,7 @@ TEST_F(DpDelete, PackageInUseNeedsForce) {
   EXPECT_EQ(ENGINE_FAILED, Engine({L"dummy.exe", L"dp_delete", L"oem1.inf"}));
   EXPECT_TRUE(sim::FileExists(Stored(L"oem1.inf")));
   EXPECT_EQ((std::vector<unsigned long>{MSG_DP_IN_USE, MSG_COMMAND_FAILED}), MessagesComposed());
-  EXPECT_EQ(MessageText(MSG_DP_IN_USE), sim::StdOut());
+  EXPECT_EQ(ExpectedMessage(MSG_DP_IN_USE), sim::StdOut());
   EXPECT_EQ(1u, sim::CountCalls("FreeLibrary"));
 
   sim::ClearCalls();
@@ -259,7 +260,7 @@ TEST_F(DpDelete, AnyOtherFailureGives61116) {
   sim::FailCall("SetupUninstallOEMInfW", ERROR_ACCESS_DENIED);
   EXPECT_EQ(ENGINE_FAILED, Engine({L"dummy.exe", L"dp_delete", L"oem0.inf"}));
   EXPECT_EQ((std::vector<unsigned long>{MSG_DP_DELETE_FAILED, MSG_COMMAND_FAILED}), MessagesComposed());
-  EXPECT_EQ(MessageText(MSG_DP_DELETE_FAILED), sim::StdOut());
+  EXPECT_EQ(ExpectedMessage(MSG_DP_DELETE_FAILED), sim::StdOut());
 }
 
 TEST_F(DpDelete, FunctionAbsentFailsSilentlyAndReleasesTheLibrary) {

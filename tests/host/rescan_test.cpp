@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "engine/message_ids.h"
 #include "engine_output.h"
+#include "expected_message.h"
 #include "frontend/frontend.h"
 #include "platform/sim/sim_store.h"
 #include "sim_test.h"
@@ -28,7 +29,7 @@ TEST_F(Rescan, ReenumeratesTheRootAndWritesItsLinesInOrder) {
   EXPECT_EQ(0u, sim::ReenumerateRequests()[0].flags);
   std::string out = sim::StdOut();
   EXPECT_EQ("", sim::StdErr());
-  EXPECT_EQ(GotRoot() + MessageText(MSG_RESCANNING) + "Reenumerate went well !\n" + MessageText(MSG_RESCANNED),
+  EXPECT_EQ(GotRoot() + ExpectedMessage(MSG_RESCANNING) + "Reenumerate went well !\n" + ExpectedMessage(MSG_RESCANNED),
             out);
 }
 
@@ -37,8 +38,8 @@ TEST_F(Rescan, MachineNameOnlyChangesTheMessage) {
   EXPECT_EQ(std::vector<std::string>{"CM_Locate_DevNodeW(null, 0x0)"}, sim::CallsTo("CM_Locate_DevNodeW"));
   EXPECT_EQ(1u, sim::ReenumerateRequests().size());
   std::string out = sim::StdOut();
-  EXPECT_EQ(GotRoot() + MessageText(MSG_RESCANNING_LOCAL) + "Reenumerate went well !\n" +
-                MessageText(MSG_RESCANNED),
+  EXPECT_EQ(GotRoot() + ExpectedMessage(MSG_RESCANNING_LOCAL) + "Reenumerate went well !\n" +
+                ExpectedMessage(MSG_RESCANNED),
             out);
 }
 
@@ -68,7 +69,7 @@ TEST_F(Rescan, ReenumerateFailureWritesItsCodeAndNoEngineMessage) {
   sim::FailCall("CM_Reenumerate_DevNode", CR_FAILURE);
   EXPECT_EQ(ENGINE_FAILED, Run({L"dummy.exe", L"rescan"}));
   EXPECT_EQ((std::vector<unsigned long>{MSG_RESCANNING, MSG_COMMAND_FAILED}), MessagesComposed());
-  EXPECT_EQ(GotRoot() + MessageText(MSG_RESCANNING) + "Reenumerate failed with code = 19\n", sim::StdOut());
+  EXPECT_EQ(GotRoot() + ExpectedMessage(MSG_RESCANNING) + "Reenumerate failed with code = 19\n", sim::StdOut());
   EXPECT_TRUE(sim::ReenumerateRequests().empty());
 }
 
