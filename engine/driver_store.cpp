@@ -1,5 +1,58 @@
 #include "engine/engine.h"
 
-// Not built yet.
-int AddDriverPackage(const wchar_t*, const wchar_t*, DWORD, int, const wchar_t* const*) { return ENGINE_FAILED; }
-int DeleteDriverPackage(const wchar_t*, const wchar_t*, DWORD, int, const wchar_t* const*) { return ENGINE_FAILED; }
+#include "engine/message_ids.h"
+#include "engine/message_output.h"
+
+namespace {
+
+DWORD UninstallFailureMessage(DWORD error) {
+  if (error == ERROR_INF_IN_USE_BY_DEVICES) return MSG_DP_IN_USE;
+  if (error == ERROR_NOT_AN_INSTALLED_OEM_INF) return MSG_DP_NOT_OEM;
+  return MSG_DP_DELETE_FAILED;
+}
+
+int UninstallPackage(SetupUninstallOEMInfWFn uninstall, const wchar_t* infName, DWORD flags) {
+  DWORD uninstallFlags = (flags & ENGINE_FLAG_FORCE) ? SUOI_FORCEDELETE : 0;
+  if (uninstall(infName, uninstallFlags, nullptr)) {
+    WriteEngineMessage(TEXT_STDOUT, MSG_DP_DELETED, infName);
+    return ENGINE_DONE;
+  }
+  // Read before any message is written: composing one resets it.
+  DWORD error = GetLastError();
+  WriteEngineMessage(TEXT_STDOUT, UninstallFailureMessage(error));
+  return ENGINE_FAILED;
+}
+
+}  // namespace
+
+// A path whose full form does not fit in MAX_PATH is refused, never cut: a
+// cut path would name some other file.
+int AddDriverPackage(const wchar_t*, const wchar_t*, DWORD, int argc, const wchar_t* const* argv) {
+  if (argc < 1) return ENGINE_BAD_USAGE;
+  WCHAR fullPath[MAX_PATH];
+  DWORD length = GetFullPathNameW(argv[0], MAX_PATH, fullPath, nullptr);
+  if (length == 0 || length >= MAX_PATH) {
+    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_BAD_PATH);
+    return ENGINE_FAILED;
+  }
+
+  WCHAR stored[MAX_PATH] = {0};
+  PWSTR storedName = nullptr;
+  if (!SetupCopyOEMInfW(fullPath, nullptr, SPOST_PATH, 0, stored, MAX_PATH, nullptr, &storedName)) {
+    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_FAILED);
+    return ENGINE_FAILED;
+  }
+  WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADDED, storedName ? storedName : stored);
+  return ENGINE_DONE;
+}
+
+// SetupUninstallOEMInfW is looked up at run time: systems before it lack it.
+int DeleteDriverPackage(const wchar_t*, const wchar_t*, DWORD flags, int argc, const wchar_t* const* argv) {
+  if (argc < 1) return ENGINE_BAD_USAGE;
+  HMODULE setupapi = LoadLibraryW(L"setupapi.dll");
+  if (!setupapi) return ENGINE_FAILED;
+  auto uninstall = ProcAs<SetupUninstallOEMInfWFn>(GetProcAddress(setupapi, "SetupUninstallOEMInfW"));
+  int result = uninstall ? UninstallPackage(uninstall, argv[0], flags) : ENGINE_FAILED;
+  FreeLibrary(setupapi);
+  return result;
+}

@@ -87,6 +87,9 @@ void Reset() {
   detail::ResetMessages();
   detail::ResetFileSystem();
   detail::ResetProcesses();
+  detail::ResetFileApi();
+  detail::ResetDriverStore();
+  detail::ResetConfigManagerRoot();
   detail::ResetDevices();
   detail::ResetInfFiles();
 }

@@ -142,23 +142,46 @@ bool RemoveFile(const std::wstring& path) {
   return true;
 }
 
-std::vector<std::wstring> ListDirectory(const std::wstring& path) {
+namespace {
+
+// The entries directly in a directory, in creation order. Children share
+// their parent's key as a prefix: only that range is read, so folders of
+// thousands of files stay cheap to list.
+std::vector<const Entry*> Children(const std::wstring& path) {
   std::wstring full = FullPath(path);
-  if (full.size() > 3 && full.back() == L'\\') full.pop_back();
+  if (full.back() != L'\\') full += L'\\';
+  const std::wstring prefix = detail::Lower(full);
   std::vector<const Entry*> children;
-  for (const auto& item : State().entries) {
-    if (detail::EqualNoCase(Parent(item.second.path), full) && item.second.path.size() > 3) {
-      children.push_back(&item.second);
-    }
+  for (auto item = State().entries.lower_bound(prefix);
+       item != State().entries.end() && item->first.compare(0, prefix.size(), prefix) == 0; ++item) {
+    if (item->first.find(L'\\', prefix.size()) == std::wstring::npos) children.push_back(&item->second);
   }
   std::sort(children.begin(), children.end(),
             [](const Entry* a, const Entry* b) { return a->order < b->order; });
+  return children;
+}
+
+std::wstring NameOf(const Entry& entry) { return entry.path.substr(entry.path.rfind(L'\\') + 1); }
+
+}  // namespace
+
+std::vector<std::wstring> ListDirectory(const std::wstring& path) {
   std::vector<std::wstring> names;
-  for (const Entry* child : children) names.push_back(child->path.substr(child->path.rfind(L'\\') + 1));
+  for (const Entry* child : Children(path)) names.push_back(NameOf(*child));
   return names;
 }
 
 namespace detail {
+
+std::vector<FileView> FilesIn(const std::wstring& directory) {
+  std::vector<FileView> files;
+  for (const Entry* child : Children(directory)) {
+    if (!child->isDirectory) {
+      files.push_back(FileView{child->path.c_str() + child->path.rfind(L'\\') + 1, &child->content});
+    }
+  }
+  return files;
+}
 
 void ResetFileSystem() {
   State() = FileSystem();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/sim/sim.h"
 
@@ -36,12 +37,23 @@ bool ReleaseAnyHandle(const void* handle, HandleKind* kind);
 // A library's export, registered by the area that implements the function.
 void RegisterExport(const std::wstring& library, const std::string& function, FARPROC address);
 
+// The files directly in a directory, in creation order, with their contents
+// (valid until the file system next changes).
+struct FileView {
+  const wchar_t* name;  // points into the entry's path
+  const std::string* content;
+};
+std::vector<FileView> FilesIn(const std::wstring& directory);
+
 // Area resets, called by sim::Reset in this order.
 void ResetSystem();
 void ResetMessages();
 void ResetFileSystem();
 void ResetProcesses();
-void ResetDevices();
+void ResetFileApi();
+void ResetDriverStore();        // after ResetSystem: registers an export
+void ResetConfigManagerRoot();
+void ResetDevices();         // after ResetSystem: registers an export
 void ResetInfFiles();
 
 // Key-argument formatting for the call log.

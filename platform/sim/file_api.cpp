@@ -1,0 +1,195 @@
+// Win32 file calls over the simulated file system: the file search, full
+// path names and file attributes, with the limits of a program that is not
+// long-path aware (a full path of MAX_PATH characters or more is not found).
+#include <cwchar>
+#include <map>
+
+#include "platform/sim/sim_internal.h"
+#include "platform/sim/sim_store.h"
+
+namespace sim {
+namespace {
+
+// The longest path the file functions take; longer ones fail.
+const size_t kLongestFullPathName = 32767;
+
+struct FoundEntry {
+  std::wstring name;
+  bool isDirectory;
+  size_t size;
+};
+
+// A search yields the directory as it was when the search began.
+struct Search {
+  std::vector<FoundEntry> entries;
+  size_t next = 0;
+};
+
+std::map<const void*, Search>& Searches() {
+  static std::map<const void*, Search> searches;
+  return searches;
+}
+
+wchar_t FoldCase(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+// '*' takes any run of characters, '?' any one; letters match either case.
+// (Short 8.3 names, which widen some matches on Windows, are not modelled.)
+bool Matches(const wchar_t* pattern, const wchar_t* name) {
+  if (*pattern == 0) return *name == 0;
+  if (*pattern == L'*') return Matches(pattern + 1, name) || (*name && Matches(pattern, name + 1));
+  if (*name == 0) return false;
+  if (*pattern != L'?' && FoldCase(*pattern) != FoldCase(*name)) return false;
+  return Matches(pattern + 1, name + 1);
+}
+
+FoundEntry Describe(const std::wstring& directory, const std::wstring& name) {
+  std::wstring path = directory + L"\\" + name;
+  std::string content;
+  bool isFile = ReadFile(path, &content);
+  return FoundEntry{name, !isFile, content.size()};
+}
+
+// The entries of `directory` that match `pattern`; "." and ".." first, as
+// every directory but a drive root has them.
+std::vector<FoundEntry> Collect(const std::wstring& directory, const std::wstring& pattern) {
+  std::vector<FoundEntry> found;
+  if (directory.size() > 3) {
+    for (const wchar_t* dots : {L".", L".."}) {
+      if (Matches(pattern.c_str(), dots)) found.push_back(FoundEntry{dots, true, 0});
+    }
+  }
+  for (const std::wstring& name : ListDirectory(directory)) {
+    if (Matches(pattern.c_str(), name.c_str())) found.push_back(Describe(directory, name));
+  }
+  return found;
+}
+
+void Fill(const FoundEntry& entry, LPWIN32_FIND_DATAW data) {
+  *data = WIN32_FIND_DATAW();
+  data->dwFileAttributes = entry.isDirectory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+  data->nFileSizeLow = static_cast<DWORD>(entry.size);
+  std::wcsncpy(data->cFileName, entry.name.c_str(), MAX_PATH - 1);
+}
+
+// Where a path that cannot be used ends up: its error, or 0 when it can be.
+DWORD PathError(const std::wstring& full) {
+  if (full.size() >= MAX_PATH) return ERROR_PATH_NOT_FOUND;
+  size_t slash = full.rfind(L'\\');
+  std::wstring parent = slash <= 2 ? full.substr(0, 3) : full.substr(0, slash);
+  return DirectoryExists(parent) ? 0 : ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
+int OpenFindHandles() { return static_cast<int>(Searches().size()); }
+
+namespace detail {
+void ResetFileApi() { Searches().clear(); }
+}  // namespace detail
+
+}  // namespace sim
+
+using namespace sim::detail;
+
+HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData) {
+  if (FaultedCall("FindFirstFileW", Quote(fileName))) return INVALID_HANDLE_VALUE;
+  if (!fileName || !findData) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (*fileName == 0) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::wstring full = sim::FullPath(fileName);
+  if (DWORD error = sim::PathError(full)) {
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+  }
+  size_t slash = full.rfind(L'\\');
+  std::wstring directory = slash <= 2 ? full.substr(0, 3) : full.substr(0, slash);
+  // A pattern ending in a separator names no entry.
+  std::vector<sim::FoundEntry> entries = sim::Collect(directory, full.substr(slash + 1));
+  if (slash + 1 == full.size() || entries.empty()) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  void* handle = NewHandle(HandleKind::Find);
+  sim::Search& search = sim::Searches()[handle];
+  search.entries = entries;
+  sim::Fill(search.entries[0], findData);
+  search.next = 1;
+  return handle;
+}
+
+BOOL FindNextFileW(HANDLE findFile, LPWIN32_FIND_DATAW findData) {
+  if (FaultedCall("FindNextFileW", "")) return FALSE;
+  auto search = sim::Searches().find(findFile);
+  if (search == sim::Searches().end() || !IsOpen(HandleKind::Find, findFile) || !findData) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (search->second.next >= search->second.entries.size()) {
+    SetLastError(ERROR_NO_MORE_FILES);
+    return FALSE;
+  }
+  sim::Fill(search->second.entries[search->second.next++], findData);
+  return TRUE;
+}
+
+BOOL FindClose(HANDLE findFile) {
+  if (FaultedCall("FindClose", "")) return FALSE;
+  if (!ReleaseHandle(HandleKind::Find, findFile)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  sim::Searches().erase(findFile);
+  return TRUE;
+}
+
+// Windows' return values: on success the length without the terminator; when
+// the buffer is too small the size it needs, terminator included, and the
+// buffer is left alone; 0 on failure.
+DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart) {
+  if (FaultedCall("GetFullPathNameW", Quote(fileName) + ", " + std::to_string(bufferLength))) return 0;
+  if (!fileName) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  if (*fileName == 0) {
+    SetLastError(ERROR_INVALID_NAME);
+    return 0;
+  }
+  std::wstring full = sim::FullPath(fileName);
+  if (full.size() >= sim::kLongestFullPathName) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return 0;
+  }
+  DWORD length = static_cast<DWORD>(full.size());
+  if (!buffer || bufferLength <= length) return length + 1;
+  std::wmemcpy(buffer, full.c_str(), full.size() + 1);
+  if (filePart) {
+    size_t slash = full.rfind(L'\\');
+    *filePart = slash + 1 == full.size() ? nullptr : buffer + slash + 1;
+  }
+  return length;
+}
+
+DWORD GetFileAttributesW(LPCWSTR fileName) {
+  if (FaultedCall("GetFileAttributesW", Quote(fileName))) return INVALID_FILE_ATTRIBUTES;
+  if (!fileName || *fileName == 0) {
+    SetLastError(fileName ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_PARAMETER);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  std::wstring full = sim::FullPath(fileName);
+  if (full.size() >= MAX_PATH) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (sim::FileExists(full)) return FILE_ATTRIBUTE_ARCHIVE;
+  if (sim::DirectoryExists(full)) return FILE_ATTRIBUTE_DIRECTORY;
+  std::wstring trimmed = full.size() > 3 && full.back() == L'\\' ? full.substr(0, full.size() - 1) : full;
+  DWORD error = sim::PathError(trimmed);
+  SetLastError(error ? error : ERROR_FILE_NOT_FOUND);
+  return INVALID_FILE_ATTRIBUTES;
+}

@@ -1,0 +1,36 @@
+// Test-facing API of the simulated driver store, the device tree's root and
+// the file search: what a test arranges before a run and inspects after it.
+// Results of the CM_ functions are chosen with sim::FailCall(name, CONFIGRET).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim.h"
+
+namespace sim {
+
+// --- Device tree root -------------------------------------------------------
+// CM_Locate_DevNodeW gives this DEVINST for the root (a null or empty ID).
+constexpr DEVINST kRootDevInst = 65537;
+
+// Every re-enumeration request CM_Reenumerate_DevNode accepted, in order.
+struct ReenumerateRequest {
+  DEVINST devInst;
+  ULONG flags;
+};
+const std::vector<ReenumerateRequest>& ReenumerateRequests();
+
+// --- Driver store -------------------------------------------------------------
+// The store is the set of oemN.inf files in kInfDirectory; a test may also
+// put packages there with sim::AddFile. Names are compared without regard to
+// case.
+std::vector<std::wstring> StoredPackages();  // "oemN.inf" names, by N
+// A package that devices use: SetupUninstallOEMInfW refuses it without
+// SUOI_FORCEDELETE.
+void MarkPackageInUse(const std::wstring& infName, bool inUse = true);
+
+// --- File search --------------------------------------------------------------
+int OpenFindHandles();  // searches started and not closed
+
+}  // namespace sim
