@@ -83,7 +83,18 @@ DRIVERS_UPDATED = 61106
 SAMPLE_ID = "ROOT\\PELMORA_SAMPLE"
 
 
-def test_install_creates_a_device_that_findall_lists_and_remove_visits(wine, srcdir):
+@pytest.fixture
+def inf_dir_kept(wine):
+    """Wine's driver update copies the INF into C:\\windows\\inf; the copies go
+    again after the test, so that the driver-store tests find that directory
+    as the prefix made it."""
+    before = set(wine.inf_dir.iterdir())
+    yield
+    for path in set(wine.inf_dir.iterdir()) - before:
+        path.unlink()
+
+
+def test_install_creates_a_device_that_findall_lists_and_remove_visits(wine, srcdir, inf_dir_kept):
     inf = srcdir / "examples" / "pelmora_sample.inf"
     name = b"Pelmora sample device"
     assert b'"' + name + b'"' in inf.read_bytes()
@@ -109,7 +120,7 @@ def write_inf(path, hardware_id, description, utf16):
     path.write_bytes(b"\xff\xfe" + text.encode("utf-16-le") if utf16 else text.encode())
 
 
-def test_names_the_console_cannot_show_or_that_are_too_long_keep_every_line(wine, srcdir, tmp_path):
+def test_names_the_console_cannot_show_or_that_are_too_long_keep_every_line(wine, srcdir, tmp_path, inf_dir_kept):
     write_inf(tmp_path / "omega.inf", "PELMORA\\OMEGA", "\u03a9mega device", utf16=True)
     write_inf(tmp_path / "long.inf", "PELMORA\\LONG", "L" * 250, utf16=False)
     for inf, hardware_id in (("omega.inf", "PELMORA\\OMEGA"), ("long.inf", "PELMORA\\LONG")):
