@@ -302,7 +302,10 @@ BOOL SetupGetInfFileListW(PCWSTR directoryPath, DWORD infStyle, PWSTR returnBuff
     InfFile file;
     UINT line = 0;
     DWORD error = 0;
-    if (!sim::FileExists(directory + L"\\" + name) || !LoadInf(directory + L"\\" + name, &file, &line, &error)) continue;
+    std::wstring path = directory;
+    path += L'\\';
+    path += name;
+    if (!LoadInf(path, &file, &line, &error)) continue;
     bool win4 = HasWin4Signature(file);
     if ((win4 && (infStyle & INF_STYLE_WIN4)) || (!win4 && (infStyle & INF_STYLE_OLDNT))) list += name + L'\0';
   }
@@ -314,7 +317,7 @@ BOOL SetupGetInfFileListW(PCWSTR directoryPath, DWORD infStyle, PWSTR returnBuff
     return TRUE;
   }
   if (returnBufferSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
-  std::wmemcpy(returnBuffer, list.data(), list.size());
+  std::copy(list.begin(), list.end(), returnBuffer);  // a multi-string: its nulls are in `list`
   SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
