@@ -63,7 +63,7 @@ def timed_run(base, program, folder, work):
                        stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=900)
     elapsed = time.perf_counter() - start
     stored = len([n for n in os.listdir(os.path.join(prefix, "drive_c", "windows", "inf"))
-                  if n.lower().startswith("bench")])
+                  if n.lower().startswith("bench") and n.lower().endswith(".inf")])
     quiet([WINESERVER, "-k"], env)
     return elapsed, stored
 
