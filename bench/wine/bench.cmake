@@ -1,0 +1,5 @@
+add_executable(bare_copy ${PROJECT_SOURCE_DIR}/bench/wine/bare_copy.cpp)
+set_target_properties(bare_copy PROPERTIES SUFFIX ".exe")
+target_compile_definitions(bare_copy PRIVATE UNICODE _UNICODE)
+target_link_libraries(bare_copy PRIVATE setupapi)
+target_link_options(bare_copy PRIVATE ${STATIC_RUNTIME})

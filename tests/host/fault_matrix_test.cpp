@@ -1,0 +1,164 @@
+// Every platform call of every command, failing in turn.
+//
+// Each scenario is run once to record the calls it makes, then once more per
+// recorded call with that call failing, for each error the call can really
+// give. Every rerun must end with a result the command allows, nothing open,
+// and no output line beyond what the command writes on its failure paths.
+#include <functional>
+#include <iostream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fault_matrix.h"
+#include "sim_test.h"
+
+namespace {
+
+// Releasing calls fail only on a handle the program never had; injecting a
+// failure there would only show the simulation keeping the handle.
+const std::set<std::string> kNotInjected = {"CloseHandle", "FindClose", "FreeLibrary", "LocalFree",
+                                            "SetupDiDestroyDeviceInfoList", "SetupCloseInfFile"};
+
+const std::map<std::string, std::vector<unsigned long>>& ErrorsOf() {
+  static const std::map<std::string, std::vector<unsigned long>> errors = {
+      {"GetVersionExW", {ERROR_INSUFFICIENT_BUFFER}},
+      {"CM_Locate_DevNodeW", {CR_NO_SUCH_DEVNODE, CR_FAILURE, CR_ACCESS_DENIED}},
+      {"CM_Reenumerate_DevNode", {CR_FAILURE, CR_ACCESS_DENIED, CR_INVALID_DEVNODE}},
+      {"CM_Get_Device_ID_ExW", {CR_INVALID_DEVNODE, CR_BUFFER_SMALL, CR_REMOTE_COMM_FAILURE}},
+      {"GetFullPathNameW", {ERROR_FILENAME_EXCED_RANGE, ERROR_INVALID_NAME}},
+      {"GetFileAttributesW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED}},
+      {"FindFirstFileW", {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED}},
+      {"FindNextFileW", {ERROR_NO_MORE_FILES, ERROR_ACCESS_DENIED}},
+      {"PathAddBackslashW", {ERROR_FILENAME_EXCED_RANGE}},
+      {"PathAppendW", {ERROR_FILENAME_EXCED_RANGE}},
+      {"PathRemoveFileSpecW", {ERROR_INVALID_PARAMETER}},
+      {"SetupCopyOEMInfW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_WRONG_INF_STYLE}},
+      {"LoadLibraryW", {ERROR_MOD_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}},
+      {"GetProcAddress", {ERROR_PROC_NOT_FOUND}},
+      {"SetupUninstallOEMInfW",
+       {ERROR_INF_IN_USE_BY_DEVICES, ERROR_NOT_AN_INSTALLED_OEM_INF, ERROR_ACCESS_DENIED}},
+      {"FormatMessageW", {ERROR_MR_MID_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}},
+      {"CreateProcessW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_BAD_EXE_FORMAT}},
+      {"WaitForSingleObject", {ERROR_INVALID_HANDLE}},
+      {"OpenProcessToken", {ERROR_ACCESS_DENIED}},
+      {"LookupPrivilegeValueW", {1313 /* ERROR_NO_SUCH_PRIVILEGE */}},
+      {"AdjustTokenPrivileges", {ERROR_ACCESS_DENIED}},
+      {"InitiateSystemShutdownExW", {ERROR_PRIVILEGE_NOT_HELD, 1115 /* ERROR_SHUTDOWN_IN_PROGRESS */}},
+      {"SetupDiClassGuidsFromNameExW", {ERROR_INVALID_MACHINENAME, ERROR_NOT_ENOUGH_MEMORY}},
+      {"SetupDiGetClassDevsExW", {ERROR_INVALID_MACHINENAME, ERROR_ACCESS_DENIED}},
+      {"SetupDiCreateDeviceInfoListExW", {ERROR_INVALID_MACHINENAME, ERROR_NOT_ENOUGH_MEMORY}},
+      {"SetupDiCreateDeviceInfoList", {ERROR_INVALID_CLASS, ERROR_NOT_ENOUGH_MEMORY}},
+      {"SetupDiOpenDeviceInfoW", {ERROR_NO_SUCH_DEVINST, ERROR_CLASS_MISMATCH}},
+      {"SetupDiEnumDeviceInfo", {ERROR_NO_MORE_ITEMS, ERROR_INVALID_HANDLE}},
+      {"SetupDiGetDeviceInfoListDetailW", {ERROR_INVALID_USER_BUFFER, ERROR_INVALID_HANDLE}},
+      {"SetupDiGetDeviceRegistryPropertyW", {ERROR_INVALID_DATA, ERROR_NO_SUCH_DEVINST}},
+      {"SetupDiSetDeviceRegistryPropertyW", {ERROR_INVALID_REG_PROPERTY, ERROR_ACCESS_DENIED}},
+      {"SetupDiSetClassInstallParamsW", {ERROR_INVALID_PARAMETER, ERROR_INVALID_USER_BUFFER}},
+      {"SetupDiCallClassInstaller", {ERROR_ACCESS_DENIED, ERROR_NO_SUCH_DEVINST, ERROR_DI_DO_DEFAULT}},
+      {"SetupDiGetDeviceInstallParamsW", {ERROR_INVALID_USER_BUFFER}},
+      {"SetupDiGetINFClassW", {ERROR_FILE_NOT_FOUND, ERROR_INVALID_CLASS}},
+      {"SetupDiCreateDeviceInfoW", {ERROR_DEVINST_ALREADY_EXISTS, ERROR_INVALID_CLASS}},
+      {"UpdateDriverForPlugAndPlayDevicesW", {ERROR_NO_SUCH_DEVINST, ERROR_FILE_NOT_FOUND}},
+      {"SetupGetInfFileListW", {ERROR_PATH_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}},
+      {"SetupOpenInfFileW", {ERROR_FILE_NOT_FOUND, ERROR_WRONG_INF_STYLE}},
+      {"SetupEnumInfSectionsW", {ERROR_NO_MORE_ITEMS, ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_HANDLE}},
+      {"SetupFindFirstLineW", {ERROR_LINE_NOT_FOUND}},
+      {"SetupFindNextLine", {ERROR_LINE_NOT_FOUND}},
+      {"SetupGetLineTextW", {ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_PARAMETER}},
+  };
+  return errors;
+}
+
+std::string CallName(const std::string& logged) { return logged.substr(0, logged.find('(')); }
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+struct Outcome {
+  int result;
+  std::vector<std::string> calls;
+  std::vector<std::string> out;
+  std::vector<std::string> err;
+};
+
+// One run on a freshly arranged machine, with `failing` (when not empty)
+// failing on its nth call with `error`.
+Outcome RunOnce(const FaultScenario& scenario, const std::string& failing = "", int nth = 0,
+                unsigned long error = 0) {
+  sim::Reset();
+  scenario.arrange();
+  sim::ClearCalls();
+  sim::ClearOutput();
+  if (!failing.empty()) sim::FailCall(failing, error, nth);
+  Outcome outcome;
+  outcome.result = scenario.act();
+  outcome.calls = sim::Calls();
+  outcome.out = Lines(sim::StdOut());
+  outcome.err = Lines(sim::StdErr());
+  return outcome;
+}
+
+bool LineAllowed(const std::string& line, const std::set<std::string>& seen,
+                 const std::vector<std::string>& patterns) {
+  if (seen.count(line)) return true;
+  for (const std::string& pattern : patterns) {
+    if (std::regex_match(line, std::regex(pattern))) return true;
+  }
+  return false;
+}
+
+class FaultMatrix : public SimTest {};
+
+TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
+  int scenarios = 0;
+  int failurePoints = 0;
+  std::set<std::string> unknownCalls;
+  for (const FaultScenario& scenario : FaultScenarios()) {
+    ++scenarios;
+    Outcome baseline = RunOnce(scenario);
+    ASSERT_EQ(0, sim::OpenHandles()) << scenario.name << ": baseline left open " << sim::OpenHandleReport();
+    ASSERT_TRUE(scenario.allowedResults.count(baseline.result)) << scenario.name << ": baseline " << baseline.result;
+    ASSERT_FALSE(baseline.calls.empty()) << scenario.name;
+
+    std::set<std::string> seen(baseline.out.begin(), baseline.out.end());
+    seen.insert(baseline.err.begin(), baseline.err.end());
+    std::map<std::string, int> occurrences;
+    for (const std::string& logged : baseline.calls) {
+      std::string name = CallName(logged);
+      int nth = ++occurrences[name];
+      if (kNotInjected.count(name)) continue;
+      auto errors = ErrorsOf().find(name);
+      if (errors == ErrorsOf().end()) {
+        unknownCalls.insert(name);
+        continue;
+      }
+      for (unsigned long error : errors->second) {
+        ++failurePoints;
+        Outcome failed = RunOnce(scenario, name, nth, error);
+        std::string where = scenario.name + ": " + name + " #" + std::to_string(nth) + " failing with " +
+                            std::to_string(error);
+        EXPECT_TRUE(scenario.allowedResults.count(failed.result)) << where << " gave " << failed.result;
+        EXPECT_EQ(0, sim::OpenHandles()) << where << " left open " << sim::OpenHandleReport();
+        for (const std::string& line : failed.out) {
+          EXPECT_TRUE(LineAllowed(line, seen, scenario.failureLines)) << where << " wrote: " << line;
+        }
+        for (const std::string& line : failed.err) {
+          EXPECT_TRUE(LineAllowed(line, seen, scenario.failureLines)) << where << " wrote on stderr: " << line;
+        }
+      }
+    }
+  }
+  EXPECT_TRUE(unknownCalls.empty()) << "calls without an error list: " << ::testing::PrintToString(unknownCalls);
+  std::cout << "fault matrix: " << scenarios << " scenarios, " << failurePoints << " failure points\n";
+  EXPECT_GT(failurePoints, scenarios);
+}
+
+}  // namespace
