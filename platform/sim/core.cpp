@@ -26,6 +26,7 @@ struct Core {
   std::string out;
   std::string err;
   bool latin1Only = false;
+  bool keepCallLog = true;
   DWORD lastError = 0;
 };
 
@@ -82,6 +83,7 @@ void Reset() {
   core.out.clear();
   core.err.clear();
   core.latin1Only = false;
+  core.keepCallLog = true;
   core.lastError = 0;
   detail::ResetSystem();
   detail::ResetMessages();
@@ -107,6 +109,8 @@ std::vector<std::string> CallsTo(const std::string& name) {
 size_t CountCalls(const std::string& name) { return CallsTo(name).size(); }
 
 void ClearCalls() { State().calls.clear(); }
+
+void KeepCallLog(bool keep) { State().keepCallLog = keep; }
 
 void FailCall(const std::string& name, unsigned long error, int nth, int count) {
   Core& core = State();
@@ -151,7 +155,7 @@ namespace detail {
 
 bool Enter(const char* name, const std::string& arguments, unsigned long* error) {
   Core& core = State();
-  core.calls.push_back(std::string(name) + "(" + arguments + ")");
+  if (core.keepCallLog) core.calls.push_back(std::string(name) + "(" + arguments + ")");
   size_t number = ++core.callCounts[name];
   for (const Fault& fault : core.faults) {
     if (fault.name != name || number < fault.firstCall) continue;

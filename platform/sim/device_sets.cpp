@@ -21,6 +21,12 @@ SetElement* FindElement(DeviceSet& set, const SP_DEVINFO_DATA* data) {
     SetLastError(ERROR_INVALID_USER_BUFFER);
     return nullptr;
   }
+  // A set holds a device once, and the data it handed out names the
+  // element's place (Reserved): try that place before walking the set.
+  size_t place = static_cast<size_t>(data->Reserved) - 1;
+  if (data->Reserved != 0 && place < set.elements.size() && set.elements[place].devInst == data->DevInst) {
+    return &set.elements[place];
+  }
   for (SetElement& element : set.elements) {
     if (element.devInst == data->DevInst) return &element;
   }
@@ -36,10 +42,8 @@ void FillDevInfoData(const SimDevice& device, size_t index, SP_DEVINFO_DATA* dat
 
 std::string DeviceText(const SP_DEVINFO_DATA* data) {
   if (!data) return "null";
-  for (const SimDevice& device : Tree().devices) {
-    if (device.devInst == data->DevInst) return Utf8(device.spec.instanceId);
-  }
-  return std::to_string(data->DevInst);
+  const SimDevice* device = DeviceByNumber(data->DevInst);
+  return device ? Utf8(device->spec.instanceId) : std::to_string(data->DevInst);
 }
 
 }  // namespace sim::detail
@@ -160,9 +164,8 @@ BOOL SetupDiEnumDeviceInfo(HDEVINFO devs, DWORD memberIndex, PSP_DEVINFO_DATA de
     return FALSE;
   }
   // A device removed meanwhile keeps its element and its DEVINST.
-  DEVINST devInst = set->elements[memberIndex].devInst;
-  for (const SimDevice& device : Tree().devices) {
-    if (device.devInst == devInst) FillDevInfoData(device, memberIndex, deviceInfoData);
+  if (const SimDevice* device = DeviceByNumber(set->elements[memberIndex].devInst)) {
+    FillDevInfoData(*device, memberIndex, deviceInfoData);
   }
   SetLastError(ERROR_SUCCESS);
   return TRUE;

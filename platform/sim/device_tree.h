@@ -43,12 +43,16 @@ struct DeviceSet {
   std::vector<SetElement> elements;
 };
 
+// DEVINSTs are handed out in tree order from this one on, and devices stay in
+// the list when removed: devices[i] has kFirstDevInst + i.
+constexpr DEVINST kFirstDevInst = 100;
+
 struct DeviceTree {
   std::vector<SimDevice> devices;  // tree order
   std::vector<std::pair<std::wstring, GUID>> classes;
   std::vector<std::unique_ptr<Machine>> machines;
   std::map<const void*, DeviceSet> sets;
-  DEVINST nextDevInst = 100;
+  DEVINST nextDevInst = kFirstDevInst;
   unsigned nextClassNumber = 1;
   bool updateSucceeds = true;
   bool updateNeedsReboot = false;
@@ -65,7 +69,8 @@ std::string MachineText(const Machine* machine);
 // A machine by name as the SetupDi functions take it (null or empty: this
 // computer); false when no such machine is reachable.
 bool FindMachine(const wchar_t* name, const Machine** machine);
-SimDevice* FindDevice(DEVINST devInst);
+SimDevice* FindDevice(DEVINST devInst);           // null when removed
+SimDevice* DeviceByNumber(DEVINST devInst);       // removed ones too
 SimDevice* FindDeviceById(const Machine* machine, const std::wstring& instanceId);
 bool OnMachine(const SimDevice& device, const Machine* machine);
 

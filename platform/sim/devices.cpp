@@ -191,11 +191,17 @@ bool OnMachine(const SimDevice& device, const Machine* machine) {
   return machine ? key == machine->name : key.empty();
 }
 
+SimDevice* DeviceByNumber(DEVINST devInst) {
+  // Every call on a device looks it up: a walk over the tree here would make
+  // the simulation, not the program, cost more per device on a larger tree.
+  std::vector<SimDevice>& devices = Tree().devices;
+  if (devInst < kFirstDevInst || devInst - kFirstDevInst >= devices.size()) return nullptr;
+  return &devices[devInst - kFirstDevInst];
+}
+
 SimDevice* FindDevice(DEVINST devInst) {
-  for (SimDevice& device : Tree().devices) {
-    if (device.devInst == devInst && !device.removed) return &device;
-  }
-  return nullptr;
+  SimDevice* device = DeviceByNumber(devInst);
+  return device && !device->removed ? device : nullptr;
 }
 
 SimDevice* FindDeviceById(const Machine* machine, const std::wstring& instanceId) {

@@ -22,6 +22,10 @@ const std::vector<std::string>& Calls();
 std::vector<std::string> CallsTo(const std::string& name);
 size_t CountCalls(const std::string& name);
 void ClearCalls();
+// Whether calls are written to the log (on after Reset). Off, they are still
+// numbered for fault injection but leave no entry: benchmarks of large
+// machines turn it off so that they time the program, not the log's growth.
+void KeepCallLog(bool keep);
 
 // --- Fault injection --------------------------------------------------------
 // Makes calls of `name` fail with `error` (a Win32 error, or a CONFIGRET for
