@@ -22,6 +22,11 @@ if(PELMORA_FUZZ)
   return()
 endif()
 
+if(PELMORA_BENCH)
+  include(${PROJECT_SOURCE_DIR}/bench/bench.cmake)
+  return()
+endif()
+
 enable_testing()
 find_package(GTest REQUIRED)
 file(GLOB HOST_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/host/*.cpp)
