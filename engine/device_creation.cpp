@@ -6,6 +6,7 @@
 #include "engine/engine.h"
 #include "engine/message_ids.h"
 #include "engine/message_output.h"
+#include "engine/scoped.h"
 
 namespace {
 
@@ -23,36 +24,6 @@ bool FullInfPath(const wchar_t* path, WCHAR (&fullPath)[MAX_PATH]) {
   return length != 0 && length < MAX_PATH;
 }
 
-// Destroys the set on every way out.
-class CreatedSet {
- public:
-  explicit CreatedSet(HDEVINFO devs) : devs_(devs) {}
-  ~CreatedSet() {
-    if (devs_ != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(devs_);
-  }
-  CreatedSet(const CreatedSet&) = delete;
-  CreatedSet& operator=(const CreatedSet&) = delete;
-  HDEVINFO get() const { return devs_; }
-
- private:
-  HDEVINFO devs_;
-};
-
-// Releases the library on every way out.
-class LoadedLibrary {
- public:
-  explicit LoadedLibrary(const wchar_t* name) : module_(LoadLibraryW(name)) {}
-  ~LoadedLibrary() {
-    if (module_) FreeLibrary(module_);
-  }
-  LoadedLibrary(const LoadedLibrary&) = delete;
-  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-  HMODULE get() const { return module_; }
-
- private:
-  HMODULE module_;
-};
-
 }  // namespace
 
 int UpdateDriverFromInf(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
@@ -65,10 +36,9 @@ int UpdateDriverFromInf(const wchar_t* baseName, const wchar_t* machine, DWORD f
   if (!FullInfPath(argv[0], fullPath)) return ENGINE_FAILED;
   if (GetFileAttributesW(fullPath) == INVALID_FILE_ATTRIBUTES) return ENGINE_FAILED;
 
-  LoadedLibrary newdev(L"newdev.dll");
+  ScopedLibrary newdev(L"newdev.dll");
   if (!newdev.get()) return ENGINE_FAILED;
-  auto update = ProcAs<UpdateDriverForPlugAndPlayDevicesWFn>(
-      GetProcAddress(newdev.get(), "UpdateDriverForPlugAndPlayDevicesW"));
+  auto update = newdev.Find<UpdateDriverForPlugAndPlayDevicesWFn>("UpdateDriverForPlugAndPlayDevicesW");
   if (!update) return ENGINE_FAILED;
 
   WriteEngineMessage(TEXT_STDOUT, MSG_UPDATING_DRIVERS, hardwareId, fullPath);
@@ -93,8 +63,8 @@ int InstallRootDevice(const wchar_t* baseName, const wchar_t* machine, DWORD fla
   GUID classGuid;
   WCHAR className[MAX_CLASS_NAME_LEN];
   if (!SetupDiGetINFClassW(fullPath, &classGuid, className, MAX_CLASS_NAME_LEN, nullptr)) return ENGINE_FAILED;
-  CreatedSet set(SetupDiCreateDeviceInfoList(&classGuid, nullptr));
-  if (set.get() == INVALID_HANDLE_VALUE) return ENGINE_FAILED;
+  ScopedDeviceSet set(SetupDiCreateDeviceInfoList(&classGuid, nullptr));
+  if (!set.valid()) return ENGINE_FAILED;
 
   SP_DEVINFO_DATA devInfo;
   devInfo.cbSize = sizeof devInfo;

@@ -5,23 +5,9 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/scoped.h"
 
 namespace {
-
-// Destroys the walk's set on every way out.
-class DeviceSetHolder {
- public:
-  explicit DeviceSetHolder(HDEVINFO devs) : devs_(devs) {}
-  ~DeviceSetHolder() {
-    if (devs_ != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(devs_);
-  }
-  DeviceSetHolder(const DeviceSetHolder&) = delete;
-  DeviceSetHolder& operator=(const DeviceSetHolder&) = delete;
-  HDEVINFO get() const { return devs_; }
-
- private:
-  HDEVINFO devs_;
-};
 
 struct Selection {
   bool hasClass = false;
@@ -149,8 +135,8 @@ int ForEachMatchingDevice(const wchar_t* machine, int argc, const wchar_t* const
   }
   for (; next < argc; ++next) selection.patterns.push_back(PreparePattern(argv[next]));
 
-  DeviceSetHolder set(CreateDeviceSet(selection, machine));
-  if (set.get() == INVALID_HANDLE_VALUE) return ENGINE_FAILED;
+  ScopedDeviceSet set(CreateDeviceSet(selection, machine));
+  if (!set.valid()) return ENGINE_FAILED;
   for (const IdPattern& pattern : selection.patterns) {
     // One that does not exist, or is of another class, adds nothing.
     if (pattern.isInstanceId) SetupDiOpenDeviceInfoW(set.get(), pattern.text, nullptr, 0, nullptr);

@@ -2,6 +2,7 @@
 
 #include "engine/message_ids.h"
 #include "engine/message_output.h"
+#include "engine/scoped.h"
 
 namespace {
 
@@ -49,10 +50,8 @@ int AddDriverPackage(const wchar_t*, const wchar_t*, DWORD, int argc, const wcha
 // SetupUninstallOEMInfW is looked up at run time: systems before it lack it.
 int DeleteDriverPackage(const wchar_t*, const wchar_t*, DWORD flags, int argc, const wchar_t* const* argv) {
   if (argc < 1) return ENGINE_BAD_USAGE;
-  HMODULE setupapi = LoadLibraryW(L"setupapi.dll");
-  if (!setupapi) return ENGINE_FAILED;
-  auto uninstall = ProcAs<SetupUninstallOEMInfWFn>(GetProcAddress(setupapi, "SetupUninstallOEMInfW"));
-  int result = uninstall ? UninstallPackage(uninstall, argv[0], flags) : ENGINE_FAILED;
-  FreeLibrary(setupapi);
-  return result;
+  ScopedLibrary setupapi(L"setupapi.dll");
+  if (!setupapi.get()) return ENGINE_FAILED;
+  auto uninstall = setupapi.Find<SetupUninstallOEMInfWFn>("SetupUninstallOEMInfW");
+  return uninstall ? UninstallPackage(uninstall, argv[0], flags) : ENGINE_FAILED;
 }

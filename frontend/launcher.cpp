@@ -42,6 +42,9 @@ std::wstring SystemErrorText(DWORD error) {
 
 }  // namespace
 
+// Both texts are the launcher's own copies, so nothing done to them here can
+// reach the caller.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 DWORD RunProgramHidden(std::wstring programPath, std::wstring parameters, int waitSeconds) {
   if (!parameters.empty() && parameters[0] != L' ') parameters.insert(0, 1, L' ');
   const std::wstring commandText = FileNameOf(programPath) + parameters;

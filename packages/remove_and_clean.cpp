@@ -14,7 +14,8 @@ namespace {
 const DWORD kSectionNameCharacters = 256;
 const DWORD kLineTextCharacters = 1024;
 // More sections than any INF file has; the walk ends here even on a
-// platform that keeps saying a section's name does not fit.
+// platform that fails for every index without ever saying the sections
+// have ended.
 const UINT kMostSections = 65536;
 
 bool IsOemName(const std::wstring& name) {
@@ -82,10 +83,10 @@ void DeleteOemPackageIfMatch(const std::wstring& infName, const std::wstring& te
   WCHAR section[kSectionNameCharacters];
   for (UINT index = 0; index < kMostSections; ++index) {
     if (!SetupEnumInfSectionsW(inf, index, section, kSectionNameCharacters - 1, nullptr)) {
-      // A name that does not fit the buffer skips its section; the end of
-      // the sections, or any other failure, ends the file's walk.
-      if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) continue;
-      break;
+      // The end of the sections ends the file's walk; a section whose name
+      // cannot be read (one too long for the buffer) is skipped.
+      if (GetLastError() == ERROR_NO_MORE_ITEMS) break;
+      continue;
     }
     if (SectionHolds(inf, section, text)) {
       DeletePackage(infName);

@@ -6,6 +6,7 @@
 #include "expected_message.h"
 #include "fault_matrix.h"
 #include "frontend/frontend.h"
+#include "platform/sim/sim_devices.h"
 #include "platform/sim/sim_store.h"
 #include "sim_test.h"
 
@@ -21,15 +22,17 @@ std::string Escaped(const std::string& text) {
   return std::regex_replace(text, special, R"(\$&)");
 }
 
-// The lines of a composed message, as patterns; "@@" in an insert stands for
-// `wildcard`.
+// The lines of a composed message, as patterns; a text insert "@@" or a
+// number insert 12345 stands for `wildcard`.
 std::vector<std::string> Patterns(const std::string& message, const std::string& wildcard = "") {
   std::vector<std::string> patterns;
   std::istringstream in(message);
   for (std::string line; std::getline(in, line);) {
     std::string pattern = Escaped(line);
-    size_t at = pattern.find("@@");
-    if (at != std::string::npos) pattern.replace(at, 2, wildcard);
+    for (const char* placeholder : {"@@", "12345"}) {
+      size_t at = pattern.find(placeholder);
+      if (at != std::string::npos) pattern.replace(at, std::string(placeholder).size(), "(?:" + wildcard + ")");
+    }
     patterns.push_back(pattern);
   }
   return patterns;
@@ -52,6 +55,48 @@ std::function<int()> Engine(std::initializer_list<std::wstring> items) {
 }
 
 void Nothing() {}
+
+const char kSampleInf[] =
+    "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n"
+    "ClassGuid={6D1F2E0A-3C84-4B7A-9E51-0B2F7C3D4A01}\r\n"
+    "[Models]\r\nSample=Install,ROOT\\PELMORA_SAMPLE\r\n[Install]\r\nAddReg=Keys\r\n"
+    "[Keys]\r\nHKR,,Tag,,\"PELMORA_SAMPLE\"\r\n";
+
+std::wstring InInfDirectory(const wchar_t* name) { return std::wstring(sim::kInfDirectory) + L"\\" + name; }
+
+// A small machine: devices of three classes, one of them away, one named
+// oddly, two carrying the sample's hardware ID; OEM packages of which two
+// mention the sample.
+void ArrangeDevices(sim::Removal sampleRemoval) {
+  sim::DeviceSpec first = sim::Device(L"ROOT\\PELMORA_SAMPLE\\0000", L"Sample", {L"ROOT\\PELMORA_SAMPLE"});
+  sim::SetProperty(first, SPDRP_FRIENDLYNAME, sim::Sz(L"Sample device 100%"));
+  sim::AddDevice(first);
+  sim::DeviceSpec second =
+      sim::Device(L"ROOT\\PELMORA_SAMPLE\\0001", L"Sample", {L"ROOT\\OTHER"}, {L"ROOT\\PELMORA_SAMPLE"});
+  second.removal = sampleRemoval;
+  sim::SetProperty(second, SPDRP_DEVICEDESC, sim::Sz(L"Sensor \u03A9"));
+  sim::AddDevice(second);
+  sim::DeviceSpec network = sim::Device(L"PCI\\VEN_8086&DEV_100E\\3&1", L"Net", {L"PCI\\VEN_8086&DEV_100E"});
+  network.present = false;
+  sim::AddDevice(network);
+  sim::AddDevice(sim::Device(L"USB\\VID_1234&PID_0001\\5", L"USB", {}));
+  sim::AddFile(InInfDirectory(L"oem0.inf"), kSampleInf);
+  sim::AddFile(InInfDirectory(L"oem1.inf"), kValidInf);
+  sim::AddFile(InInfDirectory(L"OEM2.inf"), std::string(kSampleInf) + "[More]\r\nPELMORA_SAMPLE\r\n");
+  sim::AddFile(InInfDirectory(L"machine.inf"), kSampleInf);
+}
+
+void ArrangeRemoteMachine() {
+  ArrangeDevices(sim::Removal::kRemoved);
+  sim::AddRemoteMachine(L"PC7");
+  sim::DeviceSpec remote = sim::Device(L"ROOT\\REMOTE\\0000", L"System", {L"ROOT\\REMOTE"});
+  remote.machine = L"PC7";
+  sim::AddDevice(remote);
+}
+
+// Device lines: an instance ID (or "?"), padded, a colon and a name or label;
+// or the ID alone when the device has no name.
+const char kDeviceLine[] = R"((\?|[A-Z]+\\\S+)( *: .*)?)";
 
 std::vector<FaultScenario> BuildScenarios() {
   const auto failed = [](const wchar_t* command) {
@@ -102,6 +147,54 @@ std::vector<FaultScenario> BuildScenarios() {
                        {0, 2}, {}});
   scenarios.push_back({"pelmora iswin2000orlater", Nothing, FrontEnd({L"pelmora.exe", L"iswin2000orlater"}),
                        {0, 2}, {}});
+
+  const std::vector<std::string> removalLines =
+      Join({{kDeviceLine}, Patterns(ExpectedMessage(MSG_REMOVED_NONE)),
+            Patterns(ExpectedMessage(MSG_REMOVED, 12345u), R"(\d+)"),
+            Patterns(ExpectedMessage(MSG_REMOVED_REBOOT, 12345u), R"(\d+)"), failed(L"remove")});
+  const std::vector<std::string> cleanupLines = Join(
+      {removalLines, dpDeleteFailures, Patterns(ExpectedMessage(MSG_DP_DELETED, L"@@"), R"(OEM\d\.inf|oem\d\.inf)")});
+  scenarios.push_back({"pelmora remove with package clean-up", [] { ArrangeDevices(sim::Removal::kRemoved); },
+                       FrontEnd({L"pelmora.exe", L"remove", L"ROOT\\PELMORA_SAMPLE|PELMORA_SAMPLE"}), {0, 2},
+                       cleanupLines});
+  scenarios.push_back({"pelmora remove, a device needs a restart",
+                       [] { ArrangeDevices(sim::Removal::kNeedsReboot); },
+                       FrontEnd({L"pelmora.exe", L"remove", L"*PELMORA_SAMPLE|PELMORA_SAMPLE"}), {0, 1, 2},
+                       cleanupLines});
+  scenarios.push_back({"engine -r remove, a device needs a restart",
+                       [] { ArrangeDevices(sim::Removal::kNeedsRestart); },
+                       Engine({L"dummy.exe", L"-r", L"remove", L"=Sample", L"ROOT\\*"}), {0, 1, 2}, removalLines});
+
+  const std::vector<std::string> listingLines =
+      Join({{kDeviceLine}, Patterns(ExpectedMessage(MSG_FINDALL_NONE)),
+            Patterns(ExpectedMessage(MSG_FINDALL_COUNT, 12345u), R"(\d+)"),
+            Patterns(ExpectedMessage(MSG_FINDALL_NONE_REMOTE, L"PC7")),
+            Patterns(ExpectedMessage(MSG_FINDALL_COUNT_REMOTE, 12345u, L"PC7"), R"(\d+)"), failed(L"findall")});
+  scenarios.push_back({"engine findall *", [] { ArrangeDevices(sim::Removal::kRemoved); },
+                       Engine({L"dummy.exe", L"findall", L"*"}), {0, 2}, listingLines});
+  scenarios.push_back({"engine findall by class and pattern", [] { ArrangeDevices(sim::Removal::kRemoved); },
+                       Engine({L"dummy.exe", L"findall", L"=Sample", L"*SAMPLE", L"'ROOT\\OTHER"}), {0, 2},
+                       listingLines});
+  scenarios.push_back({"engine findall by instance ID", [] { ArrangeDevices(sim::Removal::kRemoved); },
+                       Engine({L"dummy.exe", L"findall", L"@ROOT\\PELMORA_SAMPLE\\0001", L"@USB\\*"}), {0, 2},
+                       listingLines});
+  scenarios.push_back({"engine findall on another machine", ArrangeRemoteMachine,
+                       Engine({L"dummy.exe", L"-m:PC7", L"findall", L"*"}), {0, 2}, listingLines});
+
+  const std::vector<std::string> creationLines =
+      Join({Patterns(ExpectedMessage(MSG_DEVICE_CREATED)),
+            Patterns(ExpectedMessage(MSG_UPDATING_DRIVERS, L"ROOT\\PELMORA_SAMPLE", L"C:\\drivers\\sample.inf")),
+            Patterns(ExpectedMessage(MSG_DRIVERS_UPDATED)), failed(L"install")});
+  scenarios.push_back({"engine install", [] { sim::AddFile(L"C:\\drivers\\sample.inf", kSampleInf); },
+                       Engine({L"dummy.exe", L"install", L"C:\\drivers\\sample.inf", L"ROOT\\PELMORA_SAMPLE"}),
+                       {0, 2}, creationLines});
+  scenarios.push_back({"engine -r install, the driver needs a restart",
+                       [] {
+                         sim::AddFile(L"C:\\drivers\\sample.inf", kSampleInf);
+                         sim::SetDriverUpdateOutcome(true, true);
+                       },
+                       Engine({L"dummy.exe", L"-r", L"install", L"..\\drivers\\sample.inf", L"ROOT\\PELMORA_SAMPLE"}),
+                       {0, 1, 2}, creationLines});
   return scenarios;
 }
 

@@ -146,13 +146,22 @@ TEST_F(RemoveAndClean, SectionWhoseNameDoesNotFitIsSkippedAndTheWalkGoesOn) {
 }
 
 TEST_F(RemoveAndClean, SectionWalkEndsWhateverTheSectionsCallAnswers) {
+  // Sections [Version], [A], [B]: the name of [A] cannot be read, so [A] is
+  // passed over and the walk goes on to [B].
+  AddInf(L"oem1.inf", "[A]\r\nwidget\r\n[B]\r\nwidget\r\n");
+  AddInf(L"oem2.inf", "[A]\r\nwidget\r\n");
+  sim::FailCall("SetupEnumInfSectionsW", ERROR_GEN_FAILURE, 2);
+  EXPECT_EQ(0, DeleteMatchingOemPackages(L"widget"));
+  EXPECT_EQ((std::vector<std::string>{Deletion("oem1.inf"), Deletion("oem2.inf")}), Deletions());
+  EXPECT_EQ(3u + 2u, sim::CountCalls("SetupEnumInfSectionsW"));
+  // Every call failing with another error than the end of the sections.
+  sim::Reset();
   AddInf(L"oem1.inf", "[A]\r\nwidget\r\n");
   AddInf(L"oem2.inf", "[A]\r\nwidget\r\n");
-  // Every call failing with another error than the end of the sections.
   sim::FailCall("SetupEnumInfSectionsW", ERROR_GEN_FAILURE, 1, 0);
   EXPECT_EQ(0, DeleteMatchingOemPackages(L"widget"));
   EXPECT_TRUE(Deletions().empty());
-  EXPECT_EQ(2u, sim::CountCalls("SetupEnumInfSectionsW"));  // one try per file
+  EXPECT_EQ(2u * 65536u, sim::CountCalls("SetupEnumInfSectionsW"));
   EXPECT_EQ(2u, sim::CountCalls("SetupCloseInfFile"));
   // Even every name said not to fit ends.
   sim::Reset();
