@@ -11,8 +11,9 @@
 namespace sim {
 
 // --- Device tree root -------------------------------------------------------
-// CM_Locate_DevNodeW gives this DEVINST for the root (a null or empty ID).
-constexpr DEVINST kRootDevInst = 65537;
+// CM_Locate_DevNodeW gives this DEVINST for the root (a null or empty ID);
+// devices are numbered from 100 up, so no device ever shares it.
+constexpr DEVINST kRootDevInst = 1;
 
 // Every re-enumeration request CM_Reenumerate_DevNode accepted, in order.
 struct ReenumerateRequest {
