@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test: host tests, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the real Windows programs under Wine.
+# UndefinedBehaviorSanitizer, the real Windows programs under Wine, and a
+# bounded fuzzing run of every libFuzzer target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,4 +13,6 @@ for preset in host sanitize windows; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+echo "== fuzz"
+scripts/fuzz.sh
 echo "All tests passed."
