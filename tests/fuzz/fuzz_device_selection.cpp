@@ -15,7 +15,7 @@
 namespace {
 
 struct Machine {
-  std::vector<sim::DeviceSpec> specs = SteadyDevices();
+  std::vector<sim::DeviceSpec> devices = SteadyDevices();
   std::vector<DEVINST> devInsts;
 };
 
@@ -30,8 +30,8 @@ int Record(HDEVINFO, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext* cont
   return 0;
 }
 
-bool OnMachine(const sim::DeviceSpec& spec, const wchar_t* machine) {
-  return machine ? spec.machine == machine : spec.machine.empty();
+bool OnMachine(const sim::DeviceSpec& device, const wchar_t* machine) {
+  return machine ? device.machine == machine : device.machine.empty();
 }
 
 bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -39,9 +39,9 @@ bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof 
 // A multi-string property as the engine's list reader gets it: the strings
 // up to the first empty one; a first read that does not fit and is of
 // another type gives no list.
-std::vector<std::wstring> IdList(const sim::DeviceSpec& spec, DWORD property) {
+std::vector<std::wstring> IdList(const sim::DeviceSpec& device, DWORD property) {
   std::vector<std::wstring> ids;
-  for (const auto& entry : spec.properties) {
+  for (const auto& entry : device.properties) {
     if (entry.first != property) continue;
     const sim::PropertyValue& value = entry.second.front();
     if (value.type != REG_MULTI_SZ && value.data.size() > 4096 * sizeof(WCHAR)) return ids;
@@ -57,18 +57,18 @@ std::vector<std::wstring> IdList(const sim::DeviceSpec& spec, DWORD property) {
 
 // The instance ID as the walk reads it: empty when the read fails or
 // writes nothing.
-std::wstring ReadId(const sim::DeviceSpec& spec) {
-  return spec.idReadFails || spec.idReadWritesNothing ? L"" : spec.instanceId;
+std::wstring ReadId(const sim::DeviceSpec& device) {
+  return device.idReadFails || device.idReadWritesNothing ? L"" : device.instanceId;
 }
 
-bool DeviceMatches(const sim::DeviceSpec& spec, const std::vector<ReferencePattern>& patterns) {
+bool DeviceMatches(const sim::DeviceSpec& device, const std::vector<ReferencePattern>& patterns) {
   for (const ReferencePattern& pattern : patterns) {
     if (pattern.instanceId) {
-      if (ReferenceMatches(ReadId(spec), pattern)) return true;
+      if (ReferenceMatches(ReadId(device), pattern)) return true;
       continue;
     }
     for (DWORD property : {static_cast<DWORD>(SPDRP_HARDWAREID), static_cast<DWORD>(SPDRP_COMPATIBLEIDS)}) {
-      for (const std::wstring& id : IdList(spec, property)) {
+      for (const std::wstring& id : IdList(device, property)) {
         if (ReferenceMatches(id, pattern)) return true;
       }
     }
@@ -100,27 +100,29 @@ Visits ExpectedVisits(const Machine& m, const wchar_t* machine, const std::vecto
     if (!p.instanceId || (!p.literal && p.text.find(L'*') != std::wstring::npos)) exactOnly = false;
   }
 
-  auto inClass = [&](const sim::DeviceSpec& spec) {
-    return !hasClass || SameGuid(sim::ClassGuids(spec.className).front(), classGuid);
+  auto inClass = [&](const sim::DeviceSpec& device) {
+    return !hasClass || SameGuid(sim::ClassGuids(device.className).front(), classGuid);
   };
   std::vector<size_t> set;
   if (exactOnly) {
     for (const ReferencePattern& pattern : patterns) {
-      for (size_t i = 0; i < m.specs.size(); ++i) {
-        if (!OnMachine(m.specs[i], machine) || !SameIgnoringAsciiCase(m.specs[i].instanceId, pattern.text)) continue;
-        if (inClass(m.specs[i]) && std::find(set.begin(), set.end(), i) == set.end()) set.push_back(i);
+      for (size_t i = 0; i < m.devices.size(); ++i) {
+        const sim::DeviceSpec& device = m.devices[i];
+        if (!OnMachine(device, machine) || !SameIgnoringAsciiCase(device.instanceId, pattern.text)) continue;
+        if (inClass(device) && std::find(set.begin(), set.end(), i) == set.end()) set.push_back(i);
         break;
       }
     }
   } else {
-    for (size_t i = 0; i < m.specs.size(); ++i) {
-      if (OnMachine(m.specs[i], machine) && inClass(m.specs[i])) set.push_back(i);
+    for (size_t i = 0; i < m.devices.size(); ++i) {
+      if (OnMachine(m.devices[i], machine) && inClass(m.devices[i])) set.push_back(i);
     }
   }
   bool matching = !all && !exactOnly;
   for (size_t index = 0; index < set.size(); ++index) {
-    const sim::DeviceSpec& spec = m.specs[set[index]];
-    if (!matching || DeviceMatches(spec, patterns)) visits.emplace_back(static_cast<DWORD>(index), m.devInsts[set[index]]);
+    const sim::DeviceSpec& device = m.devices[set[index]];
+    if (matching && !DeviceMatches(device, patterns)) continue;
+    visits.emplace_back(static_cast<DWORD>(index), m.devInsts[set[index]]);
   }
   return visits;
 }
@@ -129,7 +131,7 @@ void Arrange(Machine& m) {
   sim::Reset();
   AddFuzzClasses();
   sim::AddRemoteMachine(kFuzzRemoteMachine);
-  for (const sim::DeviceSpec& spec : m.specs) m.devInsts.push_back(sim::AddDevice(spec));
+  for (const sim::DeviceSpec& device : m.devices) m.devInsts.push_back(sim::AddDevice(device));
 }
 
 size_t Lines(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
@@ -155,16 +157,17 @@ bool Visited(const Visits& visits, DEVINST devInst) {
 void CheckRemoval(const Machine& m, const Visits& selected, int result) {
   bool restart = false;
   size_t acted = 0;
-  for (size_t i = 0; i < m.specs.size(); ++i) {
-    const sim::DeviceSpec& spec = m.specs[i];
-    if (!spec.machine.empty()) continue;
-    bool touched = Visited(selected, m.devInsts[i]) && !spec.idReadFails;
+  for (size_t i = 0; i < m.devices.size(); ++i) {
+    const sim::DeviceSpec& device = m.devices[i];
+    if (!device.machine.empty()) continue;
+    bool touched = Visited(selected, m.devInsts[i]) && !device.idReadFails;
     acted += touched ? 1 : 0;
-    bool gone = touched && spec.removal == sim::Removal::kRemoved;
-    bool pending = touched && (spec.removal == sim::Removal::kNeedsReboot || spec.removal == sim::Removal::kNeedsRestart);
+    bool gone = touched && device.removal == sim::Removal::kRemoved;
+    bool pending =
+        touched && (device.removal == sim::Removal::kNeedsReboot || device.removal == sim::Removal::kNeedsRestart);
     restart = restart || pending;
-    Require(sim::DeviceExists(spec.instanceId) == !gone);
-    Require(sim::DeviceRemovalPending(spec.instanceId) == pending);
+    Require(sim::DeviceExists(device.instanceId) == !gone);
+    Require(sim::DeviceRemovalPending(device.instanceId) == pending);
   }
   Require(result == (restart ? ENGINE_NEEDS_REBOOT : ENGINE_DONE));
   Require(Lines(sim::StdOut()) == acted + 1);
