@@ -18,7 +18,7 @@ echo "== static analysis"
 scripts/static-analysis.sh
 
 echo "== fuzzing"
-scripts/fuzz.sh "${PELMORA_FUZZ_SECONDS:-40}"
+scripts/fuzz.sh ${PELMORA_FUZZ_SECONDS:-}
 
 echo "== windows"
 cmake --preset windows >/dev/null
