@@ -44,32 +44,6 @@ CommandLine Read(const std::vector<std::wstring>& items) {
   return line;
 }
 
-struct Snapshot {
-  std::vector<std::wstring> local;
-  std::vector<std::wstring> remote;
-  std::vector<std::wstring> infDirectory;
-  size_t pending = 0;
-};
-
-Snapshot Take() {
-  Snapshot snapshot;
-  snapshot.local = sim::DeviceIds();
-  snapshot.remote = sim::DeviceIds(kFuzzRemoteMachine);
-  snapshot.infDirectory = sim::ListDirectory(sim::kInfDirectory);
-  for (const std::wstring& id : snapshot.local) snapshot.pending += sim::DeviceRemovalPending(id) ? 1 : 0;
-  return snapshot;
-}
-
-// Every name of `before` is in `after`.
-bool Kept(const std::vector<std::wstring>& before, const std::vector<std::wstring>& after) {
-  for (const std::wstring& name : before) {
-    bool found = false;
-    for (const std::wstring& item : after) found = found || item == name;
-    if (!found) return false;
-  }
-  return true;
-}
-
 // The results a command can give for this command line.
 bool Allowed(const CommandLine& line, int result) {
   if (result < ENGINE_DONE || result > ENGINE_BAD_USAGE) return false;
@@ -97,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The driver update's answer varies with the input, so that "install" can
   // also need a restart or fail.
   sim::SetDriverUpdateOutcome(size % 3 != 2, size % 3 == 1);
-  Snapshot before = Take();
+  MachineSnapshot before = TakeSnapshot();
   sim::ClearCalls();
 
   FuzzArgs args(L"", data, size);
@@ -110,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (line.command.empty()) Require(sim::StdOut().empty());
   Require(sim::RestartRequests().size() == (result == ENGINE_NEEDS_REBOOT && line.reboot ? 1u : 0u));
 
-  Snapshot after = Take();
+  MachineSnapshot after = TakeSnapshot();
   const std::wstring& command = line.command;
   // Devices go only through "remove", never on the remote machine; they are
   // made and their drivers installed only through "install".

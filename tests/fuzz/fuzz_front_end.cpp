@@ -10,29 +10,6 @@
 
 namespace {
 
-struct Snapshot {
-  std::vector<std::wstring> local;
-  std::vector<std::wstring> infDirectory;
-  size_t pending = 0;
-};
-
-Snapshot Take() {
-  Snapshot snapshot;
-  snapshot.local = sim::DeviceIds();
-  snapshot.infDirectory = sim::ListDirectory(sim::kInfDirectory);
-  for (const std::wstring& id : snapshot.local) snapshot.pending += sim::DeviceRemovalPending(id) ? 1 : 0;
-  return snapshot;
-}
-
-bool Kept(const std::vector<std::wstring>& before, const std::vector<std::wstring>& after) {
-  for (const std::wstring& name : before) {
-    bool found = false;
-    for (const std::wstring& item : after) found = found || item == name;
-    if (!found) return false;
-  }
-  return true;
-}
-
 bool StartsWith(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }
 
 // The machine's answers that are not files or devices vary with the input.
@@ -51,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AddShiftingDevices();
   AddFuzzPackages();
   ChooseAnswers(size);
-  Snapshot before = Take();
+  MachineSnapshot before = TakeSnapshot();
 
   FuzzArgs args(L"C:\\pelmora.exe", data, size);
   const std::wstring word = args.argc() > 1 ? args.items()[1] : L"";
@@ -73,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(sim::ProcessStarts().size() <= (word == L"exec" ? 1u : 0u));
   if (!sim::ReenumerateRequests().empty()) Require(word == L"rescan");
 
-  Snapshot after = Take();
+  MachineSnapshot after = TakeSnapshot();
   if (!Kept(before.local, after.local) || before.pending != after.pending) Require(word == L"remove");
   if (!Kept(after.infDirectory, before.infDirectory)) Require(word == L"install");
   if (!Kept(before.infDirectory, after.infDirectory)) Require(word == L"remove");

@@ -146,3 +146,30 @@ inline void AddFuzzPackages() {
 
   sim::AddFile(L"C:\\tools\\setup.exe", "MZ");
 }
+
+// What a command may change on the machine, before and after a run.
+struct MachineSnapshot {
+  std::vector<std::wstring> local;
+  std::vector<std::wstring> remote;
+  std::vector<std::wstring> infDirectory;
+  size_t pending = 0;
+};
+
+inline MachineSnapshot TakeSnapshot() {
+  MachineSnapshot snapshot;
+  snapshot.local = sim::DeviceIds();
+  snapshot.remote = sim::DeviceIds(kFuzzRemoteMachine);
+  snapshot.infDirectory = sim::ListDirectory(sim::kInfDirectory);
+  for (const std::wstring& id : snapshot.local) snapshot.pending += sim::DeviceRemovalPending(id) ? 1 : 0;
+  return snapshot;
+}
+
+// Every name of `before` is in `after`.
+inline bool Kept(const std::vector<std::wstring>& before, const std::vector<std::wstring>& after) {
+  for (const std::wstring& name : before) {
+    bool found = false;
+    for (const std::wstring& item : after) found = found || item == name;
+    if (!found) return false;
+  }
+  return true;
+}
