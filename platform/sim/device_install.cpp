@@ -125,9 +125,7 @@ BOOL SetupDiSetClassInstallParamsW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoDat
     }
   }
   if (FaultedCall("SetupDiSetClassInstallParamsW", arguments)) return FALSE;
-  DeviceSet* set = FindSet(devs);
-  if (!set) return FALSE;
-  SetElement* element = FindElement(*set, deviceInfoData);
+  SetElement* element = FindSetElement(devs, deviceInfoData);
   if (!element) return FALSE;
   if (!params) {
     element->hasRemoveParams = false;
@@ -153,9 +151,7 @@ BOOL SetupDiSetClassInstallParamsW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoDat
 BOOL SetupDiCallClassInstaller(DI_FUNCTION installFunction, HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData) {
   std::string arguments = std::string(FunctionText(installFunction)) + ", " + DeviceText(deviceInfoData);
   if (FaultedCall("SetupDiCallClassInstaller", arguments)) return FALSE;
-  DeviceSet* set = FindSet(devs);
-  if (!set) return FALSE;
-  SetElement* element = FindElement(*set, deviceInfoData);
+  SetElement* element = FindSetElement(devs, deviceInfoData);
   if (!element) return FALSE;
   SimDevice* device = FindDevice(element->devInst);
   if (!device) return Fail(ERROR_NO_SUCH_DEVINST);
@@ -167,9 +163,7 @@ BOOL SetupDiCallClassInstaller(DI_FUNCTION installFunction, HDEVINFO devs, PSP_D
 BOOL SetupDiGetDeviceInstallParamsW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData,
                                     PSP_DEVINSTALL_PARAMS_W params) {
   if (FaultedCall("SetupDiGetDeviceInstallParamsW", DeviceText(deviceInfoData))) return FALSE;
-  DeviceSet* set = FindSet(devs);
-  if (!set) return FALSE;
-  SetElement* element = FindElement(*set, deviceInfoData);
+  SetElement* element = FindSetElement(devs, deviceInfoData);
   if (!element) return FALSE;
   if (!params || params->cbSize != sizeof(SP_DEVINSTALL_PARAMS_W)) return Fail(ERROR_INVALID_USER_BUFFER);
   DWORD cbSize = params->cbSize;
@@ -219,9 +213,7 @@ BOOL SetupDiSetDeviceRegistryPropertyW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInf
   std::string arguments = DeviceText(deviceInfoData) + ", " + std::to_string(property) + ", " +
                           std::to_string(propertyBufferSize);
   if (FaultedCall("SetupDiSetDeviceRegistryPropertyW", arguments)) return FALSE;
-  DeviceSet* set = FindSet(devs);
-  if (!set) return FALSE;
-  SetElement* element = FindElement(*set, deviceInfoData);
+  SetElement* element = FindSetElement(devs, deviceInfoData);
   if (!element) return FALSE;
   SimDevice* device = FindDevice(element->devInst);
   if (!device) return Fail(ERROR_NO_SUCH_DEVINST);

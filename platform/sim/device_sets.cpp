@@ -16,6 +16,11 @@ DeviceSet* FindSet(HDEVINFO devs) {
   return &found->second;
 }
 
+SetElement* FindSetElement(HDEVINFO devs, const SP_DEVINFO_DATA* data) {
+  DeviceSet* set = FindSet(devs);
+  return set ? FindElement(*set, data) : nullptr;
+}
+
 SetElement* FindElement(DeviceSet& set, const SP_DEVINFO_DATA* data) {
   if (!data || data->cbSize != sizeof(SP_DEVINFO_DATA)) {
     SetLastError(ERROR_INVALID_USER_BUFFER);
@@ -211,8 +216,7 @@ BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInf
   std::string arguments = DeviceText(deviceInfoData) + ", " + std::to_string(property) + ", " +
                           std::to_string(propertyBufferSize);
   if (FaultedCall("SetupDiGetDeviceRegistryPropertyW", arguments)) return FALSE;
-  DeviceSet* set = FindSet(devs);
-  if (!set || !FindElement(*set, deviceInfoData)) return FALSE;
+  if (!FindSetElement(devs, deviceInfoData)) return FALSE;
   SimDevice* device = FindDevice(deviceInfoData->DevInst);
   if (!device) {
     SetLastError(ERROR_NO_SUCH_DEVINST);

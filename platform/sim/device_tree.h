@@ -78,6 +78,9 @@ bool OnMachine(const SimDevice& device, const Machine* machine);
 // the last error as Windows does when they fail.
 DeviceSet* FindSet(HDEVINFO devs);
 SetElement* FindElement(DeviceSet& set, const SP_DEVINFO_DATA* data);
+// The element of the set `devs` that `data` names; null, with the last error
+// set, when the set or the element is unknown.
+SetElement* FindSetElement(HDEVINFO devs, const SP_DEVINFO_DATA* data);
 void FillDevInfoData(const SimDevice& device, size_t index, SP_DEVINFO_DATA* data);
 
 std::string DeviceText(const SP_DEVINFO_DATA* data);  // instance ID for the call log
