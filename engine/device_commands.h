@@ -8,6 +8,7 @@
 struct RemovalTally : VisitorContext {
   DWORD removedCount = 0;     // removed at once or pending a restart
   bool restartNeeded = false;  // never cleared once set
+  bool anyFailed = false;      // a device not removed, or not readable
   const wchar_t* succeededLabel = L"Remove succeeded";
   const wchar_t* restartLabel = L"Remove on reboot";
   const wchar_t* failedLabel = L"Remove failed";
@@ -26,3 +27,8 @@ int ReportDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorCo
 // "<instance ID padded to 60>: <name>", or the ID alone when `name` is null;
 // "?" stands for an ID that cannot be read.
 void PrintDeviceLine(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, const wchar_t* name);
+
+// "oem<digits>.inf", ASCII case ignored: the only names under which the
+// driver store holds a package that was added to it. Anything else, a path
+// above all, is never handed to the store's deletion.
+bool IsOemPackageName(const wchar_t* name);

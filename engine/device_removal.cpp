@@ -18,37 +18,45 @@ bool RemoveThroughClassInstaller(HDEVINFO devs, SP_DEVINFO_DATA* devInfo) {
          SetupDiCallClassInstaller(DIF_REMOVE, devs, devInfo);
 }
 
+// Parameters that cannot be read leave the removal unconfirmed: it is taken
+// as pending, so that a restart is asked for and the packages stay.
 bool RestartPending(HDEVINFO devs, SP_DEVINFO_DATA* devInfo) {
   SP_DEVINSTALL_PARAMS_W params;
   params.cbSize = sizeof params;
-  return SetupDiGetDeviceInstallParamsW(devs, devInfo, &params) &&
+  return !SetupDiGetDeviceInstallParamsW(devs, devInfo, &params) ||
          (params.Flags & (DI_NEEDREBOOT | DI_NEEDRESTART)) != 0;
+}
+
+// The device's instance ID into `instanceId`, empty when it cannot be read.
+bool ReadInstanceId(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, WCHAR (&instanceId)[MAX_DEVICE_ID_LEN]) {
+  SP_DEVINFO_LIST_DETAIL_DATA_W detail;
+  detail.cbSize = sizeof detail;
+  bool read = SetupDiGetDeviceInfoListDetailW(devs, &detail) &&
+              CM_Get_Device_ID_ExW(devInfo->DevInst, instanceId, MAX_DEVICE_ID_LEN, 0,
+                                   static_cast<HMACHINE>(detail.RemoteMachineHandle)) == CR_SUCCESS;
+  if (!read) instanceId[0] = L'\0';
+  instanceId[MAX_DEVICE_ID_LEN - 1] = L'\0';
+  return read;
 }
 
 }  // namespace
 
+// A device that cannot be named is not removed: its line says it failed.
 int RemoveOneDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext* context) {
   (void)index;
   RemovalTally& tally = *static_cast<RemovalTally*>(context);
-  SP_DEVINFO_LIST_DETAIL_DATA_W detail;
-  detail.cbSize = sizeof detail;
-  if (!SetupDiGetDeviceInfoListDetailW(devs, &detail)) return 0;
   // Empty first: a platform may report success without writing.
   WCHAR instanceId[MAX_DEVICE_ID_LEN] = {};
-  if (CM_Get_Device_ID_ExW(devInfo->DevInst, instanceId, MAX_DEVICE_ID_LEN, 0,
-                           static_cast<HMACHINE>(detail.RemoteMachineHandle)) != CR_SUCCESS) {
-    return 0;
-  }
-  instanceId[MAX_DEVICE_ID_LEN - 1] = L'\0';
-
   const wchar_t* label = tally.failedLabel;
-  if (RemoveThroughClassInstaller(devs, devInfo)) {
+  if (ReadInstanceId(devs, devInfo, instanceId) && RemoveThroughClassInstaller(devs, devInfo)) {
     label = tally.succeededLabel;
     if (RestartPending(devs, devInfo)) {
       label = tally.restartLabel;
       tally.restartNeeded = true;
     }
     ++tally.removedCount;
+  } else {
+    tally.anyFailed = true;
   }
   wchar_t line[kLineCharacters];
   FormatLine(line, kLineCharacters - 1, L"%-60ls: %ls\n", instanceId, label);
@@ -56,6 +64,8 @@ int RemoveOneDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, Visito
   return 0;
 }
 
+// Every device is tried before a failure decides the result, and the
+// summary still tells what was removed.
 int RemoveMatchingDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
                           const wchar_t* const* argv) {
   (void)baseName;
@@ -67,12 +77,13 @@ int RemoveMatchingDevices(const wchar_t* baseName, const wchar_t* machine, DWORD
   if (result != ENGINE_DONE) return result;
   if (tally.removedCount == 0) {
     WriteEngineMessage(TEXT_STDOUT, MSG_REMOVED_NONE);
-    return ENGINE_DONE;
-  }
-  if (!tally.restartNeeded) {
+    result = ENGINE_DONE;
+  } else if (!tally.restartNeeded) {
     WriteEngineMessage(TEXT_STDOUT, MSG_REMOVED, tally.removedCount);
-    return ENGINE_DONE;
+    result = ENGINE_DONE;
+  } else {
+    WriteEngineMessage(TEXT_STDOUT, MSG_REMOVED_REBOOT, tally.removedCount);
+    result = ENGINE_NEEDS_REBOOT;
   }
-  WriteEngineMessage(TEXT_STDOUT, MSG_REMOVED_REBOOT, tally.removedCount);
-  return ENGINE_NEEDS_REBOOT;
+  return tally.anyFailed ? ENGINE_FAILED : result;
 }

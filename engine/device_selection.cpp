@@ -148,10 +148,13 @@ int ForEachMatchingDevice(const wchar_t* machine, int argc, const wchar_t* const
   bool matching = !selection.allDevices && !OnlyExactInstanceIds(selection);
   SP_DEVINFO_DATA devInfo;
   devInfo.cbSize = sizeof devInfo;
-  for (DWORD index = 0; SetupDiEnumDeviceInfo(set.get(), index, &devInfo); ++index) {
+  for (DWORD index = 0;; ++index) {
+    if (!SetupDiEnumDeviceInfo(set.get(), index, &devInfo)) {
+      // Any other error leaves devices unseen: the walk did not finish.
+      return GetLastError() == ERROR_NO_MORE_ITEMS ? ENGINE_DONE : ENGINE_FAILED;
+    }
     if (matching && !DeviceMatches(selection, set.get(), &devInfo, detail.RemoteMachineHandle)) continue;
     int result = visitor(set.get(), &devInfo, index, context);
     if (result != 0) return result;
   }
-  return ENGINE_DONE;
 }

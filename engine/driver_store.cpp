@@ -1,5 +1,7 @@
 #include "engine/engine.h"
 
+#include "engine/ascii.h"
+#include "engine/device_commands.h"
 #include "engine/message_ids.h"
 #include "engine/message_output.h"
 #include "engine/scoped.h"
@@ -47,9 +49,23 @@ int AddDriverPackage(const wchar_t*, const wchar_t*, DWORD, int argc, const wcha
   return ENGINE_DONE;
 }
 
+bool IsOemPackageName(const wchar_t* name) {
+  if (AsciiLower(name[0]) != L'o' || AsciiLower(name[1]) != L'e' || AsciiLower(name[2]) != L'm') return false;
+  const wchar_t* digits = name + 3;
+  const wchar_t* end = digits;
+  while (*end >= L'0' && *end <= L'9') ++end;
+  return end != digits && EqualIgnoringAsciiCase(end, L".inf");
+}
+
 // SetupUninstallOEMInfW is looked up at run time: systems before it lack it.
+// Some platforms delete whatever path they are given, so only a package
+// name of the store reaches it.
 int DeleteDriverPackage(const wchar_t*, const wchar_t*, DWORD flags, int argc, const wchar_t* const* argv) {
   if (argc < 1) return ENGINE_BAD_USAGE;
+  if (!IsOemPackageName(argv[0])) {
+    WriteEngineMessage(TEXT_STDOUT, MSG_DP_NOT_OEM);
+    return ENGINE_FAILED;
+  }
   ScopedLibrary setupapi(L"setupapi.dll");
   if (!setupapi.get()) return ENGINE_FAILED;
   auto uninstall = setupapi.Find<SetupUninstallOEMInfWFn>("SetupUninstallOEMInfW");

@@ -7,8 +7,15 @@
 // Adds every "*.inf" entry directly in `folder` to the driver store. Always 0.
 int InstallPackagesFromFolder(const std::wstring& folder);
 
-// "pattern|text": removes the devices matching pattern, then deletes every
-// OEM package whose INF text holds `text`. Returns the exit code.
+// "pattern|text": removes the devices matching pattern, then, when the
+// engine answered 0, deletes every OEM package whose INF text holds `text`.
+// Returns the exit code: 2 without '|', for a pattern of '*' alone (every
+// device), or when a package could not be deleted or listed; else the
+// engine's result.
 int RemoveDevicesAndPackages(const std::wstring& argument);
+// 0, or 2 when the INF list cannot be read or a matching package could not
+// be deleted. A text of blanks and tabs alone deletes nothing.
 int DeleteMatchingOemPackages(const std::wstring& text);
-void DeleteOemPackageIfMatch(const std::wstring& infName, const std::wstring& text);
+// 0 when nothing was deleted or the deletion went well, else the engine's
+// result of the deletion.
+int DeleteOemPackageIfMatch(const std::wstring& infName, const std::wstring& text);

@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "engine/ascii.h"
+#include "engine/device_commands.h"
 #include "engine/engine.h"
 #include "packages/packages.h"
 #include "platform/platform.h"
@@ -18,14 +18,19 @@ const DWORD kLineTextCharacters = 1024;
 // have ended.
 const UINT kMostSections = 65536;
 
-bool IsOemName(const std::wstring& name) {
-  return name.size() >= 3 && AsciiLower(name[0]) == L'o' && AsciiLower(name[1]) == L'e' &&
-         AsciiLower(name[2]) == L'm';
+// Only '*' after an optional '@': every device of the computer, which no
+// installer means to remove.
+bool SelectsEveryDevice(const std::wstring& pattern) {
+  size_t first = (!pattern.empty() && pattern[0] == L'@') ? 1 : 0;
+  return pattern.size() > first && pattern.find_first_not_of(L'*', first) == std::wstring::npos;
 }
 
-void DeletePackage(const std::wstring& infName) {
+// A text without a visible character would be found in every package.
+bool IsBlank(const std::wstring& text) { return text.find_first_not_of(L" \t") == std::wstring::npos; }
+
+int DeletePackage(const std::wstring& infName) {
   const wchar_t* vector[] = {L"dummy.exe", L"-f", L"dp_delete", infName.c_str()};
-  EngineRun(4, vector);
+  return EngineRun(4, vector);
 }
 
 // True when a line of the section holds `text` (with case).
@@ -49,9 +54,11 @@ int RemoveDevicesAndPackages(const std::wstring& argument) {
   size_t bar = argument.find(L'|');
   if (bar == std::wstring::npos) return 2;
   std::wstring pattern = argument.substr(0, bar);
+  if (SelectsEveryDevice(pattern)) return 2;
   if (!pattern.empty()) {
     const wchar_t* vector[] = {L"dummy.exe", L"remove", pattern.c_str()};
-    // A restart still pending keeps the packages: they may be in use until then.
+    // A device still present, or one whose removal waits for a restart,
+    // may still use its package: the packages stay.
     int result = EngineRun(3, vector);
     if (result != 0) return result;
   }
@@ -60,26 +67,31 @@ int RemoveDevicesAndPackages(const std::wstring& argument) {
   return DeleteMatchingOemPackages(text);
 }
 
+// A package that could not be deleted fails the whole, after the others
+// were tried.
 int DeleteMatchingOemPackages(const std::wstring& text) {
+  if (IsBlank(text)) return 0;
   DWORD required = 0;
-  if (!SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, nullptr, 0, &required)) return 0;
+  if (!SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, nullptr, 0, &required)) return 2;
   std::vector<wchar_t> list(static_cast<size_t>(required) + 1, L'\0');
   if (!SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, list.data(), static_cast<DWORD>(list.size()), nullptr)) {
-    return 0;
+    return 2;
   }
   list.back() = L'\0';  // the walk below never leaves the buffer
   const wchar_t* end = list.data() + list.size();
+  int result = 0;
   for (const wchar_t* name = list.data(); name < end && *name; name += std::wcslen(name) + 1) {
-    DeleteOemPackageIfMatch(name, text);
+    if (DeleteOemPackageIfMatch(name, text) != 0) result = 2;
   }
-  return 0;
+  return result;
 }
 
-void DeleteOemPackageIfMatch(const std::wstring& infName, const std::wstring& text) {
-  if (!IsOemName(infName)) return;
+int DeleteOemPackageIfMatch(const std::wstring& infName, const std::wstring& text) {
+  if (!IsOemPackageName(infName.c_str()) || IsBlank(text)) return 0;
   UINT errorLine = 0;
   HINF inf = SetupOpenInfFileW(infName.c_str(), nullptr, INF_STYLE_WIN4, &errorLine);
-  if (inf == INVALID_HANDLE_VALUE) return;
+  if (inf == INVALID_HANDLE_VALUE) return 0;
+  int result = 0;
   WCHAR section[kSectionNameCharacters];
   for (UINT index = 0; index < kMostSections; ++index) {
     if (!SetupEnumInfSectionsW(inf, index, section, kSectionNameCharacters - 1, nullptr)) {
@@ -89,9 +101,10 @@ void DeleteOemPackageIfMatch(const std::wstring& infName, const std::wstring& te
       continue;
     }
     if (SectionHolds(inf, section, text)) {
-      DeletePackage(infName);
+      result = DeletePackage(infName);
       break;
     }
   }
   SetupCloseInfFile(inf);
+  return result;
 }

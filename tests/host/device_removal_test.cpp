@@ -1,162 +1,112 @@
+// Engine "remove" and the clean-up behind it, one row per outcome a user
+// sees: the lines, the summary, the result, a restart asked for by "-r", and
+// whether "pelmora.exe remove" went on to delete the device's package.
 #include "device_test_support.h"
-#include "engine/device_commands.h"
 #include "engine/engine.h"
-#include "engine/message_ids.h"
 #include "expected_message.h"
+#include "packages/packages.h"
 
 namespace {
 
-class DeviceRemoval : public SimTest {
- protected:
-  void Add(const std::wstring& id, sim::Removal removal = sim::Removal::kRemoved,
-           const std::wstring& hardwareId = L"PELMORA\\SAMPLE") {
-    sim::DeviceSpec device = sim::Device(id, L"Sample", {hardwareId});
-    device.removal = removal;
-    sim::AddDevice(device);
-  }
+const wchar_t kPackage[] = L"C:\\Windows\\INF\\oem1.inf";
 
-  int Remove(std::initializer_list<std::wstring> patterns, const wchar_t* machine = nullptr, DWORD flags = 0) {
-    Args args(patterns);
-    return RemoveMatchingDevices(L"dummy.exe", machine, flags, args.argc(), args.argv());
-  }
-
-  static std::string Line(const std::string& id, const std::string& label) {
-    std::string padded = id;
-    if (padded.size() < 60) padded.resize(60, ' ');
-    return padded + ": " + label + "\n";
-  }
+struct Outcome {
+  const char* name;
+  const char* devices;  // r removed, b reboot, s restart, f set-params fails, i installer fails, u ID unreadable
+  const char* failing;  // a call that fails on its nth call, or null
+  int nth;
+  const char* lines;    // per device: S succeeded, B on reboot, F failed, E failed with an empty ID
+  int result;
+  DWORD summary;
+  unsigned count;
 };
 
-TEST_F(DeviceRemoval, NoPatternOrAMachineIsMisuseWithoutAnyCall) {
-  Add(L"ROOT\\SAMPLE\\0000");
-  EXPECT_EQ(ENGINE_BAD_USAGE, Remove({}));
-  EXPECT_EQ(ENGINE_BAD_USAGE, Remove({L"*"}, L"PC7"));
-  EXPECT_TRUE(sim::Calls().empty());
+const Outcome kOutcomes[] = {
+    {"nothing matched", "", nullptr, 0, "", 0, 61202, 0},
+    {"all removed", "rr", nullptr, 0, "SS", 0, 61204, 2},
+    {"one pending", "rb", nullptr, 0, "SB", 1, 61203, 2},
+    {"restart flag", "s", nullptr, 0, "B", 1, 61203, 1},
+    {"install parameters unreadable", "r", "SetupDiGetDeviceInstallParamsW", 1, "B", 1, 61203, 1},
+    {"one failing among removed", "rfr", nullptr, 0, "SFS", 2, 61204, 2},
+    {"all failing", "fi", nullptr, 0, "FF", 2, 61202, 0},
+    {"instance ID unreadable", "ru", nullptr, 0, "SE", 2, 61204, 1},
+    // The walk reads the details once, then each visit once.
+    {"list detail unreadable", "rr", "SetupDiGetDeviceInfoListDetailW", 3, "SE", 2, 61204, 1},
+    {"failure and restart", "bi", nullptr, 0, "BF", 2, 61203, 1},
+};
+
+std::wstring Id(size_t i) { return L"ROOT\\SAMPLE\\000" + std::to_wstring(i); }
+
+void Arrange(const Outcome& row) {
+  for (size_t i = 0; row.devices[i]; ++i) {
+    sim::DeviceSpec device = sim::Device(Id(i), L"Sample", {L"PELMORA\\SAMPLE"});
+    switch (row.devices[i]) {
+      case 'b': device.removal = sim::Removal::kNeedsReboot; break;
+      case 's': device.removal = sim::Removal::kNeedsRestart; break;
+      case 'f': device.removal = sim::Removal::kFailsAtSetParams; break;
+      case 'i': device.removal = sim::Removal::kFailsAtInstaller; break;
+      case 'u': device.idReadFails = true; break;
+      default: break;
+    }
+    sim::AddDevice(device);
+  }
+  sim::AddFile(kPackage, "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Models]\r\nx = y, PELMORA\\SAMPLE\r\n");
+  if (row.failing) sim::FailCall(row.failing, ERROR_INVALID_HANDLE, row.nth);
+}
+
+std::string Line(const std::string& id, const std::string& label) {
+  return id + std::string(id.size() < 60 ? 60 - id.size() : 0, ' ') + ": " + label + "\n";
+}
+
+class DeviceRemoval : public SimTest {};
+
+TEST_F(DeviceRemoval, EachOutcomeDecidesResultSummaryRestartAndCleanUp) {
+  for (const Outcome& row : kOutcomes) {
+    SCOPED_TRACE(row.name);
+    sim::Reset();
+    Arrange(row);
+    Args args{L"dummy.exe", L"-r", L"remove", L"PELMORA\\*"};
+    EXPECT_EQ(row.result, EngineRun(args.argc(), args.argv()));
+    std::string expected;
+    for (size_t i = 0; row.lines[i]; ++i) {
+      const char label = row.lines[i];
+      expected += Line(label == 'E' ? "" : sim::Utf8(Id(i)),
+                       label == 'S' ? "Remove succeeded" : label == 'B' ? "Remove on reboot" : "Remove failed");
+    }
+    EXPECT_EQ(expected + ExpectedMessage(row.summary, row.count), sim::StdOut());
+    EXPECT_EQ(row.result == 2 ? ExpectedMessage(60001, L"dummy.exe", L"remove") : "", sim::StdErr());
+    EXPECT_EQ(row.result == 1 ? 1u : 0u, sim::RestartRequests().size());
+    EXPECT_EQ(0, sim::OpenHandles());
+
+    sim::Reset();
+    Arrange(row);
+    EXPECT_EQ(row.result, RemoveDevicesAndPackages(L"PELMORA\\*|PELMORA\\SAMPLE"));
+    EXPECT_EQ(row.result != 0, sim::FileExists(kPackage)) << "the package goes only after a removal without fault";
+  }
+}
+
+TEST_F(DeviceRemoval, MisuseTouchesNothing) {
+  sim::AddDevice(sim::Device(Id(0), L"Sample", {L"PELMORA\\SAMPLE"}));
+  for (const Args& args : {Args{L"dummy.exe", L"remove"}, Args{L"dummy.exe", L"-m:PC7", L"remove", L"*"}}) {
+    EXPECT_EQ(3, EngineRun(args.argc(), args.argv()));
+  }
+  EXPECT_EQ(0u, sim::CountCalls("SetupDiGetClassDevsExW"));
   EXPECT_EQ("", sim::StdOut());
-  EXPECT_TRUE(sim::DeviceExists(L"ROOT\\SAMPLE\\0000"));
+  EXPECT_TRUE(sim::DeviceExists(Id(0)));
 }
 
-TEST_F(DeviceRemoval, NothingMatchedSaysSoAndIsDone) {
-  Add(L"ROOT\\SAMPLE\\0000");
-  EXPECT_EQ(ENGINE_DONE, Remove({L"NOTHING*"}));
-  EXPECT_EQ(ExpectedMessage(MSG_REMOVED_NONE), sim::StdOut());
-  EXPECT_TRUE(sim::DeviceExists(L"ROOT\\SAMPLE\\0000"));
-}
-
-TEST_F(DeviceRemoval, OneFailingAndTwoRemoved) {
-  Add(L"ROOT\\SAMPLE\\0000");
-  Add(L"ROOT\\SAMPLE\\0001", sim::Removal::kFailsAtSetParams);
-  Add(L"ROOT\\SAMPLE\\0002");
-  Add(L"ROOT\\OTHER\\0000", sim::Removal::kRemoved, L"OTHER");
-  EXPECT_EQ(ENGINE_DONE, Remove({L"pelmora\\*"}));
-  EXPECT_EQ(Line("ROOT\\SAMPLE\\0000", "Remove succeeded") + Line("ROOT\\SAMPLE\\0001", "Remove failed") +
-                Line("ROOT\\SAMPLE\\0002", "Remove succeeded") + ExpectedMessage(MSG_REMOVED, 2u),
-            sim::StdOut());
-  EXPECT_EQ((std::vector<std::wstring>{L"ROOT\\SAMPLE\\0001", L"ROOT\\OTHER\\0000"}), sim::DeviceIds());
-  EXPECT_EQ(std::vector<std::string>{"SetupDiSetClassInstallParamsW(ROOT\\SAMPLE\\0000, " +
-                                     std::to_string(sizeof(SP_REMOVEDEVICE_PARAMS)) +
-                                     ", DIF_REMOVE, scope 1, profile 0)"},
-            std::vector<std::string>{sim::CallsTo("SetupDiSetClassInstallParamsW").front()});
-  // The failing device got no class installer call.
-  EXPECT_EQ((std::vector<std::string>{"SetupDiCallClassInstaller(DIF_REMOVE, ROOT\\SAMPLE\\0000)",
-                                      "SetupDiCallClassInstaller(DIF_REMOVE, ROOT\\SAMPLE\\0002)"}),
-            sim::CallsTo("SetupDiCallClassInstaller"));
-}
-
-TEST_F(DeviceRemoval, RestartNeededByOneIsReportedForAll) {
-  Add(L"ROOT\\SAMPLE\\0000");
-  Add(L"ROOT\\SAMPLE\\0001", sim::Removal::kNeedsReboot);
-  Add(L"ROOT\\SAMPLE\\0002");
-  EXPECT_EQ(ENGINE_NEEDS_REBOOT, Remove({L"PELMORA\\SAMPLE"}));
-  EXPECT_EQ(Line("ROOT\\SAMPLE\\0000", "Remove succeeded") + Line("ROOT\\SAMPLE\\0001", "Remove on reboot") +
-                Line("ROOT\\SAMPLE\\0002", "Remove succeeded") +
-                ExpectedMessage(MSG_REMOVED_REBOOT, 3u),
-            sim::StdOut());
-  EXPECT_TRUE(sim::DeviceRemovalPending(L"ROOT\\SAMPLE\\0001"));
-}
-
-TEST_F(DeviceRemoval, RestartFlagCountsAsWell) {
-  Add(L"ROOT\\SAMPLE\\0000", sim::Removal::kNeedsRestart);
-  EXPECT_EQ(ENGINE_NEEDS_REBOOT, Remove({L"PELMORA\\SAMPLE"}));
-  EXPECT_EQ(Line("ROOT\\SAMPLE\\0000", "Remove on reboot") +
-                ExpectedMessage(MSG_REMOVED_REBOOT, 1u),
-            sim::StdOut());
-}
-
-TEST_F(DeviceRemoval, AllFailingRemovesNothingAndIsStillDone) {
-  Add(L"ROOT\\SAMPLE\\0000", sim::Removal::kFailsAtSetParams);
-  Add(L"ROOT\\SAMPLE\\0001", sim::Removal::kFailsAtInstaller);
-  EXPECT_EQ(ENGINE_DONE, Remove({L"PELMORA\\SAMPLE"}));
-  EXPECT_EQ(Line("ROOT\\SAMPLE\\0000", "Remove failed") + Line("ROOT\\SAMPLE\\0001", "Remove failed") +
-                ExpectedMessage(MSG_REMOVED_NONE),
-            sim::StdOut());
-  EXPECT_EQ(2u, sim::DeviceIds().size());
-}
-
-TEST_F(DeviceRemoval, UnreadableInstallParametersStillCountAsRemoved) {
-  Add(L"ROOT\\SAMPLE\\0000", sim::Removal::kNeedsReboot);
-  sim::FailCall("SetupDiGetDeviceInstallParamsW", ERROR_INVALID_HANDLE);
-  EXPECT_EQ(ENGINE_DONE, Remove({L"PELMORA\\SAMPLE"}));
-  EXPECT_EQ(Line("ROOT\\SAMPLE\\0000", "Remove succeeded") + ExpectedMessage(MSG_REMOVED, 1u), sim::StdOut());
-}
-
-TEST_F(DeviceRemoval, DeviceWhoseDetailsOrIdCannotBeReadIsPassedOverSilently) {
-  Add(L"ROOT\\SAMPLE\\0000");
-  Add(L"ROOT\\SAMPLE\\0001");
-  Add(L"ROOT\\SAMPLE\\0002");
-  // The walk reads the details once, then the visitor once per device; the
-  // first device's visit fails there, the second one's at its ID.
-  sim::FailCall("SetupDiGetDeviceInfoListDetailW", ERROR_INVALID_HANDLE, 2);
-  sim::FailCall("CM_Get_Device_ID_ExW", CR_FAILURE, 1);
-  EXPECT_EQ(ENGINE_DONE, Remove({L"PELMORA\\SAMPLE"}));
-  EXPECT_EQ(Line("ROOT\\SAMPLE\\0002", "Remove succeeded") + ExpectedMessage(MSG_REMOVED, 1u), sim::StdOut());
-  EXPECT_EQ(1u, sim::CountCalls("SetupDiCallClassInstaller"));
-}
-
-TEST_F(DeviceRemoval, IdThatIsReportedReadButNotWrittenComesOutEmpty) {
-  sim::DeviceSpec device = sim::Device(L"ROOT\\SILENT\\0000", L"Sample", {L"PELMORA\\SAMPLE"});
-  device.idReadWritesNothing = true;
-  sim::AddDevice(device);
-  EXPECT_EQ(ENGINE_DONE, Remove({L"PELMORA\\SAMPLE"}));
-  EXPECT_EQ(Line("", "Remove succeeded") + ExpectedMessage(MSG_REMOVED, 1u), sim::StdOut());
-}
-
-TEST_F(DeviceRemoval, LongIdsPushTheColonAndPercentSignsStay) {
-  std::wstring longId = L"ROOT\\" + std::wstring(70, L'L') + L"\\0000";
-  Add(longId);
-  Add(L"ROOT\\%1%N%%\\0000");
-  EXPECT_EQ(ENGINE_DONE, Remove({L"PELMORA\\SAMPLE"}));
-  EXPECT_EQ(sim::Utf8(longId) + ": Remove succeeded\n" + Line("ROOT\\%1%N%%\\0000", "Remove succeeded") +
-                ExpectedMessage(MSG_REMOVED, 2u),
-            sim::StdOut());
-}
-
-TEST_F(DeviceRemoval, FailingWalkEndsWithoutSummary) {
-  Add(L"ROOT\\SAMPLE\\0000");
-  sim::FailCall("SetupDiGetClassDevsExW", ERROR_NOT_ENOUGH_MEMORY);
-  EXPECT_EQ(ENGINE_FAILED, Remove({L"*"}));
-  EXPECT_EQ("", sim::StdOut());
-}
-
-TEST_F(DeviceRemoval, ForceChangesNothingAndTheEngineRunsIt) {
-  Add(L"ROOT\\SAMPLE\\0000", sim::Removal::kNeedsReboot);
-  Args args{L"dummy.exe", L"-f", L"REMOVE", L"@ROOT\\SAMPLE\\0000"};
-  EXPECT_EQ(ENGINE_NEEDS_REBOOT, EngineRun(args.argc(), args.argv()));
-  EXPECT_EQ(Line("ROOT\\SAMPLE\\0000", "Remove on reboot") +
-                ExpectedMessage(MSG_REMOVED_REBOOT, 1u),
-            sim::StdOut());
-  EXPECT_TRUE(sim::RestartRequests().empty());
-}
-
-TEST_F(DeviceRemoval, VisitorAloneKeepsItsTally) {
-  Add(L"ROOT\\SAMPLE\\0000", sim::Removal::kNeedsReboot);
-  Add(L"ROOT\\SAMPLE\\0001", sim::Removal::kFailsAtInstaller);
-  AllDevices all;
-  RemovalTally tally;
-  EXPECT_EQ(0, RemoveOneDevice(all.devs(), all.At(0), 0, &tally));
-  EXPECT_EQ(0, RemoveOneDevice(all.devs(), all.At(1), 1, &tally));
-  EXPECT_EQ(1u, tally.removedCount);
-  EXPECT_TRUE(tally.restartNeeded);
+TEST_F(DeviceRemoval, LinesKeepEveryCharacterOfTheId) {
+  const std::wstring ids[] = {L"ROOT\\%1%N%%\\0000", L"ROOT\\" + std::wstring(70, L'L') + L"\\0000",
+                              L"ROOT\\" + std::wstring(193, L'M') + L"Z"};  // 199: the longest there is
+  ASSERT_EQ(199u, ids[2].size());
+  std::string expected;
+  for (const std::wstring& id : ids) {
+    sim::AddDevice(sim::Device(id, L"Sample", {L"PELMORA\\SAMPLE"}));
+    expected += Line(sim::Utf8(id), "Remove succeeded");
+  }
+  Args args{L"dummy.exe", L"remove", L"PELMORA\\SAMPLE"};
+  EXPECT_EQ(0, EngineRun(args.argc(), args.argv()));
+  EXPECT_EQ(expected + ExpectedMessage(61204, 3u), sim::StdOut());
 }
 
 }  // namespace

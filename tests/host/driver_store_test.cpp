@@ -1,11 +1,9 @@
-// "dp_add" and "dp_delete": what reaches the driver store, the message of
-// each outcome, and the library that "dp_delete" loads.
-#include <algorithm>
+// "dp_add" and "dp_delete": what reaches the driver store, and the message
+// and result of each outcome.
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
-#include "engine/message_ids.h"
 #include "engine_output.h"
 #include "expected_message.h"
 #include "platform/sim/sim_store.h"
@@ -13,298 +11,123 @@
 
 namespace {
 
-std::string Inf(const std::string& tag) {
-  return "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n"
-         "ClassGuid={6f1c2a3e-8d4b-4c7a-9e21-5b0d3f7a9c41}\r\nProvider=Pelmora\r\n; " +
-         tag + "\r\n";
-}
+const char kInf[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n";
 
-std::wstring Stored(const std::wstring& name) { return std::wstring(sim::kInfDirectory) + L"\\" + name; }
+std::wstring Stored(const std::wstring& name) { return L"C:\\Windows\\INF\\" + name; }
+
+bool Is(const char* text, const char* word) { return text && std::string(text) == word; }
 
 int Engine(std::initializer_list<std::wstring> items) {
   Args args(items);
   return EngineRun(args.argc(), args.argv());
 }
 
-int AddPackage(const std::wstring& path) { return Engine({L"dummy.exe", L"dp_add", path}); }
+class DriverStore : public SimTest {};
 
-// "C:\" + folders + "\p.inf", exactly `length` characters.
-std::wstring PathOfLength(size_t length) {
-  std::wstring path = L"C:\\" + std::wstring(length - 9, L'd') + L"\\p.inf";
-  path[60] = L'\\';  // two folders, so that no name is longer than Windows allows
-  return path;
-}
-
-class DpAdd : public SimTest {};
-class DpDelete : public SimTest {
- protected:
-  // A package as "dp_add" leaves it, with the call log and output cleared.
-  void Store(const std::wstring& name, const std::string& content) {
-    sim::AddFile(Stored(name), content);
-    sim::ClearCalls();
-    sim::ClearOutput();
-  }
-};
-
-TEST_F(DpAdd, StoresUnderTheLowestFreeOemNameAndReportsOnlyTheName) {
-  sim::AddFile(L"C:\\pkgs\\a.inf", Inf("a"));
-  sim::AddFile(L"C:\\pkgs\\b.inf", Inf("b"));
-  sim::AddFile(L"C:\\pkgs\\c.inf", Inf("c"));
-
-  EXPECT_EQ(ENGINE_DONE, AddPackage(L"C:\\pkgs\\a.inf"));
-  EXPECT_EQ(ENGINE_DONE, AddPackage(L"C:\\pkgs\\b.inf"));
-  std::string content;
-  ASSERT_TRUE(sim::ReadFile(Stored(L"oem1.inf"), &content));
-  EXPECT_EQ(Inf("b"), content);
-  EXPECT_NE(std::string::npos, sim::StdOut().find("oem0.inf"));
-  EXPECT_NE(std::string::npos, sim::StdOut().find("oem1.inf"));
-  EXPECT_EQ(std::string::npos, sim::StdOut().find("INF\\")) << "only the file name is reported";
-  EXPECT_EQ("", sim::StdErr());
-
-  ASSERT_TRUE(sim::RemoveFile(Stored(L"oem0.inf")));
-  sim::ClearOutput();
-  EXPECT_EQ(ENGINE_DONE, AddPackage(L"C:\\pkgs\\c.inf"));
-  EXPECT_NE(std::string::npos, sim::StdOut().find("oem0.inf"));
-  EXPECT_EQ((std::vector<std::wstring>{L"oem0.inf", L"oem1.inf"}), sim::StoredPackages());
-  EXPECT_EQ((std::vector<unsigned long>{MSG_DP_ADDED, MSG_DP_ADDED, MSG_DP_ADDED}), MessagesComposed());
-}
-
-TEST_F(DpAdd, PackageWithTheSameBytesKeepsItsStoredName) {
-  sim::AddFile(L"C:\\pkgs\\a.inf", Inf("same"));
-  sim::AddFile(L"C:\\elsewhere\\copy.inf", Inf("same"));
-  EXPECT_EQ(ENGINE_DONE, AddPackage(L"C:\\pkgs\\a.inf"));
-  EXPECT_EQ(ENGINE_DONE, AddPackage(L"C:\\elsewhere\\copy.inf"));
-  EXPECT_EQ(std::vector<std::wstring>{L"oem0.inf"}, sim::StoredPackages());
-  std::string out = sim::StdOut();
-  EXPECT_EQ(2, std::count(out.begin(), out.end(), '\n'));
-}
-
-TEST_F(DpAdd, CopiesTheFullPathWithFixedArguments) {
-  sim::AddFile(L"C:\\pkgs\\a.inf", Inf("a"));
-  EXPECT_EQ(ENGINE_DONE, AddPackage(L"C:\\pkgs\\a.inf"));
-  EXPECT_EQ(std::vector<std::string>{"GetFullPathNameW(\"C:\\pkgs\\a.inf\", 260)"},
-            sim::CallsTo("GetFullPathNameW"));
-  EXPECT_EQ(std::vector<std::string>{"SetupCopyOEMInfW(\"C:\\pkgs\\a.inf\", null, 1, 0x0, 260)"},
-            sim::CallsTo("SetupCopyOEMInfW"));
-}
-
-TEST_F(DpAdd, RelativePathsResolveAgainstTheCurrentDirectory) {
+TEST_F(DriverStore, DpAddStoresUnderTheLowestFreeOemNameAndReportsOnlyThatName) {
   sim::SetCurrentDirectory(L"C:\\work\\drivers");
-  sim::AddFile(L"C:\\work\\drivers\\here.inf", Inf("here"));
-  sim::AddFile(L"C:\\work\\other\\up.inf", Inf("up"));
-  EXPECT_EQ(ENGINE_DONE, AddPackage(L"here.inf"));
-  EXPECT_EQ(ENGINE_DONE, AddPackage(L"..\\other\\up.inf"));
-  EXPECT_EQ(ENGINE_DONE, AddPackage(L".\\here.inf"));
-  EXPECT_EQ((std::vector<std::string>{
-                "SetupCopyOEMInfW(\"C:\\work\\drivers\\here.inf\", null, 1, 0x0, 260)",
-                "SetupCopyOEMInfW(\"C:\\work\\other\\up.inf\", null, 1, 0x0, 260)",
-                "SetupCopyOEMInfW(\"C:\\work\\drivers\\here.inf\", null, 1, 0x0, 260)"}),
-            sim::CallsTo("SetupCopyOEMInfW"));
+  sim::AddFile(L"C:\\work\\drivers\\a.inf", kInf);
+  sim::AddFile(L"C:\\work\\other\\b.inf", std::string(kInf) + "; b\r\n");
+  sim::AddFile(L"C:\\work\\other\\c.inf", std::string(kInf) + "; c\r\n");
+  EXPECT_EQ(0, Engine({L"dummy.exe", L"dp_add", L"a.inf"}));
+  EXPECT_EQ(0, Engine({L"dummy.exe", L"dp_add", L"..\\other\\b.inf"}));
+  ASSERT_TRUE(sim::RemoveFile(Stored(L"oem0.inf")));
+  EXPECT_EQ(0, Engine({L"dummy.exe", L"dp_add", L"C:/work/other/c.inf."}));
+  EXPECT_EQ(ExpectedMessage(61115, L"oem0.inf") + ExpectedMessage(61115, L"oem1.inf") +
+                ExpectedMessage(61115, L"oem0.inf"),
+            sim::StdOut());
+  std::string content;
+  ASSERT_TRUE(sim::ReadFile(Stored(L"oem0.inf"), &content));
+  EXPECT_EQ(std::string(kInf) + "; c\r\n", content);
 }
 
-TEST_F(DpAdd, AcceptsBlanksNonAsciiForwardSlashesAndTrailingDots) {
-  sim::AddFile(L"C:\\Pakete f\u00fcr Ger\u00e4te\\\u03a9 driver.inf", Inf("omega"));
-  EXPECT_EQ(ENGINE_DONE, AddPackage(L"C:/Pakete f\u00fcr Ger\u00e4te/\u03a9 driver.inf."));
-  EXPECT_EQ(std::vector<std::string>{"SetupCopyOEMInfW(\"C:\\Pakete f\u00fcr Ger\u00e4te\\\u03a9 driver.inf\", "
-                                     "null, 1, 0x0, 260)"},
-            sim::CallsTo("SetupCopyOEMInfW"));
-  EXPECT_EQ(std::vector<std::wstring>{L"oem0.inf"}, sim::StoredPackages());
-}
-
-TEST_F(DpAdd, FullPathOf259CharactersIsAcceptedAnd260OrMoreRefusedWithoutCopy) {
-  for (size_t length : {259u, 260u, 261u}) {
+TEST_F(DriverStore, DpAddFailures) {
+  struct Row {
+    const char* name;
+    size_t pathLength;  // of "C:\ddd...\p.inf"; 0: a file of this name exists
+    const char* failing;
+    int result;
+    std::vector<unsigned long> messages;
+  };
+  const Row rows[] = {
+      {"259 characters", 259, nullptr, 0, {61115}},
+      {"260 characters", 260, nullptr, 2, {61113, 60001}},
+      {"full path fails", 20, "GetFullPathNameW", 2, {61113, 60001}},
+      {"copy fails", 20, "SetupCopyOEMInfW", 2, {61114, 60001}},
+      {"missing file", 0, nullptr, 2, {61114, 60001}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
     sim::Reset();
-    std::wstring path = PathOfLength(length);
-    ASSERT_EQ(length, path.size());
-    sim::AddFile(path, Inf("long"));
-    int result = AddPackage(path);
-    if (length == 259) {
-      EXPECT_EQ(ENGINE_DONE, result);
-      EXPECT_EQ(1u, sim::CountCalls("SetupCopyOEMInfW"));
-      continue;
+    std::wstring path = L"C:\\" + std::wstring(row.pathLength ? row.pathLength - 9 : 5, L'd') + L"\\p.inf";
+    if (path.size() > 60) path[60] = L'\\';  // no name longer than Windows allows
+    if (row.pathLength) sim::AddFile(path, kInf);
+    if (row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(row.result, Engine({L"dummy.exe", L"dp_add", path}));
+    EXPECT_EQ(row.messages, MessagesComposed());
+    EXPECT_EQ(row.result == 0, !sim::StoredPackages().empty());
+  }
+  EXPECT_EQ(3, Engine({L"dummy.exe", L"dp_add"}));
+}
+
+TEST_F(DriverStore, DpDeleteOutcomes) {
+  struct Row {
+    const wchar_t* name;
+    bool force;
+    const char* failing;  // a call that fails with ERROR_ACCESS_DENIED, or "export" / "library" when absent
+    int result;
+    std::vector<unsigned long> messages;
+    bool reachesStore;  // SetupUninstallOEMInfW was called
+  };
+  const Row rows[] = {
+      {L"oem3.inf", false, nullptr, 0, {61119}, true},
+      {L"OEM3.INF", true, nullptr, 0, {61119}, true},
+      {L"oem4.inf", false, nullptr, 2, {61117, 60001}, true},  // in use
+      {L"oem4.inf", true, nullptr, 0, {61119}, true},
+      {L"oem9.inf", true, nullptr, 2, {61118, 60001}, true},  // not installed
+      {L"oem3.inf", false, "SetupUninstallOEMInfW", 2, {61116, 60001}, true},
+      {L"oem3.inf", false, "GetProcAddress", 2, {60001}, false},
+      {L"oem3.inf", false, "export", 2, {60001}, false},
+      {L"oem3.inf", false, "library", 2, {60001}, false},
+      // No name but oem<digits>.inf reaches the store.
+      {L"machine.inf", true, nullptr, 2, {61118, 60001}, false},
+      {L"..\\win.ini", true, nullptr, 2, {61118, 60001}, false},
+      {L"../system.ini", true, nullptr, 2, {61118, 60001}, false},
+      {L"..\\..\\x.txt", true, nullptr, 2, {61118, 60001}, false},
+      {L"C:\\Windows\\INF\\oem3.inf", true, nullptr, 2, {61118, 60001}, false},
+      {L"oem3.inf\\..\\..\\win.ini", true, nullptr, 2, {61118, 60001}, false},
+      {L"oemsetup.inf", true, nullptr, 2, {61118, 60001}, false},
+      {L"oem.inf", true, nullptr, 2, {61118, 60001}, false},
+      {L"oem3", true, nullptr, 2, {61118, 60001}, false},
+      {L"oem3.inf.", true, nullptr, 2, {61118, 60001}, false},
+      {L"oem3.inx", true, nullptr, 2, {61118, 60001}, false},
+      {L"", true, nullptr, 2, {61118, 60001}, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(sim::Utf8(row.name));
+    sim::Reset();
+    for (const wchar_t* name : {L"oem3.inf", L"oem4.inf", L"machine.inf"}) sim::AddFile(Stored(name), kInf);
+    sim::AddFile(L"C:\\Windows\\win.ini", "[fonts]\r\n");
+    sim::MarkPackageInUse(L"oem4.inf");
+    if (Is(row.failing, "export")) {
+      sim::RemoveExport(L"setupapi.dll", "SetupUninstallOEMInfW");
+    } else if (Is(row.failing, "library")) {
+      sim::RemoveLibrary(L"setupapi.dll");
+    } else if (row.failing) {
+      sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
     }
-    EXPECT_EQ(ENGINE_FAILED, result) << length;
-    EXPECT_EQ(0u, sim::CountCalls("SetupCopyOEMInfW")) << length;
-    EXPECT_EQ((std::vector<unsigned long>{MSG_DP_ADD_BAD_PATH, MSG_COMMAND_FAILED}), MessagesComposed());
-    EXPECT_TRUE(sim::StoredPackages().empty());
-  }
-}
-
-TEST_F(DpAdd, RelativePathWhoseFullFormReaches260IsRefused) {
-  std::wstring folder = PathOfLength(259).substr(0, 250);  // C:\ and 247 more characters
-  sim::SetCurrentDirectory(folder);
-  sim::AddFile(folder + L"\\abc.inf", Inf("x"));  // 258 characters
-  sim::AddFile(folder + L"\\abcd.inf", Inf("y"));  // 259
-  sim::AddFile(folder + L"\\abcde.inf", Inf("z"));  // 260
-  EXPECT_EQ(ENGINE_DONE, AddPackage(L"abc.inf"));
-  EXPECT_EQ(ENGINE_DONE, AddPackage(L"abcd.inf"));
-  EXPECT_EQ(ENGINE_FAILED, AddPackage(L"abcde.inf"));
-  EXPECT_EQ(2u, sim::CountCalls("SetupCopyOEMInfW"));
-}
-
-TEST_F(DpAdd, PathThatCannotBeMadeFullFailsWith61113) {
-  sim::FailCall("GetFullPathNameW", ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(ENGINE_FAILED, AddPackage(L"C:\\pkgs\\a.inf"));
-  EXPECT_EQ(ENGINE_FAILED, AddPackage(L""));  // Windows has no full form for an empty name
-  EXPECT_EQ(0u, sim::CountCalls("SetupCopyOEMInfW"));
-  EXPECT_EQ((std::vector<unsigned long>{MSG_DP_ADD_BAD_PATH, MSG_COMMAND_FAILED, MSG_DP_ADD_BAD_PATH,
-                                        MSG_COMMAND_FAILED}),
-            MessagesComposed());
-}
-
-TEST_F(DpAdd, WhatCannotBeCopiedFailsWith61114AndStoresNothing) {
-  sim::AddFile(L"C:\\pkgs\\empty.inf", "");
-  sim::AddFile(L"C:\\pkgs\\text.inf", "not an INF file at all\r\n");
-  sim::AddFile(L"C:\\pkgs\\nosig.inf", "[Version]\r\nClass=Sample\r\n");
-  sim::AddDirectory(L"C:\\pkgs\\folder.inf");
-  for (const wchar_t* path : {L"C:\\pkgs\\missing.inf", L"C:\\nowhere\\a.inf", L"C:\\pkgs\\empty.inf",
-                              L"C:\\pkgs\\text.inf", L"C:\\pkgs\\nosig.inf", L"C:\\pkgs\\folder.inf"}) {
     sim::ClearCalls();
-    sim::ClearOutput();
-    EXPECT_EQ(ENGINE_FAILED, AddPackage(path)) << sim::Utf8(path);
-    EXPECT_EQ((std::vector<unsigned long>{MSG_DP_ADD_FAILED, MSG_COMMAND_FAILED}), MessagesComposed());
-    EXPECT_EQ(ExpectedMessage(MSG_DP_ADD_FAILED), sim::StdOut());
-    EXPECT_NE(std::string::npos, sim::StdErr().find("dummy.exe")) << "inserts of the failure message";
-    EXPECT_NE(std::string::npos, sim::StdErr().find("dp_add"));
+    int result = row.force ? Engine({L"dummy.exe", L"-f", L"dp_delete", row.name})
+                           : Engine({L"dummy.exe", L"dp_delete", row.name});
+    EXPECT_EQ(row.result, result);
+    EXPECT_EQ(row.messages, MessagesComposed());
+    EXPECT_EQ(row.reachesStore, sim::CountCalls("SetupUninstallOEMInfW") == 1);
+    EXPECT_TRUE(sim::FileExists(L"C:\\Windows\\win.ini"));
+    EXPECT_TRUE(sim::FileExists(Stored(L"machine.inf")));
+    size_t left = sim::StoredPackages().size();
+    EXPECT_EQ(row.result == 0 ? 1u : 2u, left);
   }
-  EXPECT_TRUE(sim::StoredPackages().empty());
-}
-
-TEST_F(DpAdd, InjectedCopyFailureFailsWith61114) {
-  sim::AddFile(L"C:\\pkgs\\a.inf", Inf("a"));
-  sim::FailCall("SetupCopyOEMInfW", ERROR_ACCESS_DENIED);
-  EXPECT_EQ(ENGINE_FAILED, AddPackage(L"C:\\pkgs\\a.inf"));
-  EXPECT_EQ((std::vector<unsigned long>{MSG_DP_ADD_FAILED, MSG_COMMAND_FAILED}), MessagesComposed());
-  EXPECT_TRUE(sim::StoredPackages().empty());
-}
-
-TEST_F(DpAdd, WithoutArgumentIsBadUsageAndWritesNothingItself) {
-  EXPECT_EQ(ENGINE_BAD_USAGE, AddDriverPackage(L"dummy.exe", nullptr, 0, 0, nullptr));
-  EXPECT_TRUE(sim::Calls().empty());
-  EXPECT_EQ("", sim::StdOut() + sim::StdErr());
-
-  EXPECT_EQ(ENGINE_BAD_USAGE, Engine({L"dummy.exe", L"dp_add"}));
-  EXPECT_EQ(std::vector<unsigned long>{MSG_COMMAND_MISUSED}, MessagesComposed());
-  EXPECT_EQ("", sim::StdOut());
-}
-
-TEST_F(DpAdd, MachineFlagsAndExtraArgumentsAreIgnored) {
-  sim::AddFile(L"C:\\pkgs\\a.inf", Inf("a"));
-  EXPECT_EQ(ENGINE_DONE, Engine({L"dummy.exe", L"-m:PC7", L"-f", L"dp_add", L"C:\\pkgs\\a.inf", L"extra"}));
-  EXPECT_EQ(std::vector<std::string>{"SetupCopyOEMInfW(\"C:\\pkgs\\a.inf\", null, 1, 0x0, 260)"},
-            sim::CallsTo("SetupCopyOEMInfW"));
-}
-
-TEST_F(DpAdd, MissingMessageTextChangesNothingButTheOutput) {
-  sim::AddFile(L"C:\\pkgs\\a.inf", Inf("a"));
-  sim::HideMessage(MSG_DP_ADDED);
-  EXPECT_EQ(ENGINE_DONE, AddPackage(L"C:\\pkgs\\a.inf"));
-  EXPECT_EQ("", sim::StdOut());
-  EXPECT_EQ(std::vector<std::wstring>{L"oem0.inf"}, sim::StoredPackages());
-}
-
-TEST_F(DpDelete, RemovesAStoredPackageWithFlagsZeroWithoutForce) {
-  Store(L"oem3.inf", Inf("a"));
-  sim::AddFile(Stored(L"oem3.pnf"), "precompiled");
-  EXPECT_EQ(ENGINE_DONE, Engine({L"dummy.exe", L"dp_delete", L"oem3.inf"}));
-  EXPECT_FALSE(sim::FileExists(Stored(L"oem3.inf")));
-  EXPECT_FALSE(sim::FileExists(Stored(L"oem3.pnf")));
-  EXPECT_EQ((std::vector<std::string>{"LoadLibraryW(\"setupapi.dll\")", "GetProcAddress(SetupUninstallOEMInfW)",
-                                      "SetupUninstallOEMInfW(\"oem3.inf\", 0x0)",
-                                      "FormatMessageW(61119, 0x900)", "FreeLibrary(setupapi.dll)"}),
-            sim::Calls());
-  EXPECT_NE(std::string::npos, sim::StdOut().find("oem3.inf"));
-  EXPECT_EQ("", sim::StdErr());
-}
-
-TEST_F(DpDelete, ForcePassesSuoiForceDelete) {
-  Store(L"oem0.inf", Inf("a"));
-  EXPECT_EQ(ENGINE_DONE, Engine({L"dummy.exe", L"-f", L"dp_delete", L"oem0.inf"}));
-  EXPECT_EQ(std::vector<std::string>{"SetupUninstallOEMInfW(\"oem0.inf\", 0x1)"},
-            sim::CallsTo("SetupUninstallOEMInfW"));
-  EXPECT_EQ(std::vector<unsigned long>{MSG_DP_DELETED}, MessagesComposed());
-}
-
-TEST_F(DpDelete, PackageInUseNeedsForce) {
-  Store(L"oem1.inf", Inf("a"));
-  sim::MarkPackageInUse(L"OEM1.INF");
-  EXPECT_EQ(ENGINE_FAILED, Engine({L"dummy.exe", L"dp_delete", L"oem1.inf"}));
-  EXPECT_TRUE(sim::FileExists(Stored(L"oem1.inf")));
-  EXPECT_EQ((std::vector<unsigned long>{MSG_DP_IN_USE, MSG_COMMAND_FAILED}), MessagesComposed());
-  EXPECT_EQ(ExpectedMessage(MSG_DP_IN_USE), sim::StdOut());
-  EXPECT_EQ(1u, sim::CountCalls("FreeLibrary"));
-
-  sim::ClearCalls();
-  EXPECT_EQ(ENGINE_DONE, Engine({L"dummy.exe", L"-f", L"dp_delete", L"oem1.inf"}));
-  EXPECT_FALSE(sim::FileExists(Stored(L"oem1.inf")));
-}
-
-TEST_F(DpDelete, NameThatIsNoInstalledOemInfGives61118AndIsPassedUnchanged) {
-  Store(L"oem0.inf", Inf("a"));
-  sim::AddFile(Stored(L"machine.inf"), Inf("system"));
-  for (const wchar_t* name : {L"oem9.inf", L"machine.inf", L"C:\\Windows\\INF\\oem0.inf", L"oem0"}) {
-    sim::ClearCalls();
-    sim::ClearOutput();
-    EXPECT_EQ(ENGINE_FAILED, Engine({L"dummy.exe", L"-f", L"dp_delete", name}));
-    EXPECT_EQ(std::vector<std::string>{"SetupUninstallOEMInfW(\"" + sim::Utf8(name) + "\", 0x1)"},
-              sim::CallsTo("SetupUninstallOEMInfW"));
-    EXPECT_EQ((std::vector<unsigned long>{MSG_DP_NOT_OEM, MSG_COMMAND_FAILED}), MessagesComposed());
-    EXPECT_EQ(0u, sim::CountCalls("GetFullPathNameW"));
-  }
-  EXPECT_TRUE(sim::FileExists(Stored(L"oem0.inf")));
-  EXPECT_TRUE(sim::FileExists(Stored(L"machine.inf")));
-}
-
-TEST_F(DpDelete, AnyOtherFailureGives61116) {
-  Store(L"oem0.inf", Inf("a"));
-  sim::FailCall("SetupUninstallOEMInfW", ERROR_ACCESS_DENIED);
-  EXPECT_EQ(ENGINE_FAILED, Engine({L"dummy.exe", L"dp_delete", L"oem0.inf"}));
-  EXPECT_EQ((std::vector<unsigned long>{MSG_DP_DELETE_FAILED, MSG_COMMAND_FAILED}), MessagesComposed());
-  EXPECT_EQ(ExpectedMessage(MSG_DP_DELETE_FAILED), sim::StdOut());
-}
-
-TEST_F(DpDelete, FunctionAbsentFailsSilentlyAndReleasesTheLibrary) {
-  Store(L"oem0.inf", Inf("a"));
-  sim::RemoveExport(L"setupapi.dll", "SetupUninstallOEMInfW");
-  EXPECT_EQ(ENGINE_FAILED, DeleteDriverPackage(L"dummy.exe", nullptr, ENGINE_FLAG_FORCE, 1,
-                                               Args{L"oem0.inf"}.argv()));
-  EXPECT_EQ((std::vector<std::string>{"LoadLibraryW(\"setupapi.dll\")", "GetProcAddress(SetupUninstallOEMInfW)",
-                                      "FreeLibrary(setupapi.dll)"}),
-            sim::Calls());
-  EXPECT_EQ("", sim::StdOut() + sim::StdErr());
-  EXPECT_TRUE(sim::FileExists(Stored(L"oem0.inf")));
-}
-
-TEST_F(DpDelete, LookupFailureFailsSilentlyAndReleasesTheLibrary) {
-  sim::FailCall("GetProcAddress", ERROR_PROC_NOT_FOUND);
-  EXPECT_EQ(ENGINE_FAILED, Engine({L"dummy.exe", L"dp_delete", L"oem0.inf"}));
-  EXPECT_EQ(1u, sim::CountCalls("FreeLibrary"));
-  EXPECT_EQ(std::vector<unsigned long>{MSG_COMMAND_FAILED}, MessagesComposed());
-  EXPECT_EQ("", sim::StdOut());
-}
-
-TEST_F(DpDelete, LibraryMissingFailsSilentlyWithNothingToRelease) {
-  Store(L"oem0.inf", Inf("a"));
-  sim::RemoveLibrary(L"setupapi.dll");
-  EXPECT_EQ(ENGINE_FAILED, DeleteDriverPackage(L"dummy.exe", nullptr, 0, 1, Args{L"oem0.inf"}.argv()));
-  EXPECT_EQ(std::vector<std::string>{"LoadLibraryW(\"setupapi.dll\")"}, sim::Calls());
-  EXPECT_EQ("", sim::StdOut() + sim::StdErr());
-}
-
-TEST_F(DpDelete, WithoutArgumentIsBadUsageAndLoadsNothing) {
-  EXPECT_EQ(ENGINE_BAD_USAGE, DeleteDriverPackage(L"dummy.exe", nullptr, ENGINE_FLAG_FORCE, 0, nullptr));
-  EXPECT_TRUE(sim::Calls().empty());
-  EXPECT_EQ(ENGINE_BAD_USAGE, Engine({L"dummy.exe", L"-f", L"dp_delete"}));
-  EXPECT_EQ(0u, sim::CountCalls("LoadLibraryW"));
-  EXPECT_EQ(std::vector<unsigned long>{MSG_COMMAND_MISUSED}, MessagesComposed());
-}
-
-TEST_F(DpDelete, RemovesWhatDpAddStored) {
-  sim::AddFile(L"C:\\pkgs\\a.inf", Inf("a"));
-  ASSERT_EQ(ENGINE_DONE, AddPackage(L"C:\\pkgs\\a.inf"));
-  EXPECT_EQ(ENGINE_DONE, Engine({L"dummy.exe", L"-f", L"dp_delete", sim::StoredPackages().at(0)}));
-  EXPECT_TRUE(sim::StoredPackages().empty());
-  EXPECT_TRUE(sim::FileExists(L"C:\\pkgs\\a.inf")) << "the source stays";
+  EXPECT_EQ(3, Engine({L"dummy.exe", L"-f", L"dp_delete"}));
 }
 
 }  // namespace
