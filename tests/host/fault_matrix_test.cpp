@@ -3,77 +3,68 @@
 // Each scenario is run once to record the calls it makes, then once more per
 // recorded call with that call failing, for each error the call can really
 // give. Every rerun must end with a result the command allows, nothing open,
-// and no output line beyond what the command writes on its failure paths.
-#include <functional>
+// no output line beyond what the command writes on its failure paths, and,
+// for "remove", no package deleted while a selected device is still there.
 #include <iostream>
 #include <map>
 #include <regex>
-#include <set>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "fault_matrix.h"
+#include "platform/sim/sim_devices.h"
 #include "sim_test.h"
 
 namespace {
 
-// Releasing calls fail only on a handle the program never had; injecting a
-// failure there would only show the simulation keeping the handle.
+// Releasing calls fail only on a handle the program never had.
 const std::set<std::string> kNotInjected = {"CloseHandle", "FindClose", "FreeLibrary", "LocalFree",
                                             "SetupDiDestroyDeviceInfoList", "SetupCloseInfFile"};
 
-const std::map<std::string, std::vector<unsigned long>>& ErrorsOf() {
-  static const std::map<std::string, std::vector<unsigned long>> errors = {
-      {"GetVersionExW", {ERROR_INSUFFICIENT_BUFFER}},
-      {"CM_Locate_DevNodeW", {CR_NO_SUCH_DEVNODE, CR_FAILURE, CR_ACCESS_DENIED}},
-      {"CM_Reenumerate_DevNode", {CR_FAILURE, CR_ACCESS_DENIED, CR_INVALID_DEVNODE}},
-      {"CM_Get_Device_ID_ExW", {CR_INVALID_DEVNODE, CR_BUFFER_SMALL, CR_REMOTE_COMM_FAILURE}},
-      {"GetFullPathNameW", {ERROR_FILENAME_EXCED_RANGE, ERROR_INVALID_NAME}},
-      {"GetFileAttributesW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED}},
-      {"FindFirstFileW", {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED}},
-      {"FindNextFileW", {ERROR_NO_MORE_FILES, ERROR_ACCESS_DENIED}},
-      {"PathAddBackslashW", {ERROR_FILENAME_EXCED_RANGE}},
-      {"PathAppendW", {ERROR_FILENAME_EXCED_RANGE}},
-      {"PathRemoveFileSpecW", {ERROR_INVALID_PARAMETER}},
-      {"SetupCopyOEMInfW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_WRONG_INF_STYLE}},
-      {"LoadLibraryW", {ERROR_MOD_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}},
-      {"GetProcAddress", {ERROR_PROC_NOT_FOUND}},
-      {"SetupUninstallOEMInfW",
-       {ERROR_INF_IN_USE_BY_DEVICES, ERROR_NOT_AN_INSTALLED_OEM_INF, ERROR_ACCESS_DENIED}},
-      {"FormatMessageW", {ERROR_MR_MID_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}},
-      {"CreateProcessW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_BAD_EXE_FORMAT}},
-      {"WaitForSingleObject", {ERROR_INVALID_HANDLE}},
-      {"OpenProcessToken", {ERROR_ACCESS_DENIED}},
-      {"LookupPrivilegeValueW", {1313 /* ERROR_NO_SUCH_PRIVILEGE */}},
-      {"AdjustTokenPrivileges", {ERROR_ACCESS_DENIED}},
-      {"InitiateSystemShutdownExW", {ERROR_PRIVILEGE_NOT_HELD, 1115 /* ERROR_SHUTDOWN_IN_PROGRESS */}},
-      {"SetupDiClassGuidsFromNameExW", {ERROR_INVALID_MACHINENAME, ERROR_NOT_ENOUGH_MEMORY}},
-      {"SetupDiGetClassDevsExW", {ERROR_INVALID_MACHINENAME, ERROR_ACCESS_DENIED}},
-      {"SetupDiCreateDeviceInfoListExW", {ERROR_INVALID_MACHINENAME, ERROR_NOT_ENOUGH_MEMORY}},
-      {"SetupDiCreateDeviceInfoList", {ERROR_INVALID_CLASS, ERROR_NOT_ENOUGH_MEMORY}},
-      {"SetupDiOpenDeviceInfoW", {ERROR_NO_SUCH_DEVINST, ERROR_CLASS_MISMATCH}},
-      {"SetupDiEnumDeviceInfo", {ERROR_NO_MORE_ITEMS, ERROR_INVALID_HANDLE}},
-      {"SetupDiGetDeviceInfoListDetailW", {ERROR_INVALID_USER_BUFFER, ERROR_INVALID_HANDLE}},
-      {"SetupDiGetDeviceRegistryPropertyW", {ERROR_INVALID_DATA, ERROR_NO_SUCH_DEVINST}},
-      {"SetupDiSetDeviceRegistryPropertyW", {ERROR_INVALID_REG_PROPERTY, ERROR_ACCESS_DENIED}},
-      {"SetupDiSetClassInstallParamsW", {ERROR_INVALID_PARAMETER, ERROR_INVALID_USER_BUFFER}},
-      {"SetupDiCallClassInstaller", {ERROR_ACCESS_DENIED, ERROR_NO_SUCH_DEVINST, ERROR_DI_DO_DEFAULT}},
-      {"SetupDiGetDeviceInstallParamsW", {ERROR_INVALID_USER_BUFFER}},
-      {"SetupDiGetINFClassW", {ERROR_FILE_NOT_FOUND, ERROR_INVALID_CLASS}},
-      {"SetupDiCreateDeviceInfoW", {ERROR_DEVINST_ALREADY_EXISTS, ERROR_INVALID_CLASS}},
-      {"UpdateDriverForPlugAndPlayDevicesW", {ERROR_NO_SUCH_DEVINST, ERROR_FILE_NOT_FOUND}},
-      {"SetupGetInfFileListW", {ERROR_PATH_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}},
-      {"SetupOpenInfFileW", {ERROR_FILE_NOT_FOUND, ERROR_WRONG_INF_STYLE}},
-      {"SetupEnumInfSectionsW", {ERROR_NO_MORE_ITEMS, ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_HANDLE}},
-      {"SetupFindFirstLineW", {ERROR_LINE_NOT_FOUND}},
-      {"SetupFindNextLine", {ERROR_LINE_NOT_FOUND}},
-      {"SetupGetLineTextW", {ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_PARAMETER}},
-  };
-  return errors;
-}
-
-std::string CallName(const std::string& logged) { return logged.substr(0, logged.find('(')); }
+const std::map<std::string, std::vector<unsigned long>> kErrors = {
+    {"GetVersionExW", {ERROR_INSUFFICIENT_BUFFER}},
+    {"CM_Locate_DevNodeW", {CR_NO_SUCH_DEVNODE, CR_FAILURE, CR_ACCESS_DENIED}},
+    {"CM_Reenumerate_DevNode", {CR_FAILURE, CR_ACCESS_DENIED, CR_INVALID_DEVNODE}},
+    {"CM_Get_Device_ID_ExW", {CR_INVALID_DEVNODE, CR_BUFFER_SMALL, CR_REMOTE_COMM_FAILURE}},
+    {"GetFullPathNameW", {ERROR_FILENAME_EXCED_RANGE, ERROR_INVALID_NAME}},
+    {"GetFileAttributesW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED}},
+    {"FindFirstFileW", {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED}},
+    {"FindNextFileW", {ERROR_NO_MORE_FILES, ERROR_ACCESS_DENIED}},
+    {"PathAddBackslashW", {ERROR_FILENAME_EXCED_RANGE}},
+    {"PathAppendW", {ERROR_FILENAME_EXCED_RANGE}},
+    {"PathRemoveFileSpecW", {ERROR_INVALID_PARAMETER}},
+    {"SetupCopyOEMInfW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_WRONG_INF_STYLE}},
+    {"LoadLibraryW", {ERROR_MOD_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}},
+    {"GetProcAddress", {ERROR_PROC_NOT_FOUND}},
+    {"SetupUninstallOEMInfW", {ERROR_INF_IN_USE_BY_DEVICES, ERROR_NOT_AN_INSTALLED_OEM_INF, ERROR_ACCESS_DENIED}},
+    {"FormatMessageW", {ERROR_MR_MID_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}},
+    {"CreateProcessW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_BAD_EXE_FORMAT}},
+    {"WaitForSingleObject", {ERROR_INVALID_HANDLE}},
+    {"OpenProcessToken", {ERROR_ACCESS_DENIED}},
+    {"LookupPrivilegeValueW", {1313 /* ERROR_NO_SUCH_PRIVILEGE */}},
+    {"AdjustTokenPrivileges", {ERROR_ACCESS_DENIED}},
+    {"InitiateSystemShutdownExW", {ERROR_PRIVILEGE_NOT_HELD, 1115 /* ERROR_SHUTDOWN_IN_PROGRESS */}},
+    {"SetupDiClassGuidsFromNameExW", {ERROR_INVALID_MACHINENAME, ERROR_NOT_ENOUGH_MEMORY}},
+    {"SetupDiGetClassDevsExW", {ERROR_INVALID_MACHINENAME, ERROR_ACCESS_DENIED}},
+    {"SetupDiCreateDeviceInfoListExW", {ERROR_INVALID_MACHINENAME, ERROR_NOT_ENOUGH_MEMORY}},
+    {"SetupDiCreateDeviceInfoList", {ERROR_INVALID_CLASS, ERROR_NOT_ENOUGH_MEMORY}},
+    {"SetupDiOpenDeviceInfoW", {ERROR_NO_SUCH_DEVINST, ERROR_CLASS_MISMATCH}},
+    {"SetupDiEnumDeviceInfo", {ERROR_NO_MORE_ITEMS, ERROR_INVALID_HANDLE}},
+    {"SetupDiGetDeviceInfoListDetailW", {ERROR_INVALID_USER_BUFFER, ERROR_INVALID_HANDLE}},
+    {"SetupDiGetDeviceRegistryPropertyW", {ERROR_INVALID_DATA, ERROR_NO_SUCH_DEVINST}},
+    {"SetupDiSetDeviceRegistryPropertyW", {ERROR_INVALID_REG_PROPERTY, ERROR_ACCESS_DENIED}},
+    {"SetupDiSetClassInstallParamsW", {ERROR_INVALID_PARAMETER, ERROR_INVALID_USER_BUFFER}},
+    {"SetupDiCallClassInstaller", {ERROR_ACCESS_DENIED, ERROR_NO_SUCH_DEVINST, ERROR_DI_DO_DEFAULT}},
+    {"SetupDiGetDeviceInstallParamsW", {ERROR_INVALID_USER_BUFFER}},
+    {"SetupDiGetINFClassW", {ERROR_FILE_NOT_FOUND, ERROR_INVALID_CLASS}},
+    {"SetupDiCreateDeviceInfoW", {ERROR_DEVINST_ALREADY_EXISTS, ERROR_INVALID_CLASS}},
+    {"UpdateDriverForPlugAndPlayDevicesW", {ERROR_NO_SUCH_DEVINST, ERROR_FILE_NOT_FOUND}},
+    {"SetupGetInfFileListW", {ERROR_PATH_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}},
+    {"SetupOpenInfFileW", {ERROR_FILE_NOT_FOUND, ERROR_WRONG_INF_STYLE}},
+    {"SetupEnumInfSectionsW", {ERROR_NO_MORE_ITEMS, ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_HANDLE}},
+    {"SetupFindFirstLineW", {ERROR_LINE_NOT_FOUND}},
+    {"SetupFindNextLine", {ERROR_LINE_NOT_FOUND}},
+    {"SetupGetLineTextW", {ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_PARAMETER}},
+};
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -85,8 +76,10 @@ std::vector<std::string> Lines(const std::string& text) {
 struct Outcome {
   int result;
   std::vector<std::string> calls;
-  std::vector<std::string> out;
-  std::vector<std::string> err;
+  std::vector<std::string> lines;  // standard output, then standard error
+  bool packageDeleted = false;     // an OEM package the arranged machine had is gone
+  bool devicePresent = false;      // a selected device is still there
+  bool deviceLeft = false;         // ... and not waiting for a restart
 };
 
 // One run on a freshly arranged machine, with `failing` (when not empty)
@@ -95,14 +88,22 @@ Outcome RunOnce(const FaultScenario& scenario, const std::string& failing = "", 
                 unsigned long error = 0) {
   sim::Reset();
   scenario.arrange();
+  std::vector<std::wstring> infFiles = sim::ListDirectory(sim::kInfDirectory);
   sim::ClearCalls();
   sim::ClearOutput();
   if (!failing.empty()) sim::FailCall(failing, error, nth);
   Outcome outcome;
   outcome.result = scenario.act();
   outcome.calls = sim::Calls();
-  outcome.out = Lines(sim::StdOut());
-  outcome.err = Lines(sim::StdErr());
+  outcome.lines = Lines(sim::StdOut() + sim::StdErr());
+  for (const std::wstring& name : infFiles) {
+    bool oem = name.size() > 3 && (name[0] | 0x20) == L'o' && (name[1] | 0x20) == L'e' && (name[2] | 0x20) == L'm';
+    outcome.packageDeleted |= oem && !sim::FileExists(std::wstring(sim::kInfDirectory) + L"\\" + name);
+  }
+  for (const std::wstring& id : scenario.matched) {
+    outcome.devicePresent |= sim::DeviceExists(id);
+    outcome.deviceLeft |= sim::DeviceExists(id) && !sim::DeviceRemovalPending(id);
+  }
   return outcome;
 }
 
@@ -115,11 +116,18 @@ bool LineAllowed(const std::string& line, const std::set<std::string>& seen,
   return false;
 }
 
+// Faults after which the platform itself shows a device as not selected:
+// its ID lists read as absent, or the walk told that the devices ended.
+bool HidesDevices(const std::string& call, unsigned long error) {
+  return call == "SetupDiGetDeviceRegistryPropertyW" || (call == "SetupDiEnumDeviceInfo" && error == ERROR_NO_MORE_ITEMS);
+}
+
 class FaultMatrix : public SimTest {};
 
 TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
   int scenarios = 0;
   int failurePoints = 0;
+  int removalsChecked = 0;
   std::set<std::string> unknownCalls;
   for (const FaultScenario& scenario : FaultScenarios()) {
     ++scenarios;
@@ -128,15 +136,14 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
     ASSERT_TRUE(scenario.allowedResults.count(baseline.result)) << scenario.name << ": baseline " << baseline.result;
     ASSERT_FALSE(baseline.calls.empty()) << scenario.name;
 
-    std::set<std::string> seen(baseline.out.begin(), baseline.out.end());
-    seen.insert(baseline.err.begin(), baseline.err.end());
+    std::set<std::string> seen(baseline.lines.begin(), baseline.lines.end());
     std::map<std::string, int> occurrences;
     for (const std::string& logged : baseline.calls) {
-      std::string name = CallName(logged);
+      std::string name = logged.substr(0, logged.find('('));
       int nth = ++occurrences[name];
       if (kNotInjected.count(name)) continue;
-      auto errors = ErrorsOf().find(name);
-      if (errors == ErrorsOf().end()) {
+      auto errors = kErrors.find(name);
+      if (errors == kErrors.end()) {
         unknownCalls.insert(name);
         continue;
       }
@@ -147,18 +154,21 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
                             std::to_string(error);
         EXPECT_TRUE(scenario.allowedResults.count(failed.result)) << where << " gave " << failed.result;
         EXPECT_EQ(0, sim::OpenHandles()) << where << " left open " << sim::OpenHandleReport();
-        for (const std::string& line : failed.out) {
+        for (const std::string& line : failed.lines) {
           EXPECT_TRUE(LineAllowed(line, seen, scenario.failureLines)) << where << " wrote: " << line;
         }
-        for (const std::string& line : failed.err) {
-          EXPECT_TRUE(LineAllowed(line, seen, scenario.failureLines)) << where << " wrote on stderr: " << line;
-        }
+        if (scenario.matched.empty() || HidesDevices(name, error)) continue;
+        ++removalsChecked;
+        EXPECT_FALSE(failed.packageDeleted && failed.devicePresent) << where << ": package deleted, device kept";
+        EXPECT_FALSE(failed.result == 0 && failed.deviceLeft) << where << ": 0 with a device still there";
       }
     }
   }
   EXPECT_TRUE(unknownCalls.empty()) << "calls without an error list: " << ::testing::PrintToString(unknownCalls);
-  std::cout << "fault matrix: " << scenarios << " scenarios, " << failurePoints << " failure points\n";
+  std::cout << "fault matrix: " << scenarios << " scenarios, " << failurePoints << " failure points, "
+            << removalsChecked << " of them removals held to what they leave behind\n";
   EXPECT_GT(failurePoints, scenarios);
+  EXPECT_GT(removalsChecked, 100);
 }
 
 }  // namespace

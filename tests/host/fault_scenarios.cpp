@@ -2,7 +2,6 @@
 #include <sstream>
 
 #include "engine/engine.h"
-#include "engine/message_ids.h"
 #include "expected_message.h"
 #include "fault_matrix.h"
 #include "frontend/frontend.h"
@@ -96,18 +95,18 @@ void ArrangeRemoteMachine() {
 
 // Device lines: an instance ID (or "?"), padded, a colon and a name or label;
 // or the ID alone when the device has no name.
-const char kDeviceLine[] = R"((\?|[A-Z]+\\\S+)( *: .*)?)";
+const char kDeviceLine[] = R"((\?|[A-Z]+\\\S+)( *: .*)?| {60}: Remove failed)";
 
 std::vector<FaultScenario> BuildScenarios() {
   const auto failed = [](const wchar_t* command) {
-    return Patterns(ExpectedMessage(MSG_COMMAND_FAILED, L"dummy.exe", command));
+    return Patterns(ExpectedMessage(60001, L"dummy.exe", command));
   };
   const std::vector<std::string> dpAddFailures =
-      Join({Patterns(ExpectedMessage(MSG_DP_ADD_BAD_PATH)), Patterns(ExpectedMessage(MSG_DP_ADD_FAILED)),
-            Patterns(ExpectedMessage(MSG_DP_ADDED, L"@@"), R"(oem\d+\.inf)"), failed(L"dp_add")});
+      Join({Patterns(ExpectedMessage(61113)), Patterns(ExpectedMessage(61114)),
+            Patterns(ExpectedMessage(61115, L"@@"), R"(oem\d+\.inf)"), failed(L"dp_add")});
   const std::vector<std::string> dpDeleteFailures =
-      Join({Patterns(ExpectedMessage(MSG_DP_DELETE_FAILED)), Patterns(ExpectedMessage(MSG_DP_IN_USE)),
-            Patterns(ExpectedMessage(MSG_DP_NOT_OEM)), failed(L"dp_delete")});
+      Join({Patterns(ExpectedMessage(61116)), Patterns(ExpectedMessage(61117)),
+            Patterns(ExpectedMessage(61118)), failed(L"dp_delete")});
 
   std::vector<FaultScenario> scenarios;
   scenarios.push_back({"pelmora rescan", Nothing, FrontEnd({L"pelmora.exe", L"rescan"}), {0, 2},
@@ -149,27 +148,32 @@ std::vector<FaultScenario> BuildScenarios() {
                        {0, 2}, {}});
 
   const std::vector<std::string> removalLines =
-      Join({{kDeviceLine}, Patterns(ExpectedMessage(MSG_REMOVED_NONE)),
-            Patterns(ExpectedMessage(MSG_REMOVED, 12345u), R"(\d+)"),
-            Patterns(ExpectedMessage(MSG_REMOVED_REBOOT, 12345u), R"(\d+)"), failed(L"remove")});
+      Join({{kDeviceLine}, Patterns(ExpectedMessage(61202)),
+            Patterns(ExpectedMessage(61204, 12345u), R"(\d+)"),
+            Patterns(ExpectedMessage(61203, 12345u), R"(\d+)"), failed(L"remove")});
   const std::vector<std::string> cleanupLines = Join(
-      {removalLines, dpDeleteFailures, Patterns(ExpectedMessage(MSG_DP_DELETED, L"@@"), R"(OEM\d\.inf|oem\d\.inf)")});
+      {removalLines, dpDeleteFailures, Patterns(ExpectedMessage(61119, L"@@"), R"(OEM\d\.inf|oem\d\.inf)")});
+  const std::vector<std::wstring> samples = {L"ROOT\\PELMORA_SAMPLE\\0000", L"ROOT\\PELMORA_SAMPLE\\0001"};
   scenarios.push_back({"pelmora remove with package clean-up", [] { ArrangeDevices(sim::Removal::kRemoved); },
-                       FrontEnd({L"pelmora.exe", L"remove", L"ROOT\\PELMORA_SAMPLE|PELMORA_SAMPLE"}), {0, 2},
-                       cleanupLines});
+                       FrontEnd({L"pelmora.exe", L"remove", L"ROOT\\PELMORA_SAMPLE|PELMORA_SAMPLE"}), {0, 1, 2},
+                       cleanupLines, samples});
   scenarios.push_back({"pelmora remove, a device needs a restart",
                        [] { ArrangeDevices(sim::Removal::kNeedsReboot); },
                        FrontEnd({L"pelmora.exe", L"remove", L"*PELMORA_SAMPLE|PELMORA_SAMPLE"}), {0, 1, 2},
-                       cleanupLines});
+                       cleanupLines, samples});
+  scenarios.push_back({"pelmora remove, a device refuses", [] { ArrangeDevices(sim::Removal::kFailsAtInstaller); },
+                       FrontEnd({L"pelmora.exe", L"remove", L"ROOT\\PELMORA_SAMPLE|PELMORA_SAMPLE"}), {0, 1, 2},
+                       cleanupLines, samples});
   scenarios.push_back({"engine -r remove, a device needs a restart",
                        [] { ArrangeDevices(sim::Removal::kNeedsRestart); },
-                       Engine({L"dummy.exe", L"-r", L"remove", L"=Sample", L"ROOT\\*"}), {0, 1, 2}, removalLines});
+                       Engine({L"dummy.exe", L"-r", L"remove", L"=Sample", L"ROOT\\*"}), {0, 1, 2}, removalLines,
+                       samples});
 
   const std::vector<std::string> listingLines =
-      Join({{kDeviceLine}, Patterns(ExpectedMessage(MSG_FINDALL_NONE)),
-            Patterns(ExpectedMessage(MSG_FINDALL_COUNT, 12345u), R"(\d+)"),
-            Patterns(ExpectedMessage(MSG_FINDALL_NONE_REMOTE, L"PC7")),
-            Patterns(ExpectedMessage(MSG_FINDALL_COUNT_REMOTE, 12345u, L"PC7"), R"(\d+)"), failed(L"findall")});
+      Join({{kDeviceLine}, Patterns(ExpectedMessage(60403)),
+            Patterns(ExpectedMessage(60405, 12345u), R"(\d+)"),
+            Patterns(ExpectedMessage(60402, L"PC7")),
+            Patterns(ExpectedMessage(60404, 12345u, L"PC7"), R"(\d+)"), failed(L"findall")});
   scenarios.push_back({"engine findall *", [] { ArrangeDevices(sim::Removal::kRemoved); },
                        Engine({L"dummy.exe", L"findall", L"*"}), {0, 2}, listingLines});
   scenarios.push_back({"engine findall by class and pattern", [] { ArrangeDevices(sim::Removal::kRemoved); },
@@ -182,9 +186,9 @@ std::vector<FaultScenario> BuildScenarios() {
                        Engine({L"dummy.exe", L"-m:PC7", L"findall", L"*"}), {0, 2}, listingLines});
 
   const std::vector<std::string> creationLines =
-      Join({Patterns(ExpectedMessage(MSG_DEVICE_CREATED)),
-            Patterns(ExpectedMessage(MSG_UPDATING_DRIVERS, L"ROOT\\PELMORA_SAMPLE", L"C:\\drivers\\sample.inf")),
-            Patterns(ExpectedMessage(MSG_DRIVERS_UPDATED)), failed(L"install")});
+      Join({Patterns(ExpectedMessage(61002)),
+            Patterns(ExpectedMessage(61102, L"ROOT\\PELMORA_SAMPLE", L"C:\\drivers\\sample.inf")),
+            Patterns(ExpectedMessage(61106)), failed(L"install")});
   scenarios.push_back({"engine install", [] { sim::AddFile(L"C:\\drivers\\sample.inf", kSampleInf); },
                        Engine({L"dummy.exe", L"install", L"C:\\drivers\\sample.inf", L"ROOT\\PELMORA_SAMPLE"}),
                        {0, 2}, creationLines});
