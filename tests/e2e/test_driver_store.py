@@ -7,10 +7,11 @@ SetupUninstallOEMInfW without force deletes nothing and reports success, and
 CM_Locate_DevNodeW answers CR_FAILURE, so "rescan" fails before it writes a
 line.
 """
-import re
 import shutil
 
 import pytest
+
+import messages
 
 BANNER = b"Installing USB-driver...\r\n"
 
@@ -18,16 +19,7 @@ BANNER = b"Installing USB-driver...\r\n"
 @pytest.fixture(scope="module")
 def message(srcdir):
     """message(id, *inserts): an engine message as the program writes it."""
-    text = (srcdir / "res" / "messages.mc").read_text()
-    table = {int(m.group(1)): m.group(2)
-             for m in re.finditer(r"MessageId=(\d+)\nLanguage=English\n(.*?)\n\.\n", text, re.S)}
-
-    def compose(message_id, *inserts):
-        body = table[message_id]
-        for number, insert in enumerate(inserts, 1):
-            body = body.replace("%" + str(number), insert)
-        return body.replace("\n", "\r\n").encode() + b"\r\n"
-    return compose
+    return lambda message_id, *inserts: messages.message(srcdir, message_id, *inserts)
 
 
 @pytest.fixture(scope="module")
@@ -121,26 +113,41 @@ def test_dp_add_refuses_a_full_path_of_260_characters(wine, message, clean_store
         shutil.rmtree(wine.drive_c / ("d" * 120))
 
 
-def test_dp_delete_with_force_removes_the_stored_package(wine, srcdir, examples, message, clean_store):
-    wine.run("pelmora.exe", "install", "examples", cwd=srcdir)
-    name = examples[0].name
-    assert (wine.inf_dir / name).exists()
-
+def test_dp_delete_removes_only_an_oem_named_package_and_only_with_force(wine, examples, message, clean_store):
+    # Wine stores a package under its own name, which is not a name dp_delete
+    # takes; Windows would have stored it as oemN.inf, as this copy stands.
+    stored = wine.inf_dir / "OEM91.INF"
+    stored.write_bytes(examples[0].read_bytes())
+    (wine.inf_dir / examples[0].name).write_bytes(examples[0].read_bytes())
+    assert wine.run("pelmora-engine.exe", "-f", "dp_delete", examples[0].name)[:2] == (2, message(61118))
+    assert (wine.inf_dir / examples[0].name).exists()
     # Without force Wine deletes nothing and still reports success.
-    assert wine.run("pelmora-engine.exe", "dp_delete", name) == (0, message(61119, name), b"")
-    assert (wine.inf_dir / name).exists()
-
-    assert wine.run("pelmora-engine.exe", "-f", "dp_delete", name) == (0, message(61119, name), b"")
-    assert not (wine.inf_dir / name).exists()
-    assert (wine.inf_dir / examples[1].name).exists()
+    assert wine.run("pelmora-engine.exe", "dp_delete", "oem91.inf") == (0, message(61119, "oem91.inf"), b"")
+    assert stored.exists()
+    assert wine.run("pelmora-engine.exe", "-f", "dp_delete", "Oem91.inf") == (0, message(61119, "Oem91.inf"), b"")
+    assert not stored.exists()
 
 
 def test_dp_delete_of_a_name_the_store_does_not_hold(wine, message):
     # Wine fails with an error of its own rather than
     # ERROR_NOT_AN_INSTALLED_OEM_INF, so the general message comes.
-    code, out, err = wine.run("pelmora-engine.exe", "-f", "dp_delete", "pelmora_never_stored.inf")
+    code, out, err = wine.run("pelmora-engine.exe", "-f", "dp_delete", "oem9999.inf")
     assert (code, out) == (2, message(61116))
     assert err == b"pelmora-engine.exe: the dp_delete command failed.\r\n"
+
+
+@pytest.mark.parametrize("name,path", [("..\\win.ini", "win.ini"), ("../system.ini", "system.ini"),
+                                       ("machine.inf", "inf/machine.inf")])
+def test_dp_delete_refuses_what_is_not_a_stored_package_name(wine, message, clean_store, name, path):
+    # With force, Wine would delete any path it is given from the INF folder.
+    target = wine.drive_c / "windows" / path
+    if not target.exists():
+        target.write_bytes(b'[Version]\r\nSignature="$Windows NT$"\r\n')
+    before = target.read_bytes()
+    code, out, err = wine.run("pelmora-engine.exe", "-f", "dp_delete", name)
+    assert (code, out) == (2, message(61118))
+    assert err == b"pelmora-engine.exe: the dp_delete command failed.\r\n"
+    assert target.read_bytes() == before
 
 
 def test_dp_add_and_dp_delete_without_argument_are_usage_errors(wine):
