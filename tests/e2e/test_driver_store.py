@@ -45,8 +45,12 @@ def stored_names(stdout, message):
             for line in stdout.split(b"\r\n") if line.startswith(prefix)]
 
 
-def test_install_examples_stores_every_package(wine, srcdir, examples, message, clean_store):
-    code, out, err = wine.run("pelmora.exe", "install", "examples", cwd=srcdir)
+@pytest.mark.parametrize("spelling", ["examples", "examples\\", ".\\examples", "absolute", "absolute/", "slashes"])
+def test_install_stores_every_package_of_the_folder(wine, srcdir, examples, message, clean_store, spelling):
+    absolute = wine.windows_path(srcdir / "examples")
+    folder = {"absolute": absolute, "absolute/": absolute + "\\",
+              "slashes": absolute.replace("\\", "/")}.get(spelling, spelling)
+    code, out, err = wine.run("pelmora.exe", "install", folder, cwd=srcdir)
     assert (code, err) == (0, BANNER)
     names = stored_names(out, message)
     # Wine keeps each package's own file name where Windows gives oemN.inf.
@@ -54,16 +58,6 @@ def test_install_examples_stores_every_package(wine, srcdir, examples, message, 
     assert out == b"".join(message(61115, name) for name in names)
     for example in examples:
         assert (wine.inf_dir / example.name).read_bytes() == example.read_bytes()
-
-
-@pytest.mark.parametrize("spelling", ["examples\\", ".\\examples", "absolute", "absolute/", "slashes"])
-def test_folder_spellings_reach_the_same_packages(wine, srcdir, examples, message, clean_store, spelling):
-    absolute = wine.windows_path(srcdir / "examples")
-    folder = {"absolute": absolute, "absolute/": absolute + "\\",
-              "slashes": absolute.replace("\\", "/")}.get(spelling, spelling)
-    code, out, err = wine.run("pelmora.exe", "install", folder, cwd=srcdir)
-    assert (code, err) == (0, BANNER)
-    assert sorted(stored_names(out, message)) == [p.name for p in examples]
 
 
 def test_package_that_cannot_be_copied_is_reported_and_the_walk_goes_on(
@@ -128,25 +122,19 @@ def test_dp_delete_removes_only_an_oem_named_package_and_only_with_force(wine, e
     assert not stored.exists()
 
 
-def test_dp_delete_of_a_name_the_store_does_not_hold(wine, message):
-    # Wine fails with an error of its own rather than
-    # ERROR_NOT_AN_INSTALLED_OEM_INF, so the general message comes.
-    code, out, err = wine.run("pelmora-engine.exe", "-f", "dp_delete", "oem9999.inf")
-    assert (code, out) == (2, message(61116))
-    assert err == b"pelmora-engine.exe: the dp_delete command failed.\r\n"
-
-
-@pytest.mark.parametrize("name,path", [("..\\win.ini", "win.ini"), ("../system.ini", "system.ini"),
-                                       ("machine.inf", "inf/machine.inf")])
-def test_dp_delete_refuses_what_is_not_a_stored_package_name(wine, message, clean_store, name, path):
-    # With force, Wine would delete any path it is given from the INF folder.
-    target = wine.drive_c / "windows" / path
+# Wine fails with an error of its own for an OEM name it does not hold, rather
+# than ERROR_NOT_AN_INSTALLED_OEM_INF, so the general message comes. With
+# force, Wine would delete any path it is given from the INF folder.
+@pytest.mark.parametrize("name,path,answer", [("oem9999.inf", None, 61116), ("..\\win.ini", "win.ini", 61118),
+                                              ("../system.ini", "system.ini", 61118),
+                                              ("machine.inf", "inf/machine.inf", 61118)])
+def test_dp_delete_of_what_the_store_does_not_hold(wine, message, clean_store, name, path, answer):
+    target = wine.drive_c / "windows" / (path or "win.ini")
     if not target.exists():
         target.write_bytes(b'[Version]\r\nSignature="$Windows NT$"\r\n')
     before = target.read_bytes()
-    code, out, err = wine.run("pelmora-engine.exe", "-f", "dp_delete", name)
-    assert (code, out) == (2, message(61118))
-    assert err == b"pelmora-engine.exe: the dp_delete command failed.\r\n"
+    assert wine.run("pelmora-engine.exe", "-f", "dp_delete", name) == (
+        2, message(answer), b"pelmora-engine.exe: the dp_delete command failed.\r\n")
     assert target.read_bytes() == before
 
 
