@@ -16,7 +16,7 @@ struct Visits : VisitorContext {
 int RecordVisit(HDEVINFO, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext* context) {
   Visits& visits = *static_cast<Visits*>(context);
   visits.seen += (visits.seen.empty() ? "" : " ") + std::to_string(index) + ":" + visits.names[devInfo->DevInst];
-  return visits.seen.size() > 400 ? 42 : 0;  // a visitor may end the walk
+  return 0;
 }
 
 // Two Net cards (one not present), a USB hub with only compatible IDs, a
@@ -115,15 +115,6 @@ TEST_F(DeviceSelection, TheWalkFailsOrEndsAsThePlatformAnswers) {
     EXPECT_EQ(row.visited, visits.seen);
     EXPECT_EQ(0, sim::OpenHandles());
   }
-}
-
-TEST_F(DeviceSelection, VisitorEndsTheWalkWithItsResult) {
-  Visits visits;
-  AddMachine(visits);
-  visits.seen = std::string(390, '-');
-  const wchar_t* argv[] = {L"*"};
-  EXPECT_EQ(42, ForEachMatchingDevice(nullptr, 1, argv, RecordVisit, &visits));
-  EXPECT_EQ(1u, sim::CountCalls("SetupDiEnumDeviceInfo"));
 }
 
 }  // namespace
