@@ -24,7 +24,8 @@ bool IsOemName(const std::wstring& name) {
 }
 
 void DeletePackage(const std::wstring& infName) {
-  const wchar_t* vector[] = {L"dummy.exe", L"-f", L"dp_delete", infName.c_str()};
+  const std::wstring program = OwnProgramPath();
+  const wchar_t* vector[] = {program.c_str(), L"-f", L"dp_delete", infName.c_str()};
   EngineRun(4, vector);
 }
 
@@ -50,7 +51,8 @@ int RemoveDevicesAndPackages(const std::wstring& argument) {
   if (bar == std::wstring::npos) return 2;
   std::wstring pattern = argument.substr(0, bar);
   if (!pattern.empty()) {
-    const wchar_t* vector[] = {L"dummy.exe", L"remove", pattern.c_str()};
+    const std::wstring program = OwnProgramPath();
+    const wchar_t* vector[] = {program.c_str(), L"remove", pattern.c_str()};
     // A restart still pending keeps the packages: they may be in use until then.
     int result = EngineRun(3, vector);
     if (result != 0) return result;

@@ -1,6 +1,5 @@
 // The simulation's core: call log, fault injection, handle accounting, the
 // thread's last error and the console.
-#include <cstdarg>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -23,9 +22,10 @@ struct Core {
   std::vector<Fault> faults;
   std::map<const void*, detail::HandleKind> handles;
   std::vector<std::unique_ptr<char>> handleStorage;
-  std::string out;
+  std::string out;  // bytes as written, CR LF included
   std::string err;
-  bool latin1Only = false;
+  bool redirected = false;
+  UINT consoleCodePage = 437;
   bool keepCallLog = true;
   DWORD lastError = 0;
 };
@@ -67,8 +67,41 @@ void AppendUtf8(std::string& to, unsigned long c) {
   }
 }
 
-std::string& Stream(TextStream stream) {
-  return stream == TEXT_STDERR ? State().err : State().out;
+// The standard handles are the streams themselves.
+std::string* Stream(HANDLE handle) {
+  if (handle == &State().out) return &State().out;
+  return handle == &State().err ? &State().err : nullptr;
+}
+
+// What a reader sees: a CR LF pair is one line end.
+std::string Shown(const std::string& bytes) {
+  std::string shown;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) shown += bytes[i];
+  }
+  return shown;
+}
+
+// Code page 437's upper half, 0x80 to 0xFF.
+const wchar_t kCodePage437[] =
+    L"\u00C7\u00FC\u00E9\u00E2\u00E4\u00E0\u00E5\u00E7\u00EA\u00EB\u00E8\u00EF\u00EE\u00EC\u00C4\u00C5"
+    L"\u00C9\u00E6\u00C6\u00F4\u00F6\u00F2\u00FB\u00F9\u00FF\u00D6\u00DC\u00A2\u00A3\u00A5\u20A7\u0192"
+    L"\u00E1\u00ED\u00F3\u00FA\u00F1\u00D1\u00AA\u00BA\u00BF\u2310\u00AC\u00BD\u00BC\u00A1\u00AB\u00BB"
+    L"\u2591\u2592\u2593\u2502\u2524\u2561\u2562\u2556\u2555\u2563\u2551\u2557\u255D\u255C\u255B\u2510"
+    L"\u2514\u2534\u252C\u251C\u2500\u253C\u255E\u255F\u255A\u2554\u2569\u2566\u2560\u2550\u256C\u2567"
+    L"\u2568\u2564\u2565\u2559\u2558\u2552\u2553\u256B\u256A\u2518\u250C\u2588\u2584\u258C\u2590\u2580"
+    L"\u03B1\u00DF\u0393\u03C0\u03A3\u03C3\u00B5\u03C4\u03A6\u0398\u03A9\u03B4\u221E\u03C6\u03B5\u2229"
+    L"\u2261\u00B1\u2265\u2264\u2320\u2321\u00F7\u2248\u00B0\u2219\u00B7\u221A\u207F\u00B2\u25A0\u00A0";
+
+// One character in a single-byte code page (437, or 28591 which is
+// Latin-1), or -1 when the code page lacks it.
+int SingleByte(UINT codePage, unsigned long c) {
+  if (c < 0x80 || (codePage == 28591 && c <= 0xFF)) return static_cast<int>(c);
+  if (codePage != 437) return -1;
+  for (int i = 0; i < 128; ++i) {
+    if (static_cast<unsigned long>(kCodePage437[i]) == c) return 0x80 + i;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -82,7 +115,8 @@ void Reset() {
   core.handleStorage.clear();
   core.out.clear();
   core.err.clear();
-  core.latin1Only = false;
+  core.redirected = false;
+  core.consoleCodePage = 437;
   core.keepCallLog = true;
   core.lastError = 0;
   detail::ResetSystem();
@@ -132,15 +166,24 @@ std::string OpenHandleReport() {
   return report.empty() ? "none" : report;
 }
 
-std::string StdOut() { return State().out; }
-std::string StdErr() { return State().err; }
+std::string StdOut() { return Shown(State().out); }
+std::string StdErr() { return Shown(State().err); }
+std::string RawStdOut() { return State().out; }
+
+void RedirectOutput(unsigned consoleCodePage) {
+  State().redirected = true;
+  State().consoleCodePage = consoleCodePage;
+}
 
 void ClearOutput() {
   State().out.clear();
   State().err.clear();
 }
 
-void SetConsoleLatin1Only(bool latin1Only) { State().latin1Only = latin1Only; }
+void SetConsoleLatin1Only(bool latin1Only) {
+  State().redirected = latin1Only;
+  State().consoleCodePage = latin1Only ? 28591 : 437;
+}
 
 std::string Utf8(const wchar_t* text) {
   std::string result;
@@ -227,33 +270,66 @@ DWORD GetLastError() { return sim::State().lastError; }
 
 void SetLastError(DWORD error) { sim::State().lastError = error; }
 
-void PrintNarrow(TextStream stream, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  va_list measure;
-  va_copy(measure, args);
-  int length = std::vsnprintf(nullptr, 0, format, measure);
-  va_end(measure);
-  if (length > 0) {
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    std::vsnprintf(&text[0], text.size(), format, args);
-    text.resize(static_cast<size_t>(length));
-    sim::Stream(stream) += text;
-  }
-  va_end(args);
+HANDLE GetStdHandle(DWORD which) {
+  if (which == STD_OUTPUT_HANDLE) return &sim::State().out;
+  return which == STD_ERROR_HANDLE ? &sim::State().err : INVALID_HANDLE_VALUE;
 }
 
-void WriteNarrowLine(TextStream stream, const char* line) {
-  sim::Stream(stream) += line;
-  sim::Stream(stream) += '\n';
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode) {
+  if (!sim::Stream(console) || sim::State().redirected) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  *mode = 3;  // ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT
+  return TRUE;
 }
 
-void WriteWideText(TextStream stream, const wchar_t* text) {
-  std::string& to = sim::Stream(stream);
-  for (; *text; ++text) {
-    if (text[0] == L'\r' && text[1] == L'\n') continue;  // as the Windows console layer does
-    unsigned long c = static_cast<uint32_t>(*text);
-    if (sim::State().latin1Only && c > 0xFF) c = 0x3F;  // '?'
-    sim::AppendUtf8(to, c);
+UINT GetConsoleOutputCP() { return sim::State().consoleCodePage; }
+UINT GetOEMCP() { return 437; }
+
+// The simulated console shows every character; it is kept as UTF-8.
+BOOL WriteConsoleW(HANDLE console, const void* buffer, DWORD length, LPDWORD written, LPVOID reserved) {
+  (void)reserved;
+  std::string* to = sim::Stream(console);
+  if (!to || sim::State().redirected) return FALSE;
+  const auto* text = static_cast<const wchar_t*>(buffer);
+  for (DWORD i = 0; i < length; ++i) sim::AppendUtf8(*to, static_cast<uint32_t>(text[i]));
+  *written = length;
+  return TRUE;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID overlapped) {
+  (void)overlapped;
+  std::string* to = sim::Stream(file);
+  if (!to) return FALSE;
+  to->append(static_cast<const char*>(buffer), size);
+  *written = size;
+  return TRUE;
+}
+
+// Code pages 65001 (UTF-8: no flags, no replacement), 437 and 28591.
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR bytes, int size,
+                        LPCSTR replacement, LPBOOL usedReplacement) {
+  if (codePage == CP_UTF8 ? (flags != 0 || replacement || usedReplacement)
+                          : (codePage != 437 && codePage != 28591)) {
+    SetLastError(codePage == CP_UTF8 ? ERROR_INVALID_FLAGS : ERROR_INVALID_PARAMETER);
+    return 0;
   }
+  std::string converted;
+  for (int i = 0; i < length; ++i) {
+    unsigned long c = static_cast<uint32_t>(text[i]);
+    if (codePage == CP_UTF8) {
+      sim::AppendUtf8(converted, c);
+      continue;
+    }
+    int byte = sim::SingleByte(codePage, c);
+    converted += byte >= 0 ? static_cast<char>(byte) : (replacement ? *replacement : '?');
+  }
+  if (size == 0) return static_cast<int>(converted.size());
+  if (static_cast<size_t>(size) < converted.size()) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  converted.copy(bytes, converted.size());
+  return static_cast<int>(converted.size());
 }

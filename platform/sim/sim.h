@@ -42,13 +42,17 @@ int OpenHandles();
 std::string OpenHandleReport();  // one "kind" per open handle, for messages
 
 // --- Console output ---------------------------------------------------------
-// What the program wrote, as UTF-8 bytes. There is no text-mode translation
-// on the host: a line feed stays a line feed.
+// What the program wrote, as the reader sees it: console text as UTF-8, bytes
+// of a redirected stream as they are, and a CR LF pair as one line feed.
 std::string StdOut();
 std::string StdErr();
+std::string RawStdOut();  // the bytes themselves, CR LF pairs included
 void ClearOutput();
-// Characters outside this set cannot be shown by the simulated console and
-// come out as '?' (as on a Windows console in the "C" locale). Default: all.
+// Both streams are a console (which shows every character) until this sends
+// them to files, with the console's output code page 437, 28591 or 65001, or
+// 0 for a process without a console (the OEM code page, 437, then holds).
+void RedirectOutput(unsigned consoleCodePage);
+// Redirected in code page 28591 (Latin-1).
 void SetConsoleLatin1Only(bool latin1Only);
 
 // --- Operating system version -----------------------------------------------

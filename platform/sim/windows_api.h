@@ -417,6 +417,26 @@ struct OSVERSIONINFOEXW {
 
 BOOL GetVersionExW(LPOSVERSIONINFOW versionInformation);
 
+typedef char* LPSTR;
+typedef const char* LPCSTR;
+typedef BOOL* LPBOOL;
+typedef DWORD* LPDWORD;
+#define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
+#define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
+#define CP_UTF8 65001
+#define WC_NO_BEST_FIT_CHARS 0x00000400
+
+HANDLE GetStdHandle(DWORD stdHandle);
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
+UINT GetConsoleOutputCP();
+UINT GetOEMCP();
+BOOL WriteConsoleW(HANDLE console, const void* buffer, DWORD length, LPDWORD written, LPVOID reserved);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID overlapped);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR bytes, int size,
+                        LPCSTR replacement, LPBOOL usedReplacement);
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
+
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
 #define FORMAT_MESSAGE_FROM_STRING 0x00000400

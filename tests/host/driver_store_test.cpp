@@ -163,7 +163,7 @@ TEST_F(DpAdd, WhatCannotBeCopiedFailsWith61114AndStoresNothing) {
     sim::ClearOutput();
     EXPECT_EQ(ENGINE_FAILED, AddPackage(path)) << sim::Utf8(path);
     EXPECT_EQ((std::vector<unsigned long>{MSG_DP_ADD_FAILED, MSG_COMMAND_FAILED}), MessagesComposed());
-    EXPECT_EQ(ExpectedMessage(MSG_DP_ADD_FAILED), sim::StdOut());
+    EXPECT_EQ(ExpectedMessage(MSG_DP_ADD_FAILED, sim::FullPath(path).c_str()), sim::StdOut());
     EXPECT_NE(std::string::npos, sim::StdErr().find("dummy.exe")) << "inserts of the failure message";
     EXPECT_NE(std::string::npos, sim::StdErr().find("dp_add"));
   }
@@ -209,7 +209,9 @@ TEST_F(DpDelete, RemovesAStoredPackageWithFlagsZeroWithoutForce) {
   EXPECT_EQ(ENGINE_DONE, Engine({L"dummy.exe", L"dp_delete", L"oem3.inf"}));
   EXPECT_FALSE(sim::FileExists(Stored(L"oem3.inf")));
   EXPECT_FALSE(sim::FileExists(Stored(L"oem3.pnf")));
-  EXPECT_EQ((std::vector<std::string>{"LoadLibraryW(\"setupapi.dll\")", "GetProcAddress(SetupUninstallOEMInfW)",
+  EXPECT_EQ((std::vector<std::string>{"GetSystemDirectoryW(260)",
+                                      "LoadLibraryW(\"C:\\Windows\\system32\\setupapi.dll\")",
+                                      "GetProcAddress(SetupUninstallOEMInfW)",
                                       "SetupUninstallOEMInfW(\"oem3.inf\", 0x0)",
                                       "FormatMessageW(61119, 0x900)", "FreeLibrary(setupapi.dll)"}),
             sim::Calls());
@@ -268,7 +270,9 @@ TEST_F(DpDelete, FunctionAbsentFailsSilentlyAndReleasesTheLibrary) {
   sim::RemoveExport(L"setupapi.dll", "SetupUninstallOEMInfW");
   EXPECT_EQ(ENGINE_FAILED, DeleteDriverPackage(L"dummy.exe", nullptr, ENGINE_FLAG_FORCE, 1,
                                                Args{L"oem0.inf"}.argv()));
-  EXPECT_EQ((std::vector<std::string>{"LoadLibraryW(\"setupapi.dll\")", "GetProcAddress(SetupUninstallOEMInfW)",
+  EXPECT_EQ((std::vector<std::string>{"GetSystemDirectoryW(260)",
+                                      "LoadLibraryW(\"C:\\Windows\\system32\\setupapi.dll\")",
+                                      "GetProcAddress(SetupUninstallOEMInfW)",
                                       "FreeLibrary(setupapi.dll)"}),
             sim::Calls());
   EXPECT_EQ("", sim::StdOut() + sim::StdErr());
@@ -287,7 +291,9 @@ TEST_F(DpDelete, LibraryMissingFailsSilentlyWithNothingToRelease) {
   Store(L"oem0.inf", Inf("a"));
   sim::RemoveLibrary(L"setupapi.dll");
   EXPECT_EQ(ENGINE_FAILED, DeleteDriverPackage(L"dummy.exe", nullptr, 0, 1, Args{L"oem0.inf"}.argv()));
-  EXPECT_EQ(std::vector<std::string>{"LoadLibraryW(\"setupapi.dll\")"}, sim::Calls());
+  EXPECT_EQ((std::vector<std::string>{"GetSystemDirectoryW(260)",
+                                      "LoadLibraryW(\"C:\\Windows\\system32\\setupapi.dll\")"}),
+            sim::Calls());
   EXPECT_EQ("", sim::StdOut() + sim::StdErr());
 }
 

@@ -37,6 +37,8 @@ const std::map<std::string, std::vector<unsigned long>>& ErrorsOf() {
       {"PathAppendW", {ERROR_FILENAME_EXCED_RANGE}},
       {"PathRemoveFileSpecW", {ERROR_INVALID_PARAMETER}},
       {"SetupCopyOEMInfW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_WRONG_INF_STYLE}},
+      {"GetSystemDirectoryW", {ERROR_NOT_ENOUGH_MEMORY}},
+      {"GetModuleFileNameW", {ERROR_INSUFFICIENT_BUFFER}},
       {"LoadLibraryW", {ERROR_MOD_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}},
       {"GetProcAddress", {ERROR_PROC_NOT_FOUND}},
       {"SetupUninstallOEMInfW",

@@ -100,10 +100,11 @@ const char kDeviceLine[] = R"((\?|[A-Z]+\\\S+)( *: .*)?)";
 
 std::vector<FaultScenario> BuildScenarios() {
   const auto failed = [](const wchar_t* command) {
-    return Patterns(ExpectedMessage(MSG_COMMAND_FAILED, L"dummy.exe", command));
+    return Patterns(ExpectedMessage(MSG_COMMAND_FAILED, L"@@", command), R"(dummy\.exe|pelmora\.exe)");
   };
   const std::vector<std::string> dpAddFailures =
-      Join({Patterns(ExpectedMessage(MSG_DP_ADD_BAD_PATH)), Patterns(ExpectedMessage(MSG_DP_ADD_FAILED)),
+      Join({Patterns(ExpectedMessage(MSG_DP_ADD_BAD_PATH, L"@@"), ".+"),
+            Patterns(ExpectedMessage(MSG_DP_ADD_FAILED, L"@@"), ".+"),
             Patterns(ExpectedMessage(MSG_DP_ADDED, L"@@"), R"(oem\d+\.inf)"), failed(L"dp_add")});
   const std::vector<std::string> dpDeleteFailures =
       Join({Patterns(ExpectedMessage(MSG_DP_DELETE_FAILED)), Patterns(ExpectedMessage(MSG_DP_IN_USE)),
@@ -118,7 +119,9 @@ std::vector<FaultScenario> BuildScenarios() {
                          sim::AddFile(L"C:\\drivers\\b.inf", std::string(kValidInf) + "; second\r\n");
                          sim::AddFile(L"C:\\drivers\\empty.inf", "");
                        },
-                       FrontEnd({L"pelmora.exe", L"install", L"C:\\drivers\\"}), {0}, dpAddFailures});
+                       FrontEnd({L"pelmora.exe", L"install", L"C:\\drivers\\"}), {0},
+                       Join({dpAddFailures, Patterns(ExpectedMessage(61111, L"pelmora.exe", L"C:\\drivers\\")),
+                             Patterns(ExpectedMessage(61112, L"pelmora.exe", L"C:\\drivers\\"))})});
   scenarios.push_back({"engine dp_add, relative path",
                        [] {
                          sim::AddFile(L"C:\\work\\pkg\\x.inf", kValidInf);

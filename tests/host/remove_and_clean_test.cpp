@@ -215,7 +215,7 @@ TEST_F(RemoveAndClean, FailedDeletionIsReportedByTheEngineAndTheWalkGoesOn) {
   sim::FailCall("SetupUninstallOEMInfW", ERROR_ACCESS_DENIED);
   EXPECT_EQ(0, RemoveDevicesAndPackages(L"|widget"));
   EXPECT_EQ(ExpectedMessage(MSG_DP_DELETE_FAILED) + ExpectedMessage(MSG_DP_DELETED, L"oem2.inf"), sim::StdOut());
-  EXPECT_EQ(ExpectedMessage(MSG_COMMAND_FAILED, L"dummy.exe", L"dp_delete"), sim::StdErr());
+  EXPECT_EQ(ExpectedMessage(MSG_COMMAND_FAILED, L"pelmora.exe", L"dp_delete"), sim::StdErr());
   EXPECT_EQ(2u, Deletions().size());
 }
 
