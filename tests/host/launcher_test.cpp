@@ -1,5 +1,7 @@
 // "exec program;arguments": the command line the program gets, how it is
 // started and waited for, what is never started, and the quiet failures.
+#include <vector>
+
 #include "frontend/frontend.h"
 #include "platform/sim/sim_process.h"
 #include "sim_test.h"
@@ -25,14 +27,14 @@ class Exec : public SimTest {
 // Every start is made the same way: hidden, nothing inherited, nothing
 // searched for, the caller's environment and folder.
 void ExpectStartedHidden(const sim::ProcessStart& start) {
-  EXPECT_TRUE(start.applicationNameGiven && start.commandLineGiven && start.startupInfoGiven);
-  EXPECT_FALSE(start.processAttributesGiven || start.threadAttributesGiven || start.inheritHandles);
-  EXPECT_FALSE(start.environmentGiven || start.currentDirectoryGiven);
-  EXPECT_EQ(0x04000000u, start.creationFlags);  // CREATE_DEFAULT_ERROR_MODE alone
-  EXPECT_EQ(sizeof(STARTUPINFOW), start.startupInfoSize);
-  EXPECT_EQ(1u, start.startupFlags);  // STARTF_USESHOWWINDOW
-  EXPECT_EQ(0, start.showWindow);     // SW_HIDE
-  EXPECT_TRUE(start.startupInfoRestZero);
+  EXPECT_TRUE(start.applicationNameGiven && start.commandLineGiven && start.startupInfoGiven &&
+              start.startupInfoRestZero);
+  EXPECT_FALSE(start.processAttributesGiven || start.threadAttributesGiven || start.inheritHandles ||
+               start.environmentGiven || start.currentDirectoryGiven);
+  // CREATE_DEFAULT_ERROR_MODE alone; STARTF_USESHOWWINDOW with SW_HIDE.
+  EXPECT_EQ((std::vector<unsigned long>{0x04000000u, sizeof(STARTUPINFOW), 1u, 0u}),
+            (std::vector<unsigned long>{start.creationFlags, start.startupInfoSize, start.startupFlags,
+                                        start.showWindow}));
 }
 
 TEST_F(Exec, ProgramGetsItsFileNameAndParametersOrNothingStarts) {
@@ -43,8 +45,8 @@ TEST_F(Exec, ProgramGetsItsFileNameAndParametersOrNothingStarts) {
     const wchar_t* commandLine;
   } const cases[] = {
       {L"C:\\tools\\setup.exe;/quiet /norestart", 0, L"C:\\tools\\setup.exe", L"setup.exe /quiet /norestart"},
-      {L"C:\\tools\\setup.exe; /q", 0, L"C:\\tools\\setup.exe", L"setup.exe /q"},
       {L"C:\\tools\\setup.exe;\t/q", 0, L"C:\\tools\\setup.exe", L"setup.exe \t/q"},
+      {L"C:\\tools\\setup.exe; /q", 0, L"C:\\tools\\setup.exe", L"setup.exe /q"},
       {L"C:\\tools\\setup.exe;", 0, L"C:\\tools\\setup.exe", L"setup.exe"},
       {L"C:\\tools\\setup.exe;/a;/b \"c d\"", 0, L"C:\\tools\\setup.exe", L"setup.exe /a;/b \"c d\""},
       {L"setup.exe;/q", 0, L"setup.exe", L"setup.exe /q"},

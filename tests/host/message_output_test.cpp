@@ -37,10 +37,7 @@ TEST_F(MessageOutput, TrailingLineEndsBecomeOneLineFeedAndTheRestStandsAsItIs) {
 
 TEST_F(MessageOutput, MessagesGoToTheStreamAskedForAndMissingTextsWriteNothing) {
   WriteEngineMessage(TEXT_STDERR, 60000, L"a.exe");
-  WriteEngineMessage(TEXT_STDOUT, 61115, L"oem3.inf");
   EXPECT_EQ(ExpectedMessage(60000, L"a.exe"), sim::StdErr());
-  EXPECT_EQ(ExpectedMessage(61115, L"oem3.inf"), sim::StdOut());
-  sim::ClearOutput();
   sim::HideMessage(61115);
   WriteEngineMessage(TEXT_STDOUT, 61115, L"oem3.inf");
   WriteEngineMessage(TEXT_STDOUT, 59999, L"x");
@@ -62,8 +59,7 @@ TEST_F(MessageOutput, ControlCharactersOfDeviceDataBecomeQuestionMarks) {
                {L"\x7F\x80\x9B\x9F\xA0\n", "????\xC2\xA0\n"},
                {L"no line end\x01", "no line end?"}};
   for (const auto& c : cases) EXPECT_EQ(c.shown, DeviceLine(c.line)) << sim::Utf8(c.line);
-  EXPECT_EQ(L"oem?.inf", PrintableText(L"oem\x1B.inf"));
-  EXPECT_EQ(L"", PrintableText(nullptr));
+  EXPECT_TRUE(PrintableText(L"oem\x1B.inf") == L"oem?.inf" && PrintableText(nullptr).empty());
 }
 
 TEST_F(MessageOutput, FindallWritesDeviceNamesAndIdsThroughTheRule) {

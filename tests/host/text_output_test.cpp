@@ -37,9 +37,9 @@ TEST_F(TextOutput, WideTextBecomesWhatTheReaderCanRead) {
 }
 
 TEST_F(TextOutput, NarrowAndWideWritesKeepTheirOrderAndStreams) {
-  for (unsigned codePage : {0u, 437u}) {
-    sim::Reset();
-    if (codePage) sim::RedirectOutput(codePage);
+  for (bool redirected : {false, true}) {
+    if (redirected) sim::RedirectOutput(437);
+    sim::ClearOutput();
     PrintNarrow(TEXT_STDOUT, "Got device node %u\n", 7u);
     WriteWideText(TEXT_STDOUT, L"wide\r\n");
     PrintNarrow(TEXT_STDERR, "err\n");
