@@ -1,9 +1,5 @@
-""""exec" under Wine: the command line and window state the started program
-sees, batch files never started, and quiet failures.
-
-The helper record_args.exe writes what it was started with to record_args.txt
-beside itself; a copy of it is placed in each test's own folder.
-"""
+""""exec" under Wine: the command line and window state the started program sees (the helper
+record_args.exe writes them to record_args.txt beside itself), batch files never started, quiet failures."""
 import shutil
 
 import pytest
@@ -38,15 +34,8 @@ def test_program_sees_its_file_name_and_parameters_hidden(wine, tmp_path, name, 
 
 
 @pytest.mark.parametrize("argument", [
-    "{dir}\\absent.exe;/q",
-    "{dir}\\absent\\record_args.exe;/q",
-    "{dir}\\;/q",
-    ";/q",
-    "{dir}\\record_args.exe",
-    "{dir}\\t.bat;x & echo injected > {dir}\\injected.txt",
-    "{dir}\\T.CMD;x",
-    "{dir}\\t.Bat. ;x",
-])
+    "{dir}\\absent.exe;/q", "{dir}\\absent\\record_args.exe;/q", "{dir}\\;/q", ";/q", "{dir}\\record_args.exe",
+    "{dir}\\t.bat;x & echo injected > {dir}\\injected.txt", "{dir}\\T.CMD;x", "{dir}\\t.Bat. ;x"])
 def test_what_cannot_or_must_not_start_answers_two_quietly(wine, tmp_path, argument):
     place_helper(wine, tmp_path)
     for batch in ("t.bat", "T.CMD"):

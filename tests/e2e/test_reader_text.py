@@ -1,5 +1,4 @@
-"""What reaches the reader: no library but the system's own, and device names
-in the reader's language, redirected and on a terminal."""
+"""What reaches the reader: no library but the system's own; device names in the reader's language."""
 import shlex
 import shutil
 import subprocess
@@ -53,8 +52,7 @@ def test_device_name_reaches_the_reader_in_its_language(wine, srcdir, tmp_path, 
     tmux = ["tmux", "-L", "pelmora-e2e", "-f", "/dev/null"]
     subprocess.run(tmux + ["new-session", "-d", "-x", "200", "-y", "20", command], check=True)
     try:
-        screen = ""
-        deadline = time.monotonic() + 60
+        screen, deadline = "", time.monotonic() + 60
         while "found" not in screen and time.monotonic() < deadline:
             time.sleep(0.5)
             screen = subprocess.run(tmux + ["capture-pane", "-p"], capture_output=True).stdout.decode("utf-8", "replace")

@@ -1,5 +1,6 @@
 // The front end's command words, usage text and fixed answers.
 #include <string>
+#include <vector>
 
 #include "frontend/frontend.h"
 #include "sim_test.h"
@@ -21,23 +22,19 @@ class FrontEnd : public SimTest {
 TEST_F(FrontEnd, UsageErrorsAndFixedAnswers) {
   const std::string missing = "ERROR: command required argument\r\n" + kUsage;
   const struct {
-    std::wstring word;  // empty: no command word at all
+    std::vector<std::wstring> args;  // after the program's own name
     int exitCode;
     std::string out;
-  } cases[] = {{L"", 1, kUsage},          {L"Install", 1, kUsage},          {L"remove ", 1, kUsage},
-               {L"iswinxsp3orlater", 1, kUsage}, {L"%1%n", 1, kUsage},    {std::wstring(40000, L'x'), 1, kUsage},
-               {L"remove", 1, missing},   {L"install", 1, missing},         {L"exec", 1, missing},
-               {L"version", 1, ""},       {L"is64bit", 0, ""}};
+  } cases[] = {{{}, 1, kUsage}, {{L"Install", L"C:\\x"}, 1, kUsage}, {{L"remove ", L"a|b"}, 1, kUsage},
+               {{L"iswinxsp3orlater"}, 1, kUsage}, {{L"%1%n"}, 1, kUsage}, {{std::wstring(40000, L'x')}, 1, kUsage},
+               {{L"remove"}, 1, missing}, {{L"install"}, 1, missing}, {{L"exec"}, 1, missing},
+               {{L"version", L"x"}, 1, ""}, {{L"is64bit", L"x", L"y"}, 0, ""}};
   for (const auto& c : cases) {
     sim::ClearOutput();
-    if (c.word.empty()) {
-      EXPECT_EQ(c.exitCode, Run({L"pelmora.exe"}));
-    } else if (c.out == missing) {
-      EXPECT_EQ(c.exitCode, Run({L"pelmora.exe", c.word}));
-    } else {
-      EXPECT_EQ(c.exitCode, Run({L"pelmora.exe", c.word, L"C:\\folder", L"extra"})) << sim::Utf8(c.word);
-    }
-    EXPECT_EQ(c.out, sim::RawStdOut()) << sim::Utf8(c.word);
+    std::vector<const wchar_t*> argv{L"pelmora.exe"};
+    for (const std::wstring& arg : c.args) argv.push_back(arg.c_str());
+    EXPECT_EQ(c.exitCode, RunFrontEnd(static_cast<int>(argv.size()), argv.data()));
+    EXPECT_EQ(c.out, sim::RawStdOut()) << argv.size();
     EXPECT_EQ("", sim::StdErr()) << "the install banner comes only with a folder";
   }
   EXPECT_TRUE(sim::Calls().empty()) << "no operation may start before the word is known";

@@ -1,5 +1,4 @@
-// The engine's output routine, and device data that cannot steer the reader's
-// terminal.
+// The engine's output routine, and device data that cannot steer the reader's terminal.
 #include <string>
 
 #include "engine/engine.h"
@@ -12,14 +11,10 @@ namespace {
 
 class MessageOutput : public SimTest {
  protected:
-  std::string Finished(const wchar_t* text) {
+  // What a finished text, or a device line, shows.
+  std::string Shown(const wchar_t* text, bool deviceLine = false) {
     sim::ClearOutput();
-    WriteEngineMessage(TEXT_STDOUT, 0, text);
-    return sim::StdOut();
-  }
-  std::string DeviceLine(const wchar_t* text) {
-    sim::ClearOutput();
-    WriteDeviceLine(text);
+    deviceLine ? WriteDeviceLine(text) : WriteEngineMessage(TEXT_STDOUT, 0, text);
     return sim::StdOut();
   }
 };
@@ -29,9 +24,8 @@ TEST_F(MessageOutput, TrailingLineEndsBecomeOneLineFeedAndTheRestStandsAsItIs) {
     const wchar_t* text;
     const char* shown;
   } cases[] = {{L"line\r\n", "line\n"}, {L"line\n\n\r\n", "line\n"}, {L"line\r", "line\n"}, {L"line", "line"},
-               {L"\r\n\n\r", "\n"},     {L"a\nb\rc\r\n", "a\nb\rc\n"}, {L"", ""},
-               {L"100% %1 %n %% %!\n", "100% %1 %n %% %!\n"}};
-  for (const auto& c : cases) EXPECT_EQ(c.shown, Finished(c.text)) << sim::Utf8(c.text);
+               {L"\r\n\n\r", "\n"}, {L"a\nb\rc\r\n", "a\nb\rc\n"}, {L"", ""}, {L"100% %1 %n %%\n", "100% %1 %n %%\n"}};
+  for (const auto& c : cases) EXPECT_EQ(c.shown, Shown(c.text)) << sim::Utf8(c.text);
   EXPECT_EQ(0u, sim::CountCalls("FormatMessageW")) << "a finished text is not composed";
 }
 
@@ -58,7 +52,7 @@ TEST_F(MessageOutput, ControlCharactersOfDeviceDataBecomeQuestionMarks) {
                {L"x\r\ny\n", "x??y\n"},
                {L"\x7F\x80\x9B\x9F\xA0\n", "????\xC2\xA0\n"},
                {L"no line end\x01", "no line end?"}};
-  for (const auto& c : cases) EXPECT_EQ(c.shown, DeviceLine(c.line)) << sim::Utf8(c.line);
+  for (const auto& c : cases) EXPECT_EQ(c.shown, Shown(c.line, true)) << sim::Utf8(c.line);
   EXPECT_TRUE(PrintableText(L"oem\x1B.inf") == L"oem?.inf" && PrintableText(nullptr).empty());
 }
 

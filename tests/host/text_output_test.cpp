@@ -1,6 +1,5 @@
-// Console text in the reader's language: UTF-16 to a console, the console's
-// (or the OEM) code page when redirected, CR LF line ends, call order kept.
-// Also where run-time libraries come from.
+// Console text in the reader's language (UTF-16 to a console, the console's or the OEM code page when
+// redirected, CR LF line ends, call order kept), and where run-time libraries come from.
 #include <string>
 
 #include "engine/scoped.h"
@@ -44,23 +43,18 @@ TEST_F(TextOutput, NarrowAndWideWritesKeepTheirOrderAndStreams) {
     WriteWideText(TEXT_STDOUT, L"wide\r\n");
     PrintNarrow(TEXT_STDERR, "err\n");
     WriteNarrowLine(TEXT_STDOUT, "narrow");
-    WriteWideText(TEXT_STDOUT, L"");
     EXPECT_EQ("Got device node 7\r\nwide\r\nnarrow\r\n", sim::RawStdOut());
     EXPECT_EQ("err\n", sim::StdErr());
   }
 }
 
 TEST_F(TextOutput, LibrariesComeFromTheSystemDirectoryOnly) {
-  {
-    ScopedLibrary newdev(L"newdev.dll");
-    EXPECT_NE(nullptr, newdev.get());
-  }
+  EXPECT_NE(nullptr, ScopedLibrary(L"newdev.dll").get());
   EXPECT_EQ((std::vector<std::string>{"GetSystemDirectoryW(260)", "LoadLibraryW(\"C:\\Windows\\system32\\newdev.dll\")",
                                       "FreeLibrary(newdev.dll)"}),
             sim::Calls());
   sim::FailCall("GetSystemDirectoryW", ERROR_NOT_ENOUGH_MEMORY);
-  ScopedLibrary none(L"setupapi.dll");
-  EXPECT_EQ(nullptr, none.get());
+  EXPECT_EQ(nullptr, ScopedLibrary(L"setupapi.dll").get());
   EXPECT_EQ(1u, sim::CountCalls("LoadLibraryW")) << "nothing is loaded by its bare name";
 }
 
