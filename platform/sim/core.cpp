@@ -82,22 +82,11 @@ std::string Shown(const std::string& bytes) {
   return shown;
 }
 
-// Code page 437's upper half, 0x80 to 0xFF.
-const wchar_t kCodePage437[] =
-    L"\u00C7\u00FC\u00E9\u00E2\u00E4\u00E0\u00E5\u00E7\u00EA\u00EB\u00E8\u00EF\u00EE\u00EC\u00C4\u00C5"
-    L"\u00C9\u00E6\u00C6\u00F4\u00F6\u00F2\u00FB\u00F9\u00FF\u00D6\u00DC\u00A2\u00A3\u00A5\u20A7\u0192"
-    L"\u00E1\u00ED\u00F3\u00FA\u00F1\u00D1\u00AA\u00BA\u00BF\u2310\u00AC\u00BD\u00BC\u00A1\u00AB\u00BB"
-    L"\u2591\u2592\u2593\u2502\u2524\u2561\u2562\u2556\u2555\u2563\u2551\u2557\u255D\u255C\u255B\u2510"
-    L"\u2514\u2534\u252C\u251C\u2500\u253C\u255E\u255F\u255A\u2554\u2569\u2566\u2560\u2550\u256C\u2567"
-    L"\u2568\u2564\u2565\u2559\u2558\u2552\u2553\u256B\u256A\u2518\u250C\u2588\u2584\u258C\u2590\u2580"
-    L"\u03B1\u00DF\u0393\u03C0\u03A3\u03C3\u00B5\u03C4\u03A6\u0398\u03A9\u03B4\u221E\u03C6\u03B5\u2229"
-    L"\u2261\u00B1\u2265\u2264\u2320\u2321\u00F7\u2248\u00B0\u2219\u00B7\u221A\u207F\u00B2\u25A0\u00A0";
-
-// One character in a single-byte code page (437, or 28591 which is
-// Latin-1), or -1 when the code page lacks it.
-int SingleByte(UINT codePage, unsigned long c) {
-  if (c < 0x80 || (codePage == 28591 && c <= 0xFF)) return static_cast<int>(c);
-  if (codePage != 437) return -1;
+// Code page 437's upper half, 0x80 to 0xFF; a character it lacks gives -1.
+const wchar_t kCodePage437[] = L"ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐"
+                               L"└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00A0";
+int CodePage437(unsigned long c) {
+  if (c < 0x80) return static_cast<int>(c);
   for (int i = 0; i < 128; ++i) {
     if (static_cast<unsigned long>(kCodePage437[i]) == c) return 0x80 + i;
   }
@@ -180,10 +169,6 @@ void ClearOutput() {
   State().err.clear();
 }
 
-void SetConsoleLatin1Only(bool latin1Only) {
-  State().redirected = latin1Only;
-  State().consoleCodePage = latin1Only ? 28591 : 437;
-}
 
 std::string Utf8(const wchar_t* text) {
   std::string result;
@@ -276,60 +261,47 @@ HANDLE GetStdHandle(DWORD which) {
 }
 
 BOOL GetConsoleMode(HANDLE console, LPDWORD mode) {
-  if (!sim::Stream(console) || sim::State().redirected) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
   *mode = 3;  // ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT
-  return TRUE;
+  return sim::Stream(console) && !sim::State().redirected;
 }
 
 UINT GetConsoleOutputCP() { return sim::State().consoleCodePage; }
 UINT GetOEMCP() { return 437; }
 
 // The simulated console shows every character; it is kept as UTF-8.
-BOOL WriteConsoleW(HANDLE console, const void* buffer, DWORD length, LPDWORD written, LPVOID reserved) {
-  (void)reserved;
-  std::string* to = sim::Stream(console);
-  if (!to || sim::State().redirected) return FALSE;
+BOOL WriteConsoleW(HANDLE console, const void* buffer, DWORD length, LPDWORD written, LPVOID) {
+  std::string* to = sim::State().redirected ? nullptr : sim::Stream(console);
   const auto* text = static_cast<const wchar_t*>(buffer);
-  for (DWORD i = 0; i < length; ++i) sim::AppendUtf8(*to, static_cast<uint32_t>(text[i]));
-  *written = length;
-  return TRUE;
+  for (DWORD i = 0; to && i < length; ++i) sim::AppendUtf8(*to, static_cast<uint32_t>(text[i]));
+  *written = to ? length : 0;
+  return to != nullptr;
 }
 
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID overlapped) {
-  (void)overlapped;
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID) {
   std::string* to = sim::Stream(file);
-  if (!to) return FALSE;
-  to->append(static_cast<const char*>(buffer), size);
-  *written = size;
-  return TRUE;
+  if (to) to->append(static_cast<const char*>(buffer), size);
+  *written = to ? size : 0;
+  return to != nullptr;
 }
 
-// Code pages 65001 (UTF-8: no flags, no replacement), 437 and 28591.
+// Code pages 437 and 65001 (UTF-8, which takes no flags and no replacement).
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR bytes, int size,
-                        LPCSTR replacement, LPBOOL usedReplacement) {
-  if (codePage == CP_UTF8 ? (flags != 0 || replacement || usedReplacement)
-                          : (codePage != 437 && codePage != 28591)) {
+                        LPCSTR replacement, PBOOL usedReplacement) {
+  if (codePage != 437 && (codePage != CP_UTF8 || flags || replacement || usedReplacement)) {
     SetLastError(codePage == CP_UTF8 ? ERROR_INVALID_FLAGS : ERROR_INVALID_PARAMETER);
     return 0;
   }
   std::string converted;
   for (int i = 0; i < length; ++i) {
     unsigned long c = static_cast<uint32_t>(text[i]);
-    if (codePage == CP_UTF8) {
-      sim::AppendUtf8(converted, c);
-      continue;
-    }
-    int byte = sim::SingleByte(codePage, c);
-    converted += byte >= 0 ? static_cast<char>(byte) : (replacement ? *replacement : '?');
+    int byte = codePage == 437 ? sim::CodePage437(c) : -2;
+    if (byte == -2) sim::AppendUtf8(converted, c);
+    if (byte != -2) converted += byte >= 0 ? static_cast<char>(byte) : (replacement ? *replacement : '?');
   }
-  if (size == 0) return static_cast<int>(converted.size());
-  if (static_cast<size_t>(size) < converted.size()) {
+  if (size != 0 && static_cast<size_t>(size) < converted.size()) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;
   }
-  converted.copy(bytes, converted.size());
+  if (size != 0) converted.copy(bytes, converted.size());
   return static_cast<int>(converted.size());
 }

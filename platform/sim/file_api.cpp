@@ -52,12 +52,11 @@ std::wstring ShortName(const std::wstring& name) {
       base.find(L'.') == std::wstring::npos) {
     return L"";
   }
-  extension = extension.substr(0, 3);
   std::wstring shortName;
   for (wchar_t c : base) {
     if (c != L' ' && c != L'.' && shortName.size() < 6) shortName += c;
   }
-  shortName += extension.empty() ? L"~1" : L"~1." + extension;
+  shortName += extension.empty() ? L"~1" : L"~1." + extension.substr(0, 3);
   for (wchar_t& c : shortName) c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
   return shortName;
 }

@@ -49,11 +49,10 @@ std::string StdErr();
 std::string RawStdOut();  // the bytes themselves, CR LF pairs included
 void ClearOutput();
 // Both streams are a console (which shows every character) until this sends
-// them to files, with the console's output code page 437, 28591 or 65001, or
-// 0 for a process without a console (the OEM code page, 437, then holds).
+// them to files, with the console's output code page 437 or 65001 (another
+// cannot be converted to), or 0 for a process without a console (the OEM code
+// page, 437, then holds).
 void RedirectOutput(unsigned consoleCodePage);
-// Redirected in code page 28591 (Latin-1).
-void SetConsoleLatin1Only(bool latin1Only);
 
 // --- Operating system version -----------------------------------------------
 void SetVersion(unsigned major, unsigned minor, unsigned servicePackMajor);

@@ -419,7 +419,6 @@ BOOL GetVersionExW(LPOSVERSIONINFOW versionInformation);
 
 typedef char* LPSTR;
 typedef const char* LPCSTR;
-typedef BOOL* LPBOOL;
 typedef DWORD* LPDWORD;
 #define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
 #define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
@@ -433,7 +432,7 @@ UINT GetOEMCP();
 BOOL WriteConsoleW(HANDLE console, const void* buffer, DWORD length, LPDWORD written, LPVOID reserved);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID overlapped);
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR bytes, int size,
-                        LPCSTR replacement, LPBOOL usedReplacement);
+                        LPCSTR replacement, PBOOL usedReplacement);
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 
@@ -452,5 +451,4 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
                      DWORD size, va_list* arguments);
 HLOCAL LocalFree(HLOCAL memory);
 LPWSTR CharNextW(LPCWSTR current);
-LPWSTR CharPrevW(LPCWSTR start, LPCWSTR current);
 int lstrlenW(LPCWSTR string);

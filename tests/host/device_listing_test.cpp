@@ -124,8 +124,8 @@ TEST_F(DeviceListing, PercentSignsAndNonAsciiNamesComeOutAsTheyAre) {
 }
 
 TEST_F(DeviceListing, NameTheConsoleCannotShowDoesNotSilenceLaterLines) {
-  sim::SetConsoleLatin1Only(true);
-  Add(L"ROOT\\OMEGA\\0000", L"\u03A9mega", nullptr);
+  sim::RedirectOutput(437);
+  Add(L"ROOT\\OMEGA\\0000", L"\u4E2Dmega", nullptr);
   Add(L"ROOT\\AFTER\\0000", L"After", nullptr);
   EXPECT_EQ(ENGINE_DONE, List({L"*"}));
   EXPECT_EQ(Line("ROOT\\OMEGA\\0000", "?mega") + Line("ROOT\\AFTER\\0000", "After") +
