@@ -35,18 +35,11 @@ Core& State() {
   return core;
 }
 
+// In the order of detail::HandleKind.
 const char* KindName(detail::HandleKind kind) {
-  switch (kind) {
-    case detail::HandleKind::DeviceInfoSet: return "device information set";
-    case detail::HandleKind::Inf: return "INF handle";
-    case detail::HandleKind::Find: return "find handle";
-    case detail::HandleKind::Library: return "library";
-    case detail::HandleKind::Process: return "process handle";
-    case detail::HandleKind::Thread: return "thread handle";
-    case detail::HandleKind::Token: return "token";
-    case detail::HandleKind::LocalBuffer: return "LocalAlloc buffer";
-  }
-  return "handle";
+  static const char* const kNames[] = {"device information set", "INF handle", "find handle", "library",
+                                       "process handle", "thread handle", "token", "LocalAlloc buffer"};
+  return kNames[static_cast<int>(kind)];
 }
 
 void AppendUtf8(std::string& to, unsigned long c) {
