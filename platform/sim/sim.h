@@ -73,7 +73,6 @@ struct RestartRequest {
 };
 // Every InitiateSystemShutdownExW call, recorded and never acted on.
 const std::vector<RestartRequest>& RestartRequests();
-bool ShutdownPrivilegeEnabled();
 
 // --- Run-time libraries -----------------------------------------------------
 void RemoveLibrary(const std::wstring& name);              // LoadLibraryW fails
@@ -85,7 +84,6 @@ void RemoveExport(const std::wstring& library, const std::string& function);
 // directory C:\work. Relative paths are taken against the current directory.
 extern const wchar_t* const kInfDirectory;  // C:\Windows\INF
 void SetCurrentDirectory(const std::wstring& path);
-std::wstring CurrentDirectory();
 // Windows' full-path rules: '/' becomes '\', "." and ".." are resolved,
 // trailing dots and blanks of a component are dropped.
 std::wstring FullPath(const std::wstring& path);

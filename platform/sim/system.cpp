@@ -39,7 +39,6 @@ void SetVersion(unsigned major, unsigned minor, unsigned servicePackMajor) {
 
 const std::vector<RestartRequest>& RestartRequests() { return State().restarts; }
 
-bool ShutdownPrivilegeEnabled() { return State().privilegeEnabled; }
 
 void RemoveLibrary(const std::wstring& name) { State().libraries.erase(detail::Lower(name)); }
 
