@@ -45,19 +45,11 @@ const char* KindName(detail::HandleKind kind) {
 void AppendUtf8(std::string& to, unsigned long c) {
   if (c < 0x80) {
     to += static_cast<char>(c);
-  } else if (c < 0x800) {
-    to += static_cast<char>(0xC0 | (c >> 6));
-    to += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    to += static_cast<char>(0xE0 | (c >> 12));
-    to += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    to += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    to += static_cast<char>(0xF0 | (c >> 18));
-    to += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    to += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    to += static_cast<char>(0x80 | (c & 0x3F));
+    return;
   }
+  const int extra = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;  // continuation bytes
+  to += static_cast<char>(((0xFF00 >> (extra + 1)) & 0xFF) | (c >> (6 * extra)));
+  for (int shift = 6 * (extra - 1); shift >= 0; shift -= 6) to += static_cast<char>(0x80 | ((c >> shift) & 0x3F));
 }
 
 // The standard handles are the streams themselves.
