@@ -3,7 +3,7 @@ enable_language(RC)
 # Windows XP-era SDK surface is enough; newer calls are looked up at run time.
 target_compile_definitions(pelmora_logic PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
   _WIN32_WINNT=0x0501)
-target_sources(pelmora_logic PRIVATE ${PROJECT_SOURCE_DIR}/platform/win/text_output.cpp)
+target_sources(pelmora_logic PRIVATE ${PROJECT_SOURCE_DIR}/platform/win/library_search.cpp)
 
 # Message table: one .mc source, compiled by windmc into a .bin that the
 # resource script pulls in.

@@ -26,7 +26,7 @@ void PrintDeviceLine(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, const wchar_t* nam
   // A cut line keeps its line end, so that the next device starts a line
   // of its own and the lines still add up to the count.
   if (length < 0) line[limit - 1] = L'\n';
-  WriteEngineMessage(TEXT_STDOUT, MSG_FINISHED_TEXT, line);
+  WriteDeviceLine(line);
 }
 
 int ReportDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext* context) {

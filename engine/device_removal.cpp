@@ -60,7 +60,7 @@ int RemoveOneDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, Visito
   }
   wchar_t line[kLineCharacters];
   FormatLine(line, kLineCharacters - 1, L"%-60ls: %ls\n", instanceId, label);
-  WriteEngineMessage(TEXT_STDOUT, MSG_FINISHED_TEXT, line);
+  WriteDeviceLine(line);
   return 0;
 }
 

@@ -35,17 +35,17 @@ int AddDriverPackage(const wchar_t*, const wchar_t*, DWORD, int argc, const wcha
   WCHAR fullPath[MAX_PATH];
   DWORD length = GetFullPathNameW(argv[0], MAX_PATH, fullPath, nullptr);
   if (length == 0 || length >= MAX_PATH) {
-    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_BAD_PATH);
+    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_BAD_PATH, PrintableText(argv[0]).c_str());
     return ENGINE_FAILED;
   }
 
   WCHAR stored[MAX_PATH] = {0};
   PWSTR storedName = nullptr;
   if (!SetupCopyOEMInfW(fullPath, nullptr, SPOST_PATH, 0, stored, MAX_PATH, nullptr, &storedName)) {
-    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_FAILED);
+    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_FAILED, PrintableText(fullPath).c_str());
     return ENGINE_FAILED;
   }
-  WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADDED, storedName ? storedName : stored);
+  WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADDED, PrintableText(storedName ? storedName : stored).c_str());
   return ENGINE_DONE;
 }
 

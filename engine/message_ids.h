@@ -30,8 +30,10 @@ enum : DWORD {
   MSG_DP_ADD_SHORT_HELP = 61108,
   MSG_DP_DELETE_LONG_HELP = 61109,
   MSG_DP_DELETE_SHORT_HELP = 61110,
-  MSG_DP_ADD_BAD_PATH = 61113,
-  MSG_DP_ADD_FAILED = 61114,
+  MSG_FOLDER_NOT_SEARCHED = 61111,  // program base name, folder
+  MSG_FOLDER_WITHOUT_INF = 61112,   // program base name, folder
+  MSG_DP_ADD_BAD_PATH = 61113,      // INF path as given
+  MSG_DP_ADD_FAILED = 61114,        // full INF path
   MSG_DP_ADDED = 61115,       // stored INF name
   MSG_DP_DELETE_FAILED = 61116,
   MSG_DP_IN_USE = 61117,

@@ -29,7 +29,23 @@ void NormaliseLineEnd(std::wstring& text) {
   text += L'\n';
 }
 
+bool IsControl(wchar_t c) { return (c < 0x20 && c != L'\t') || (c >= 0x7F && c <= 0x9F); }
+
 }  // namespace
+
+std::wstring PrintableText(const wchar_t* text) {
+  std::wstring shown = text ? text : L"";
+  for (wchar_t& c : shown) {
+    if (IsControl(c)) c = L'?';
+  }
+  return shown;
+}
+
+void WriteDeviceLine(const wchar_t* line) {
+  std::wstring shown = PrintableText(line);
+  if (!shown.empty() && line[shown.size() - 1] == L'\n') shown.back() = L'\n';
+  WriteEngineMessage(TEXT_STDOUT, MSG_FINISHED_TEXT, shown.c_str());
+}
 
 void WriteEngineMessage(TextStream stream, DWORD messageId, ...) {
   va_list inserts;

@@ -1,5 +1,8 @@
-// The engine's one output routine.
+// The engine's one output routine, and the rule for text that comes from the
+// system or from a driver package.
 #pragma once
+
+#include <string>
 
 #include "platform/platform.h"
 
@@ -9,3 +12,12 @@
 // A trailing run of line ends becomes one line feed. A message without text
 // writes nothing.
 void WriteEngineMessage(TextStream stream, DWORD messageId, ...);
+
+// Device names and IDs and INF names as the reader may see them: a control
+// character (C0 but tab, DEL, C1) becomes '?', so that such a text cannot
+// move the cursor, clear the screen or retitle the reader's terminal.
+std::wstring PrintableText(const wchar_t* text);
+
+// A finished line of device data to standard output: PrintableText, but for
+// the line feed that ends it.
+void WriteDeviceLine(const wchar_t* line);

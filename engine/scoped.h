@@ -2,6 +2,8 @@
 // on every way out of the command.
 #pragma once
 
+#include <string>
+
 #include "platform/platform.h"
 
 // A device information set; an invalid one is never destroyed.
@@ -20,10 +22,12 @@ class ScopedDeviceSet {
   HDEVINFO devs_;
 };
 
-// A library loaded by name at run time; null when it could not be loaded.
+// One of the system's libraries, loaded at run time by its full path in the
+// system directory, never from wherever a search would find its name first;
+// null when it could not be loaded.
 class ScopedLibrary {
  public:
-  explicit ScopedLibrary(const wchar_t* name) : module_(LoadLibraryW(name)) {}
+  explicit ScopedLibrary(const wchar_t* name) : module_(LoadSystemLibrary(name)) {}
   ~ScopedLibrary() {
     if (module_) FreeLibrary(module_);
   }
@@ -38,5 +42,14 @@ class ScopedLibrary {
   }
 
  private:
+  static HMODULE LoadSystemLibrary(const wchar_t* name) {
+    WCHAR directory[MAX_PATH];
+    UINT length = GetSystemDirectoryW(directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    std::wstring path(directory, length);
+    if (path.back() != L'\\') path += L'\\';
+    return LoadLibraryW((path + name).c_str());
+  }
+
   HMODULE module_;
 };

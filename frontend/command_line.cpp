@@ -22,7 +22,7 @@ bool NeedsArgument(CommandCode code) {
 void PrintUsage() {
   WriteNarrowLine(TEXT_STDOUT, "usage: Pelmora [command] [arg]");
   WriteNarrowLine(TEXT_STDOUT,
-                  "where command is remove, install, rescan, version, is64bit, iswinxsp3orlater, "
+                  "where command is remove, install, rescan, version, is64bit, exec, iswinxpsp3orlater, "
                   "iswin2000orlater");
 }
 

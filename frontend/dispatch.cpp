@@ -24,7 +24,8 @@ int DispatchCommand(int code, const std::wstring& argument) {
     case CMD_INSTALL:
       return InstallPackagesFromFolder(argument);
     case CMD_RESCAN: {
-      const wchar_t* vector[] = {L"dummy.exe", L"rescan"};
+      const std::wstring program = OwnProgramPath();
+      const wchar_t* vector[] = {program.c_str(), L"rescan"};
       return EngineRun(2, vector);
     }
     case CMD_VERSION:

@@ -30,6 +30,25 @@ std::wstring FileNameOf(const std::wstring& path) {
   return lastBackslash == std::wstring::npos ? path : path.substr(lastBackslash + 1);
 }
 
+// A program's own command line names it by its file name; one that holds a
+// blank is quoted, so that the program sees its arguments as they were given.
+std::wstring CommandLineName(const std::wstring& fileName) {
+  return fileName.find(L' ') == std::wstring::npos ? fileName : L"\"" + fileName + L"\"";
+}
+
+wchar_t LowerAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+// The system hands a batch file's command line to the command interpreter,
+// which would run whatever the arguments chain on to it. Trailing dots and
+// blanks, which the system drops from a file name, do not hide one.
+bool IsBatchFile(const std::wstring& fileName) {
+  size_t end = fileName.find_last_not_of(L". ");
+  if (end == std::wstring::npos || end < 3) return false;
+  std::wstring extension;
+  for (size_t i = end - 3; i <= end; ++i) extension += LowerAscii(fileName[i]);
+  return extension == L".bat" || extension == L".cmd";
+}
+
 // The system's text for an error code, or nothing when it has none.
 std::wstring SystemErrorText(DWORD error) {
   wchar_t* buffer = nullptr;
@@ -46,8 +65,10 @@ std::wstring SystemErrorText(DWORD error) {
 // reach the caller.
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
 DWORD RunProgramHidden(std::wstring programPath, std::wstring parameters, int waitSeconds) {
+  const std::wstring fileName = FileNameOf(programPath);
+  if (IsBatchFile(fileName)) return ERROR_BAD_EXE_FORMAT;
   if (!parameters.empty() && parameters[0] != L' ') parameters.insert(0, 1, L' ');
-  const std::wstring commandText = FileNameOf(programPath) + parameters;
+  const std::wstring commandText = CommandLineName(fileName) + parameters;
   // CreateProcessW may write into the command line, so it gets a buffer of
   // its own rather than the string's storage.
   std::vector<wchar_t> commandLine(commandText.c_str(), commandText.c_str() + commandText.size() + 1);
@@ -66,7 +87,8 @@ DWORD RunProgramHidden(std::wstring programPath, std::wstring parameters, int wa
     // Looked up but shown nowhere: an installer that runs us reads the exit
     // code alone, and the console stays quiet.
     SystemErrorText(error);
-    return error;
+    // A failed start is a failure even when the system gave no code for it.
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
   }
   OwnedHandle thread(process.hThread);
   OwnedHandle started(process.hProcess);

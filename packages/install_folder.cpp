@@ -3,6 +3,8 @@
 #include <cwchar>
 
 #include "engine/engine.h"
+#include "engine/message_ids.h"
+#include "engine/message_output.h"
 
 namespace {
 
@@ -37,9 +39,28 @@ void ComposePackagePath(const wchar_t* directory, const wchar_t* name, wchar_t* 
   AppendBounded(path, name);
 }
 
-void AddPackage(const wchar_t* path) {
-  const wchar_t* vector[] = {L"dummy.exe", L"dp_add", path};
+void AddPackage(const std::wstring& program, const wchar_t* path) {
+  const wchar_t* vector[] = {program.c_str(), L"dp_add", path};
   EngineRun(3, vector);  // the engine reports each package itself
+}
+
+// The search matches "*.inf" against short 8.3 names too, so "a.inf_" or
+// "b.inff" come back from it; only a long name that ends in ".inf" is a
+// package.
+bool IsInfName(const wchar_t* name) {
+  size_t length = std::wcslen(name);
+  if (length < 4) return false;
+  const wchar_t* extension = name + length - 4;
+  return extension[0] == L'.' && (extension[1] | 0x20) == L'i' && (extension[2] | 0x20) == L'n' &&
+         (extension[3] | 0x20) == L'f';
+}
+
+// Exit code 0 whatever happens (installers rely on it), so the reader learns
+// here that nothing was added.
+void ReportFolder(DWORD messageId, const std::wstring& program, const std::wstring& folder) {
+  size_t slash = program.find_last_of(L'\\');
+  std::wstring baseName = slash == std::wstring::npos ? program : program.substr(slash + 1);
+  WriteEngineMessage(TEXT_STDERR, messageId, baseName.c_str(), PrintableText(folder.c_str()).c_str());
 }
 
 }  // namespace
@@ -47,24 +68,36 @@ void AddPackage(const wchar_t* path) {
 // A folder too long for the buffers is refused like one that cannot be
 // searched: cutting it would search some other folder.
 int InstallPackagesFromFolder(const std::wstring& folder) {
-  if (folder.size() > kLongestFolder) return 0;
+  const std::wstring program = OwnProgramPath();
   wchar_t pattern[kPathBuffer];
-  CopyBounded(pattern, folder.c_str());
-  if (!PathAddBackslashW(pattern) || !PathAppendW(pattern, L"*.inf")) return 0;
-
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(pattern, &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
+  HANDLE search = INVALID_HANDLE_VALUE;
+  bool searched = false;
+  if (folder.size() <= kLongestFolder) {
+    CopyBounded(pattern, folder.c_str());
+    searched = PathAddBackslashW(pattern) && PathAppendW(pattern, L"*.inf");
+    if (searched) search = FindFirstFileW(pattern, &found);
+  }
+  if (search == INVALID_HANDLE_VALUE) {
+    // "No such entry" is a folder that was searched and holds no INF file.
+    bool empty = searched && GetLastError() == ERROR_FILE_NOT_FOUND;
+    ReportFolder(empty ? MSG_FOLDER_WITHOUT_INF : MSG_FOLDER_NOT_SEARCHED, program, folder);
+    return 0;
+  }
 
   wchar_t directory[kPathBuffer];
   CopyBounded(directory, pattern);
   PathRemoveFileSpecW(directory);
   PathAddBackslashW(directory);
+  int added = 0;
   do {
+    if (!IsInfName(found.cFileName)) continue;
     wchar_t packagePath[kPathBuffer];
     ComposePackagePath(directory, found.cFileName, packagePath);
-    AddPackage(packagePath);
+    AddPackage(program, packagePath);
+    ++added;
   } while (FindNextFileW(search, &found));
   FindClose(search);
+  if (added == 0) ReportFolder(MSG_FOLDER_WITHOUT_INF, program, folder);
   return 0;
 }

@@ -4,6 +4,10 @@
 
 #include <string>
 
+// This program's own path, element 0 of every engine vector that the front
+// end and the package operations build.
+std::wstring OwnProgramPath();
+
 // Adds every "*.inf" entry directly in `folder` to the driver store. Always 0.
 int InstallPackagesFromFolder(const std::wstring& folder);
 

@@ -29,7 +29,8 @@ bool SelectsEveryDevice(const std::wstring& pattern) {
 bool IsBlank(const std::wstring& text) { return text.find_first_not_of(L" \t") == std::wstring::npos; }
 
 int DeletePackage(const std::wstring& infName) {
-  const wchar_t* vector[] = {L"dummy.exe", L"-f", L"dp_delete", infName.c_str()};
+  const std::wstring program = OwnProgramPath();
+  const wchar_t* vector[] = {program.c_str(), L"-f", L"dp_delete", infName.c_str()};
   return EngineRun(4, vector);
 }
 
@@ -56,7 +57,8 @@ int RemoveDevicesAndPackages(const std::wstring& argument) {
   std::wstring pattern = argument.substr(0, bar);
   if (SelectsEveryDevice(pattern)) return 2;
   if (!pattern.empty()) {
-    const wchar_t* vector[] = {L"dummy.exe", L"remove", pattern.c_str()};
+    const std::wstring program = OwnProgramPath();
+    const wchar_t* vector[] = {program.c_str(), L"remove", pattern.c_str()};
     // A device still present, or one whose removal waits for a restart,
     // may still use its package: the packages stay.
     int result = EngineRun(3, vector);

@@ -25,19 +25,26 @@ Fn ProcAs(FARPROC proc) {
 }
 
 // Console text. The front end writes narrow text, the engine wide text, and
-// both land on one standard output in call order. These keep Windows' C
-// runtime behaviour on every host: no stream orientation, and a character the
-// console cannot show never silences later writes.
+// both land on one standard output in call order: every write goes out at
+// once, through platform/text_output.cpp on every host. A console is given
+// UTF-16, so every character shows; a file or pipe is given bytes in the
+// console's output code page (the OEM code page when the process has no
+// console), with '?' for what that code page lacks. A line feed is written
+// as CR LF; a CR LF pair stays one line end.
 enum TextStream { TEXT_STDOUT = 1, TEXT_STDERR = 2 };
 
-// Narrow formatted print (printf rules).
+// Narrow formatted print (printf rules); the text is ASCII.
 void PrintNarrow(TextStream stream, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 2, 3)))
 #endif
     ;
-// Narrow stream output of one line, followed by a line feed and a flush.
+// One narrow line, followed by a line feed.
 void WriteNarrowLine(TextStream stream, const char* line);
-// Wide stream output of a finished text. A CR LF pair is written as one line
-// end (CR LF on Windows, LF on the host), never as CR CR LF.
+// A finished wide text.
 void WriteWideText(TextStream stream, const wchar_t* text);
+
+// At start-up: run-time libraries are searched for in the system directory
+// only, where the system offers that (looked up at run time, so that older
+// Windows still starts). Windows only; the simulation loads nothing.
+void RestrictLibrarySearch();

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake --preset host >/dev/null
-sources=$(ls frontend/*.cpp engine/*.cpp packages/*.cpp platform/sim/*.cpp | grep -v '/main\.cpp$')
+sources=$(ls frontend/*.cpp engine/*.cpp packages/*.cpp platform/*.cpp platform/sim/*.cpp | grep -v '/main\.cpp$')
 echo "== clang-tidy"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
@@ -17,5 +17,5 @@ if ! clang-tidy -p build/host --quiet $sources >"$log" 2>&1; then
 fi
 echo "== cppcheck"
 cppcheck --quiet --enable=warning,performance,portability --inline-suppr --error-exitcode=1 \
-  --std=c++17 --language=c++ -I . frontend engine packages platform/sim
+  --std=c++17 --language=c++ -I . frontend engine packages platform/text_output.cpp platform/sim
 echo "Static analysis is clean."

@@ -1,6 +1,5 @@
 // The simulation's core: call log, fault injection, handle accounting, the
 // thread's last error and the console.
-#include <cstdarg>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -23,9 +22,10 @@ struct Core {
   std::vector<Fault> faults;
   std::map<const void*, detail::HandleKind> handles;
   std::vector<std::unique_ptr<char>> handleStorage;
-  std::string out;
+  std::string out;  // bytes as written, CR LF included
   std::string err;
-  bool latin1Only = false;
+  bool redirected = false;
+  UINT consoleCodePage = 437;
   bool keepCallLog = true;
   DWORD lastError = 0;
 };
@@ -35,40 +35,47 @@ Core& State() {
   return core;
 }
 
+// In the order of detail::HandleKind.
 const char* KindName(detail::HandleKind kind) {
-  switch (kind) {
-    case detail::HandleKind::DeviceInfoSet: return "device information set";
-    case detail::HandleKind::Inf: return "INF handle";
-    case detail::HandleKind::Find: return "find handle";
-    case detail::HandleKind::Library: return "library";
-    case detail::HandleKind::Process: return "process handle";
-    case detail::HandleKind::Thread: return "thread handle";
-    case detail::HandleKind::Token: return "token";
-    case detail::HandleKind::LocalBuffer: return "LocalAlloc buffer";
-  }
-  return "handle";
+  static const char* const kNames[] = {"device information set", "INF handle", "find handle", "library",
+                                       "process handle", "thread handle", "token", "LocalAlloc buffer"};
+  return kNames[static_cast<int>(kind)];
 }
 
 void AppendUtf8(std::string& to, unsigned long c) {
   if (c < 0x80) {
     to += static_cast<char>(c);
-  } else if (c < 0x800) {
-    to += static_cast<char>(0xC0 | (c >> 6));
-    to += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    to += static_cast<char>(0xE0 | (c >> 12));
-    to += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    to += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    to += static_cast<char>(0xF0 | (c >> 18));
-    to += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    to += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    to += static_cast<char>(0x80 | (c & 0x3F));
+    return;
   }
+  const int extra = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;  // continuation bytes
+  to += static_cast<char>(((0xFF00 >> (extra + 1)) & 0xFF) | (c >> (6 * extra)));
+  for (int shift = 6 * (extra - 1); shift >= 0; shift -= 6) to += static_cast<char>(0x80 | ((c >> shift) & 0x3F));
 }
 
-std::string& Stream(TextStream stream) {
-  return stream == TEXT_STDERR ? State().err : State().out;
+// The standard handles are the streams themselves.
+std::string* Stream(HANDLE handle) {
+  if (handle == &State().out) return &State().out;
+  return handle == &State().err ? &State().err : nullptr;
+}
+
+// What a reader sees: a CR LF pair is one line end.
+std::string Shown(const std::string& bytes) {
+  std::string shown;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) shown += bytes[i];
+  }
+  return shown;
+}
+
+// Code page 437's upper half, 0x80 to 0xFF; a character it lacks gives -1.
+const wchar_t kCodePage437[] = L"ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐"
+                               L"└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00A0";
+int CodePage437(unsigned long c) {
+  if (c < 0x80) return static_cast<int>(c);
+  for (int i = 0; i < 128; ++i) {
+    if (static_cast<unsigned long>(kCodePage437[i]) == c) return 0x80 + i;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -82,7 +89,8 @@ void Reset() {
   core.handleStorage.clear();
   core.out.clear();
   core.err.clear();
-  core.latin1Only = false;
+  core.redirected = false;
+  core.consoleCodePage = 437;
   core.keepCallLog = true;
   core.lastError = 0;
   detail::ResetSystem();
@@ -132,15 +140,20 @@ std::string OpenHandleReport() {
   return report.empty() ? "none" : report;
 }
 
-std::string StdOut() { return State().out; }
-std::string StdErr() { return State().err; }
+std::string StdOut() { return Shown(State().out); }
+std::string StdErr() { return Shown(State().err); }
+std::string RawStdOut() { return State().out; }
+
+void RedirectOutput(unsigned consoleCodePage) {
+  State().redirected = true;
+  State().consoleCodePage = consoleCodePage;
+}
 
 void ClearOutput() {
   State().out.clear();
   State().err.clear();
 }
 
-void SetConsoleLatin1Only(bool latin1Only) { State().latin1Only = latin1Only; }
 
 std::string Utf8(const wchar_t* text) {
   std::string result;
@@ -227,33 +240,53 @@ DWORD GetLastError() { return sim::State().lastError; }
 
 void SetLastError(DWORD error) { sim::State().lastError = error; }
 
-void PrintNarrow(TextStream stream, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  va_list measure;
-  va_copy(measure, args);
-  int length = std::vsnprintf(nullptr, 0, format, measure);
-  va_end(measure);
-  if (length > 0) {
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    std::vsnprintf(&text[0], text.size(), format, args);
-    text.resize(static_cast<size_t>(length));
-    sim::Stream(stream) += text;
-  }
-  va_end(args);
+HANDLE GetStdHandle(DWORD which) {
+  if (which == STD_OUTPUT_HANDLE) return &sim::State().out;
+  return which == STD_ERROR_HANDLE ? &sim::State().err : INVALID_HANDLE_VALUE;
 }
 
-void WriteNarrowLine(TextStream stream, const char* line) {
-  sim::Stream(stream) += line;
-  sim::Stream(stream) += '\n';
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode) {
+  *mode = 3;  // ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT
+  return sim::Stream(console) && !sim::State().redirected;
 }
 
-void WriteWideText(TextStream stream, const wchar_t* text) {
-  std::string& to = sim::Stream(stream);
-  for (; *text; ++text) {
-    if (text[0] == L'\r' && text[1] == L'\n') continue;  // as the Windows console layer does
-    unsigned long c = static_cast<uint32_t>(*text);
-    if (sim::State().latin1Only && c > 0xFF) c = 0x3F;  // '?'
-    sim::AppendUtf8(to, c);
+UINT GetConsoleOutputCP() { return sim::State().consoleCodePage; }
+UINT GetOEMCP() { return 437; }
+
+// The simulated console shows every character; it is kept as UTF-8.
+BOOL WriteConsoleW(HANDLE console, const void* buffer, DWORD length, LPDWORD written, LPVOID) {
+  std::string* to = sim::State().redirected ? nullptr : sim::Stream(console);
+  const auto* text = static_cast<const wchar_t*>(buffer);
+  for (DWORD i = 0; to && i < length; ++i) sim::AppendUtf8(*to, static_cast<uint32_t>(text[i]));
+  *written = to ? length : 0;
+  return to != nullptr;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID) {
+  std::string* to = sim::Stream(file);
+  if (to) to->append(static_cast<const char*>(buffer), size);
+  *written = to ? size : 0;
+  return to != nullptr;
+}
+
+// Code pages 437 and 65001 (UTF-8, which takes no flags and no replacement).
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR bytes, int size,
+                        LPCSTR replacement, PBOOL usedReplacement) {
+  if (codePage != 437 && (codePage != CP_UTF8 || flags || replacement || usedReplacement)) {
+    SetLastError(codePage == CP_UTF8 ? ERROR_INVALID_FLAGS : ERROR_INVALID_PARAMETER);
+    return 0;
   }
+  std::string converted;
+  for (int i = 0; i < length; ++i) {
+    unsigned long c = static_cast<uint32_t>(text[i]);
+    int byte = codePage == 437 ? sim::CodePage437(c) : -2;
+    if (byte == -2) sim::AppendUtf8(converted, c);
+    if (byte != -2) converted += byte >= 0 ? static_cast<char>(byte) : (replacement ? *replacement : '?');
+  }
+  if (size != 0 && static_cast<size_t>(size) < converted.size()) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  if (size != 0) converted.copy(bytes, converted.size());
+  return static_cast<int>(converted.size());
 }

@@ -15,6 +15,7 @@ const size_t kLongestFullPathName = 32767;
 
 struct FoundEntry {
   std::wstring name;
+  std::wstring shortName;
   bool isDirectory;
   size_t size;
 };
@@ -33,7 +34,6 @@ std::map<const void*, Search>& Searches() {
 wchar_t FoldCase(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 // '*' takes any run of characters, '?' any one; letters match either case.
-// (Short 8.3 names, which widen some matches on Windows, are not modelled.)
 bool Matches(const wchar_t* pattern, const wchar_t* name) {
   if (*pattern == 0) return *name == 0;
   if (*pattern == L'*') return Matches(pattern + 1, name) || (*name && Matches(pattern, name + 1));
@@ -42,11 +42,30 @@ bool Matches(const wchar_t* pattern, const wchar_t* name) {
   return Matches(pattern + 1, name + 1);
 }
 
+// The 8.3 name Windows gives a long name (the first of its kind), or "" for
+// a name that is short already. The search matches it as well as the name.
+std::wstring ShortName(const std::wstring& name) {
+  size_t dot = name.rfind(L'.');
+  std::wstring base = name.substr(0, dot);
+  std::wstring extension = dot == std::wstring::npos ? L"" : name.substr(dot + 1);
+  if (!base.empty() && base.size() <= 8 && extension.size() <= 3 && name.find(L' ') == std::wstring::npos &&
+      base.find(L'.') == std::wstring::npos) {
+    return L"";
+  }
+  std::wstring shortName;
+  for (wchar_t c : base) {
+    if (c != L' ' && c != L'.' && shortName.size() < 6) shortName += c;
+  }
+  shortName += extension.empty() ? L"~1" : L"~1." + extension.substr(0, 3);
+  for (wchar_t& c : shortName) c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+  return shortName;
+}
+
 FoundEntry Describe(const std::wstring& directory, const std::wstring& name) {
   std::wstring path = directory + L"\\" + name;
   std::string content;
   bool isFile = ReadFile(path, &content);
-  return FoundEntry{name, !isFile, content.size()};
+  return FoundEntry{name, ShortName(name), !isFile, content.size()};
 }
 
 // The entries of `directory` that match `pattern`; "." and ".." first, as
@@ -55,11 +74,14 @@ std::vector<FoundEntry> Collect(const std::wstring& directory, const std::wstrin
   std::vector<FoundEntry> found;
   if (directory.size() > 3) {
     for (const wchar_t* dots : {L".", L".."}) {
-      if (Matches(pattern.c_str(), dots)) found.push_back(FoundEntry{dots, true, 0});
+      if (Matches(pattern.c_str(), dots)) found.push_back(FoundEntry{dots, L"", true, 0});
     }
   }
   for (const std::wstring& name : ListDirectory(directory)) {
-    if (Matches(pattern.c_str(), name.c_str())) found.push_back(Describe(directory, name));
+    FoundEntry entry = Describe(directory, name);
+    if (Matches(pattern.c_str(), name.c_str()) || Matches(pattern.c_str(), entry.shortName.c_str())) {
+      found.push_back(entry);
+    }
   }
   return found;
 }
@@ -69,6 +91,7 @@ void Fill(const FoundEntry& entry, LPWIN32_FIND_DATAW data) {
   data->dwFileAttributes = entry.isDirectory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
   data->nFileSizeLow = static_cast<DWORD>(entry.size);
   std::wcsncpy(data->cFileName, entry.name.c_str(), MAX_PATH - 1);
+  std::wcsncpy(data->cAlternateFileName, entry.shortName.c_str(), 13);
 }
 
 // Where a path that cannot be used ends up: its error, or 0 when it can be.

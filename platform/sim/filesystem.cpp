@@ -62,7 +62,6 @@ void SetCurrentDirectory(const std::wstring& path) {
   State().currentDirectory = full;
 }
 
-std::wstring CurrentDirectory() { return State().currentDirectory; }
 
 std::wstring FullPath(const std::wstring& path) {
   std::wstring text = path;

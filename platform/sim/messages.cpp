@@ -179,8 +179,4 @@ LPWSTR CharNextW(LPCWSTR current) {
   return const_cast<LPWSTR>(*current ? current + 1 : current);
 }
 
-LPWSTR CharPrevW(LPCWSTR start, LPCWSTR current) {
-  return const_cast<LPWSTR>(current > start ? current - 1 : start);
-}
-
 int lstrlenW(LPCWSTR string) { return string ? static_cast<int>(std::wcslen(string)) : 0; }

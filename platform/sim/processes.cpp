@@ -1,7 +1,6 @@
 // Simulated processes: CreateProcessW records what it was given and hands out
 // handles, WaitForSingleObject records its time-out. No program ever runs.
 #include <cwchar>
-#include <optional>
 
 #include "platform/sim/sim_internal.h"
 #include "platform/sim/sim_process.h"
@@ -12,7 +11,6 @@ namespace {
 struct Processes {
   std::vector<ProcessStart> starts;
   std::vector<ProcessWait> waits;
-  std::optional<unsigned long> forcedResult;
   unsigned long waitResult = WAIT_OBJECT_0;
   DWORD nextId = 1000;
 };
@@ -79,8 +77,6 @@ void TouchCommandLine(LPWSTR commandLine) {
 
 const std::vector<ProcessStart>& ProcessStarts() { return State().starts; }
 
-void SetProcessStartResult(unsigned long error) { State().forcedResult = error; }
-
 const std::vector<ProcessWait>& ProcessWaits() { return State().waits; }
 
 void SetWaitResult(unsigned long result) { State().waitResult = result; }
@@ -127,8 +123,6 @@ BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTR
   DWORD error = ERROR_SUCCESS;
   if (!startupInfo || !processInformation) {
     error = ERROR_INVALID_PARAMETER;
-  } else if (state.forcedResult) {
-    error = static_cast<DWORD>(*state.forcedResult);
   } else {
     error = sim::StartError(applicationName ? applicationName : sim::ModuleFromCommandLine(commandLine));
   }

@@ -42,14 +42,17 @@ int OpenHandles();
 std::string OpenHandleReport();  // one "kind" per open handle, for messages
 
 // --- Console output ---------------------------------------------------------
-// What the program wrote, as UTF-8 bytes. There is no text-mode translation
-// on the host: a line feed stays a line feed.
+// What the program wrote, as the reader sees it: console text as UTF-8, bytes
+// of a redirected stream as they are, and a CR LF pair as one line feed.
 std::string StdOut();
 std::string StdErr();
+std::string RawStdOut();  // the bytes themselves, CR LF pairs included
 void ClearOutput();
-// Characters outside this set cannot be shown by the simulated console and
-// come out as '?' (as on a Windows console in the "C" locale). Default: all.
-void SetConsoleLatin1Only(bool latin1Only);
+// Both streams are a console (which shows every character) until this sends
+// them to files, with the console's output code page 437 or 65001 (another
+// cannot be converted to), or 0 for a process without a console (the OEM code
+// page, 437, then holds).
+void RedirectOutput(unsigned consoleCodePage);
 
 // --- Operating system version -----------------------------------------------
 void SetVersion(unsigned major, unsigned minor, unsigned servicePackMajor);
@@ -70,7 +73,6 @@ struct RestartRequest {
 };
 // Every InitiateSystemShutdownExW call, recorded and never acted on.
 const std::vector<RestartRequest>& RestartRequests();
-bool ShutdownPrivilegeEnabled();
 
 // --- Run-time libraries -----------------------------------------------------
 void RemoveLibrary(const std::wstring& name);              // LoadLibraryW fails
@@ -82,7 +84,6 @@ void RemoveExport(const std::wstring& library, const std::string& function);
 // directory C:\work. Relative paths are taken against the current directory.
 extern const wchar_t* const kInfDirectory;  // C:\Windows\INF
 void SetCurrentDirectory(const std::wstring& path);
-std::wstring CurrentDirectory();
 // Windows' full-path rules: '/' becomes '\', "." and ".." are resolved,
 // trailing dots and blanks of a component are dropped.
 std::wstring FullPath(const std::wstring& path);

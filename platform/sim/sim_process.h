@@ -35,12 +35,10 @@ struct ProcessStart {
 };
 const std::vector<ProcessStart>& ProcessStarts();
 
-// By default a start succeeds when the application name names an existing
-// file of the simulated file system, and otherwise fails as Windows does:
+// A start succeeds when the application name names an existing file of the
+// simulated file system, and otherwise fails as Windows does:
 // ERROR_PATH_NOT_FOUND when its folder is missing, ERROR_FILE_NOT_FOUND when
-// only the file is, ERROR_ACCESS_DENIED for a folder. This makes every later
-// start answer `error` instead (ERROR_SUCCESS: succeed whatever the files).
-void SetProcessStartResult(unsigned long error);
+// only the file is, ERROR_ACCESS_DENIED for a folder.
 
 // One WaitForSingleObject call on a handle that CreateProcessW handed out.
 struct ProcessWait {

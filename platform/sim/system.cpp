@@ -39,7 +39,6 @@ void SetVersion(unsigned major, unsigned minor, unsigned servicePackMajor) {
 
 const std::vector<RestartRequest>& RestartRequests() { return State().restarts; }
 
-bool ShutdownPrivilegeEnabled() { return State().privilegeEnabled; }
 
 void RemoveLibrary(const std::wstring& name) { State().libraries.erase(detail::Lower(name)); }
 
@@ -158,9 +157,33 @@ BOOL InitiateSystemShutdownExW(LPWSTR machineName, LPWSTR message, DWORD timeout
   return TRUE;
 }
 
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) {
+  if (FaultedCall("GetSystemDirectoryW", std::to_string(size))) return 0;
+  const std::wstring directory = L"C:\\Windows\\system32";
+  if (size <= directory.size()) return static_cast<UINT>(directory.size() + 1);
+  directory.copy(buffer, directory.size());
+  buffer[directory.size()] = 0;
+  return static_cast<UINT>(directory.size());
+}
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
+  if (FaultedCall("GetModuleFileNameW", module ? "module" : "null")) return 0;
+  const std::wstring path = L"C:\\Program Files\\Pelmora\\pelmora.exe";
+  size_t copied = path.size() < size ? path.size() : size - 1;
+  path.copy(buffer, copied);
+  buffer[copied] = 0;
+  if (copied < path.size()) SetLastError(ERROR_INSUFFICIENT_BUFFER);
+  return copied < path.size() ? size : static_cast<DWORD>(copied);
+}
+
+// A library is found by its full path in the system directory, or by its
+// bare name; a path to anywhere else finds nothing.
 HMODULE LoadLibraryW(LPCWSTR fileName) {
   if (FaultedCall("LoadLibraryW", Quote(fileName))) return nullptr;
-  auto found = sim::State().libraries.find(Lower(fileName ? fileName : L""));
+  std::wstring name = Lower(fileName ? fileName : L"");
+  const std::wstring systemDirectory = L"c:\\windows\\system32\\";
+  if (name.compare(0, systemDirectory.size(), systemDirectory) == 0) name.erase(0, systemDirectory.size());
+  auto found = sim::State().libraries.find(name);
   if (found == sim::State().libraries.end()) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;

@@ -9,7 +9,6 @@
 #include <cstdint>
 
 #define WINAPI
-#define CALLBACK
 
 typedef int BOOL;
 typedef unsigned char BYTE;
@@ -17,7 +16,6 @@ typedef uint16_t WORD;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
 typedef uint32_t ULONG;
-typedef int INT;
 typedef unsigned int UINT;
 typedef uintptr_t ULONG_PTR;
 typedef wchar_t WCHAR;
@@ -44,7 +42,6 @@ typedef struct SimModule* HMODULE;
 typedef HMODULE HINSTANCE;
 typedef void (*FARPROC)();
 typedef DWORD DEVINST;
-typedef DWORD DEVNODE;
 typedef DEVINST* PDEVINST;
 typedef DWORD CONFIGRET;
 typedef UINT DI_FUNCTION;
@@ -56,7 +53,6 @@ typedef UINT DI_FUNCTION;
 #define INVALID_FILE_ATTRIBUTES (static_cast<DWORD>(-1))
 #define FILE_ATTRIBUTE_DIRECTORY 0x10
 #define FILE_ATTRIBUTE_ARCHIVE 0x20
-#define INFINITE 0xFFFFFFFF
 #define WAIT_OBJECT_0 0
 #define WAIT_TIMEOUT 258
 #define WAIT_FAILED 0xFFFFFFFF
@@ -68,7 +64,6 @@ struct GUID {
   uint8_t Data4[8];
 };
 typedef GUID* LPGUID;
-typedef const GUID* LPCGUID;
 
 // --- Errors -----------------------------------------------------------------
 
@@ -92,10 +87,7 @@ typedef const GUID* LPCGUID;
 #define ERROR_MR_MID_NOT_FOUND 317
 #define ERROR_INVALID_USER_BUFFER 1784
 #define ERROR_INVALID_FLAGS 1004
-#define ERROR_NOT_FOUND 1168
 #define ERROR_PRIVILEGE_NOT_HELD 1314
-#define ERROR_RESOURCE_TYPE_NOT_FOUND 1813
-#define ERROR_INVALID_COMPUTERNAME 1210
 #define ERROR_SECTION_NOT_FOUND 0xE0000101
 #define ERROR_LINE_NOT_FOUND 0xE0000102
 #define ERROR_CLASS_MISMATCH 0xE0000201
@@ -103,15 +95,12 @@ typedef const GUID* LPCGUID;
 #define ERROR_INVALID_CLASS 0xE0000206
 #define ERROR_INVALID_REG_PROPERTY 0xE0000209
 #define ERROR_WRONG_INF_STYLE 0xE0000100
-#define ERROR_NO_INF 0xE000020A
 #define ERROR_NO_SUCH_DEVINST 0xE000020B
 #define ERROR_INVALID_DEVINST_NAME 0xE0000205
 #define ERROR_INVALID_MACHINENAME 0xE0000220
-#define ERROR_NO_DRIVER_SELECTED 0xE0000203
 #define ERROR_DI_DO_DEFAULT 0xE000020E
 #define ERROR_NOT_AN_INSTALLED_OEM_INF 0xE000023C
 #define ERROR_INF_IN_USE_BY_DEVICES 0xE000023D
-#define ERROR_NO_SUCH_DEVICE_INTERFACE 0xE0000225
 #define ERROR_NO_COMPAT_DRIVERS 0xE0000228
 
 DWORD GetLastError();
@@ -140,11 +129,8 @@ CONFIGRET CM_Get_Device_ID_ExW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, U
 
 // --- SetupAPI: device information sets --------------------------------------
 
-#define DIGCF_DEFAULT 0x00000001
 #define DIGCF_PRESENT 0x00000002
 #define DIGCF_ALLCLASSES 0x00000004
-#define DIGCF_PROFILE 0x00000008
-#define DIGCF_DEVICEINTERFACE 0x00000010
 #define DICD_GENERATE_ID 0x00000001
 #define DIF_REMOVE 0x00000005
 #define DIF_REGISTERDEVICE 0x00000019
@@ -163,7 +149,6 @@ CONFIGRET CM_Get_Device_ID_ExW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, U
 #define REG_SZ 1
 #define REG_EXPAND_SZ 2
 #define REG_BINARY 3
-#define REG_DWORD 4
 #define REG_MULTI_SZ 7
 
 struct SP_DEVINFO_DATA {
@@ -240,10 +225,8 @@ BOOL SetupDiCreateDeviceInfoW(HDEVINFO devs, PCWSTR deviceName, const GUID* clas
 
 // --- SetupAPI: INF files and the driver store -------------------------------
 
-#define INF_STYLE_NONE 0x00000000
 #define INF_STYLE_OLDNT 0x00000001
 #define INF_STYLE_WIN4 0x00000002
-#define SPOST_NONE 0
 #define SPOST_PATH 1
 #define SPOST_URL 2
 #define SUOI_FORCEDELETE 0x00000001
@@ -305,11 +288,8 @@ BOOL PathRemoveFileSpecW(LPWSTR path);
 
 #define STARTF_USESHOWWINDOW 0x00000001
 #define SW_HIDE 0
-#define SW_SHOWNORMAL 1
-#define CREATE_NO_WINDOW 0x08000000
 #define CREATE_DEFAULT_ERROR_MODE 0x04000000
 #define TOKEN_ADJUST_PRIVILEGES 0x0020
-#define TOKEN_QUERY 0x0008
 #define SE_PRIVILEGE_ENABLED 0x00000002
 #define SE_SHUTDOWN_NAME L"SeShutdownPrivilege"
 #define SHTDN_REASON_FLAG_PLANNED 0x80000000
@@ -417,13 +397,30 @@ struct OSVERSIONINFOEXW {
 
 BOOL GetVersionExW(LPOSVERSIONINFOW versionInformation);
 
+typedef char* LPSTR;
+typedef const char* LPCSTR;
+typedef DWORD* LPDWORD;
+#define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
+#define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
+#define CP_UTF8 65001
+#define WC_NO_BEST_FIT_CHARS 0x00000400
+
+HANDLE GetStdHandle(DWORD stdHandle);
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
+UINT GetConsoleOutputCP();
+UINT GetOEMCP();
+BOOL WriteConsoleW(HANDLE console, const void* buffer, DWORD length, LPDWORD written, LPVOID reserved);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID overlapped);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR bytes, int size,
+                        LPCSTR replacement, PBOOL usedReplacement);
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
+
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
 #define FORMAT_MESSAGE_FROM_STRING 0x00000400
 #define FORMAT_MESSAGE_FROM_HMODULE 0x00000800
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
-#define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x00002000
-#define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FF
 #define LANG_NEUTRAL 0x00
 #define SUBLANG_DEFAULT 0x01
 #define MAKELANGID(p, s) ((static_cast<WORD>(s) << 10) | static_cast<WORD>(p))
@@ -432,5 +429,4 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
                      DWORD size, va_list* arguments);
 HLOCAL LocalFree(HLOCAL memory);
 LPWSTR CharNextW(LPCWSTR current);
-LPWSTR CharPrevW(LPCWSTR start, LPCWSTR current);
 int lstrlenW(LPCWSTR string);

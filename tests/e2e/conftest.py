@@ -39,14 +39,15 @@ class Wine:
     def exe(self, name):
         return str(self.bindir / name)
 
-    def run(self, program, *args, cwd=None, timeout=120):
-        """Runs a program of the build tree (or a given path); returns
-        (exit code, stdout bytes, stderr bytes)."""
+    def run(self, program, *args, cwd=None, timeout=120, env=None):
+        """Runs a program of the build tree (or a given path), with `env`
+        added to the environment; returns (exit code, stdout bytes, stderr
+        bytes)."""
         path = program if (os.sep in program or not program.endswith(".exe")) else self.exe(program)
         # Files, not pipes: Wine's background services inherit the streams and
         # would hold a pipe open long after the program has ended.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            code = subprocess.run([WINE, path, *args], env=self.env, cwd=cwd, stdout=out,
+            code = subprocess.run([WINE, path, *args], env=dict(self.env, **(env or {})), cwd=cwd, stdout=out,
                                   stderr=err, stdin=subprocess.DEVNULL, timeout=timeout).returncode
             out.seek(0)
             err.seek(0)

@@ -73,19 +73,21 @@ def test_package_that_cannot_be_copied_is_reported_and_the_walk_goes_on(
 
     code, out, err = wine.run("pelmora.exe", "install", wine.windows_path(folder))
     assert code == 0
-    assert err == BANNER + b"dummy.exe: the dp_add command failed.\r\n" * 3
+    assert err == BANNER + b"pelmora.exe: the dp_add command failed.\r\n" * 3
     lines = [line + b"\r\n" for line in out.split(b"\r\n")[:-1]]
-    assert sorted(lines) == sorted([message(61115, "pelmora_e2e_good.inf")] + [message(61114)] * 3)
+    failed = [message(61114, wine.windows_path(folder) + "\\pelmora_e2e_" + name + ".inf")
+              for name in ("empty", "text", "folder")]
+    assert sorted(lines) == sorted([message(61115, "pelmora_e2e_good.inf")] + failed)
     assert (wine.inf_dir / "pelmora_e2e_good.inf").exists()
     assert not list(wine.inf_dir.glob("pelmora_e2e_[etfd]*"))
 
 
-@pytest.mark.parametrize("folder", ["Z:\\no\\such\\folder", "empty", "x" * 1023])
-def test_folder_without_packages_runs_nothing(wine, tmp_path, folder):
+@pytest.mark.parametrize("folder,said", [("Z:\\no\\such\\folder", 61111), ("empty", 61112), ("x" * 1023, 61111)])
+def test_folder_without_packages_runs_nothing(wine, message, tmp_path, folder, said):
     (tmp_path / "empty").mkdir()
     (tmp_path / "empty" / "notes.txt").write_bytes(b"no packages here")
     code, out, err = wine.run("pelmora.exe", "install", folder, cwd=tmp_path)
-    assert (code, out, err) == (0, b"", BANNER)
+    assert (code, out, err) == (0, b"", BANNER + message(said, "pelmora.exe", folder))
 
 
 def test_dp_add_refuses_a_full_path_of_260_characters(wine, message, clean_store):
@@ -100,7 +102,7 @@ def test_dp_add_refuses_a_full_path_of_260_characters(wine, message, clean_store
         assert (code, out, err) == (0, message(61115, "p.inf"), b"")
 
         code, out, err = wine.run("pelmora-engine.exe", "dp_add", path259[:-5] + "pq.inf")
-        assert (code, out) == (2, message(61113))
+        assert (code, out) == (2, message(61113, path259[:-5] + "pq.inf"))
         assert err == b"pelmora-engine.exe: the dp_add command failed.\r\n"
         assert not (wine.inf_dir / "pq.inf").exists()
     finally:
@@ -148,6 +150,6 @@ def test_dp_add_and_dp_delete_without_argument_are_usage_errors(wine):
 def test_rescan_answers_as_wine_allows(wine):
     # Wine's CM_Locate_DevNodeW answers CR_FAILURE: the handler fails before
     # its first line, and the front end passes ENGINE_FAILED on.
-    assert wine.run("pelmora.exe", "rescan") == (2, b"", b"dummy.exe: the rescan command failed.\r\n")
+    assert wine.run("pelmora.exe", "rescan") == (2, b"", b"pelmora.exe: the rescan command failed.\r\n")
     assert wine.run("pelmora-engine.exe", "-m:PC7", "rescan", "extra") == (
         2, b"", b"pelmora-engine.exe: the rescan command failed.\r\n")

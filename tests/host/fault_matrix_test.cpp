@@ -32,6 +32,7 @@ const std::map<std::string, std::vector<unsigned long>> kErrors = {
     {"PathAddBackslashW", {ERROR_FILENAME_EXCED_RANGE}}, {"PathAppendW", {ERROR_FILENAME_EXCED_RANGE}},
     {"PathRemoveFileSpecW", {ERROR_INVALID_PARAMETER}},
     {"SetupCopyOEMInfW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_WRONG_INF_STYLE}},
+    {"GetSystemDirectoryW", {ERROR_NOT_ENOUGH_MEMORY}}, {"GetModuleFileNameW", {ERROR_INSUFFICIENT_BUFFER}},
     {"LoadLibraryW", {ERROR_MOD_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}}, {"GetProcAddress", {ERROR_PROC_NOT_FOUND}},
     {"SetupUninstallOEMInfW", {ERROR_INF_IN_USE_BY_DEVICES, ERROR_NOT_AN_INSTALLED_OEM_INF, ERROR_ACCESS_DENIED}},
     {"FormatMessageW", {ERROR_MR_MID_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}},

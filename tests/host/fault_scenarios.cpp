@@ -99,10 +99,10 @@ const char kDeviceLine[] = R"((\?|[A-Z]+\\\S+)( *: .*)?| {60}: Remove failed)";
 
 std::vector<FaultScenario> BuildScenarios() {
   const auto failed = [](const wchar_t* command) {
-    return Patterns(ExpectedMessage(60001, L"dummy.exe", command));
+    return Patterns(ExpectedMessage(60001, L"@@", command), R"(dummy\.exe|pelmora\.exe)");
   };
   const std::vector<std::string> dpAddFailures =
-      Join({Patterns(ExpectedMessage(61113)), Patterns(ExpectedMessage(61114)),
+      Join({Patterns(ExpectedMessage(61113, L"@@"), ".+"), Patterns(ExpectedMessage(61114, L"@@"), ".+"),
             Patterns(ExpectedMessage(61115, L"@@"), R"(oem\d+\.inf)"), failed(L"dp_add")});
   const std::vector<std::string> dpDeleteFailures =
       Join({Patterns(ExpectedMessage(61116)), Patterns(ExpectedMessage(61117)),
@@ -117,7 +117,9 @@ std::vector<FaultScenario> BuildScenarios() {
                          sim::AddFile(L"C:\\drivers\\b.inf", std::string(kValidInf) + "; second\r\n");
                          sim::AddFile(L"C:\\drivers\\empty.inf", "");
                        },
-                       FrontEnd({L"pelmora.exe", L"install", L"C:\\drivers\\"}), {0}, dpAddFailures});
+                       FrontEnd({L"pelmora.exe", L"install", L"C:\\drivers\\"}), {0},
+                       Join({dpAddFailures, Patterns(ExpectedMessage(61111, L"pelmora.exe", L"C:\\drivers\\")),
+                             Patterns(ExpectedMessage(61112, L"pelmora.exe", L"C:\\drivers\\"))})});
   scenarios.push_back({"engine dp_add, relative path",
                        [] {
                          sim::AddFile(L"C:\\work\\pkg\\x.inf", kValidInf);

@@ -1,220 +1,97 @@
-// Starting a program hidden: the command line it gets, how it is started, the
-// bounded wait, the quiet failure, and "exec" splitting its argument.
+// "exec program;arguments": the command line the program gets, how it is
+// started and waited for, what is never started, and the quiet failures.
+#include <vector>
+
 #include "frontend/frontend.h"
-#include "frontend/launcher.h"
 #include "platform/sim/sim_process.h"
 #include "sim_test.h"
 
 namespace {
 
-const wchar_t* const kSetup = L"C:\\tools\\setup.exe";
-
-class Launcher : public SimTest {
+class Exec : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
-    sim::AddFile(kSetup, "MZ");
+    for (const wchar_t* file : {L"C:\\tools\\setup.exe", L"C:\\work\\setup.exe", L"C:\\My Tools\\set up.exe",
+                                L"C:\\tools\\sub\\x\\y.exe", L"C:\\tools\\t.bat", L"C:\\tools\\T.CMD",
+                                L"C:\\tools\\t.bat.exe"})
+      sim::AddFile(file, "MZ");
   }
-
-  // The one start the program made, checked for the way every start is made.
-  sim::ProcessStart OnlyStart() {
-    EXPECT_EQ(1u, sim::ProcessStarts().size());
-    if (sim::ProcessStarts().empty()) return sim::ProcessStart{};
-    sim::ProcessStart start = sim::ProcessStarts()[0];
-    EXPECT_TRUE(start.applicationNameGiven);
-    EXPECT_TRUE(start.commandLineGiven);
-    EXPECT_FALSE(start.processAttributesGiven);
-    EXPECT_FALSE(start.threadAttributesGiven);
-    EXPECT_FALSE(start.inheritHandles);
-    EXPECT_EQ(static_cast<unsigned long>(CREATE_DEFAULT_ERROR_MODE), start.creationFlags);
-    EXPECT_FALSE(start.environmentGiven);
-    EXPECT_FALSE(start.currentDirectoryGiven);
-    EXPECT_TRUE(start.startupInfoGiven);
-    EXPECT_EQ(sizeof(STARTUPINFOW), start.startupInfoSize);
-    EXPECT_EQ(static_cast<unsigned long>(STARTF_USESHOWWINDOW), start.startupFlags);
-    EXPECT_EQ(SW_HIDE, start.showWindow);
-    EXPECT_TRUE(start.startupInfoRestZero);
-    return start;
-  }
-
-  void ExpectQuiet() {
-    EXPECT_EQ("", sim::StdOut());
-    EXPECT_EQ("", sim::StdErr());
-  }
-};
-
-struct CommandLineCase {
-  const wchar_t* program;
-  const wchar_t* parameters;
-  const wchar_t* commandLine;
-};
-
-void PrintTo(const CommandLineCase& form, std::ostream* out) {
-  *out << '"' << sim::Utf8(form.program) << "\" with \"" << sim::Utf8(form.parameters) << '"';
-}
-
-class LauncherCommandLine : public Launcher, public ::testing::WithParamInterface<CommandLineCase> {};
-
-TEST_P(LauncherCommandLine, FileNameThenParametersAfterOneBlank) {
-  const CommandLineCase& form = GetParam();
-  sim::AddFile(L"C:\\work\\setup.exe", "MZ");
-  sim::AddFile(L"C:\\Program Files\\My Tools\\set up.exe", "MZ");
-  sim::AddFile(L"C:\\tools\\sub\\x\\y.exe", "MZ");
-
-  EXPECT_EQ(0u, RunProgramHidden(form.program, form.parameters, 60));
-
-  sim::ProcessStart start = OnlyStart();
-  EXPECT_EQ(form.program, start.applicationName);
-  EXPECT_EQ(form.commandLine, start.commandLine);
-  EXPECT_TRUE(start.created);
-  ExpectQuiet();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Forms, LauncherCommandLine,
-    ::testing::Values(
-        CommandLineCase{kSetup, L"/quiet /norestart", L"setup.exe /quiet /norestart"},
-        CommandLineCase{kSetup, L" /quiet", L"setup.exe /quiet"},
-        CommandLineCase{kSetup, L"  /quiet", L"setup.exe  /quiet"},
-        CommandLineCase{kSetup, L"\t/quiet", L"setup.exe \t/quiet"},
-        CommandLineCase{kSetup, L"", L"setup.exe"},
-        CommandLineCase{kSetup, L" ", L"setup.exe "},
-        CommandLineCase{kSetup, L"a;b \"c d\"", L"setup.exe a;b \"c d\""},
-        CommandLineCase{L"setup.exe", L"/q", L"setup.exe /q"},
-        CommandLineCase{L"C:/tools/setup.exe", L"/q", L"C:/tools/setup.exe /q"},
-        CommandLineCase{L"C:\\tools/sub\\x/y.exe", L"/q", L"x/y.exe /q"},
-        CommandLineCase{L"C:\\Program Files\\My Tools\\set up.exe", L"a b",
-                        L"set up.exe a b"}));
-
-TEST_F(Launcher, TrailingBackslashLeavesAnEmptyFileName) {
-  // The folder itself cannot be started, but the command line is built first.
-  EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), RunProgramHidden(L"C:\\tools\\", L"/q", 60));
-  EXPECT_EQ(L" /q", OnlyStart().commandLine);
-
-  sim::SetProcessStartResult(ERROR_SUCCESS);
-  EXPECT_EQ(0u, RunProgramHidden(L"C:\\tools\\", L"", 60));
-  EXPECT_EQ(L"", sim::ProcessStarts().at(1).commandLine);
-  EXPECT_EQ(L"C:\\tools\\", sim::ProcessStarts().at(1).applicationName);
-}
-
-TEST_F(Launcher, WaitsOnTheProcessForTheGivenSecondsThenClosesBothHandles) {
-  EXPECT_EQ(0u, RunProgramHidden(kSetup, L"", 60));
-  sim::ProcessStart start = OnlyStart();
-  ASSERT_EQ(1u, sim::ProcessWaits().size());
-  EXPECT_EQ(60000u, sim::ProcessWaits()[0].milliseconds);
-  EXPECT_TRUE(sim::ProcessWaits()[0].onProcess);
-  EXPECT_EQ(start.process, sim::ProcessWaits()[0].handle);
-  EXPECT_EQ(2u, sim::CountCalls("CloseHandle"));
-  EXPECT_EQ(0, sim::OpenHandles());
-
-  EXPECT_EQ(0u, RunProgramHidden(kSetup, L"", 7));
-  EXPECT_EQ(7000u, sim::ProcessWaits().at(1).milliseconds);
-}
-
-TEST_F(Launcher, ProgramStillRunningAfterTheWaitCountsAsStarted) {
-  sim::SetWaitResult(WAIT_TIMEOUT);
-  EXPECT_EQ(0u, RunProgramHidden(kSetup, L"/q", 60));
-  EXPECT_EQ(1u, sim::ProcessWaits().size());
-  EXPECT_EQ(2u, sim::CountCalls("CloseHandle"));
-  EXPECT_EQ(0u, sim::CountCalls("FormatMessageW"));
-  ExpectQuiet();
-}
-
-TEST_F(Launcher, FailedWaitStillCountsAsStarted) {
-  sim::FailCall("WaitForSingleObject", ERROR_INVALID_HANDLE);
-  EXPECT_EQ(0u, RunProgramHidden(kSetup, L"", 60));
-  EXPECT_EQ(2u, sim::CountCalls("CloseHandle"));
-}
-
-TEST_F(Launcher, MissingProgramGivesTheSystemErrorQuietly) {
-  EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), RunProgramHidden(L"C:\\tools\\absent.exe", L"/q", 60));
-  EXPECT_FALSE(OnlyStart().created);
-  EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), RunProgramHidden(L"C:\\absent\\setup.exe", L"", 60));
-  EXPECT_EQ(0u, sim::ProcessWaits().size());
-  EXPECT_EQ(0u, sim::CountCalls("WaitForSingleObject"));
-  EXPECT_EQ(0u, sim::CountCalls("CloseHandle"));
-  ExpectQuiet();
-}
-
-TEST_F(Launcher, ErrorTextIsFetchedAndItsBufferReleased) {
-  EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), RunProgramHidden(L"C:\\tools\\absent.exe", L"", 60));
-  std::vector<std::string> lookups = sim::CallsTo("FormatMessageW");
-  ASSERT_EQ(1u, lookups.size());
-  EXPECT_EQ("FormatMessageW(2, 0x1300)", lookups[0]);
-  // The fixture fails if the system's buffer was not given back.
-  ExpectQuiet();
-}
-
-TEST_F(Launcher, OtherStartErrorsComeBackUnchanged) {
-  // A code with an insert in its text, and one the system has no text for.
-  sim::SetProcessStartResult(ERROR_BAD_EXE_FORMAT);
-  EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_EXE_FORMAT), RunProgramHidden(kSetup, L"", 60));
-  sim::SetProcessStartResult(1234);
-  EXPECT_EQ(1234u, RunProgramHidden(kSetup, L"", 60));
-  sim::FailCall("CreateProcessW", ERROR_NOT_ENOUGH_MEMORY);
-  sim::SetProcessStartResult(ERROR_SUCCESS);
-  EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), RunProgramHidden(kSetup, L"", 60));
-  EXPECT_EQ(0u, sim::CountCalls("WaitForSingleObject"));
-  ExpectQuiet();
-}
-
-TEST_F(Launcher, ErrorCodeIsTakenBeforeTheTextLookupChangesIt) {
-  sim::FailCall("FormatMessageW", ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), RunProgramHidden(L"C:\\tools\\absent.exe", L"", 60));
-  ExpectQuiet();
-}
-
-// "exec" through the whole front end.
-class Exec : public Launcher {
- protected:
   int Run(const std::wstring& argument) {
     Args args{L"pelmora.exe", L"exec", argument, L"ignored;extra"};
     return RunFrontEnd(args.argc(), args.argv());
   }
 };
 
-TEST_F(Exec, SplitsAtTheFirstSemicolon) {
-  EXPECT_EQ(0, Run(L"C:\\tools\\setup.exe;/a;/b;"));
-  sim::ProcessStart start = OnlyStart();
-  EXPECT_EQ(kSetup, start.applicationName);
-  EXPECT_EQ(L"setup.exe /a;/b;", start.commandLine);
-  ASSERT_EQ(1u, sim::ProcessWaits().size());
-  EXPECT_EQ(60000u, sim::ProcessWaits()[0].milliseconds);
-  ExpectQuiet();
+// Every start is made the same way: hidden, nothing inherited, nothing
+// searched for, the caller's environment and folder.
+void ExpectStartedHidden(const sim::ProcessStart& start) {
+  EXPECT_TRUE(start.applicationNameGiven && start.commandLineGiven && start.startupInfoGiven &&
+              start.startupInfoRestZero);
+  EXPECT_FALSE(start.processAttributesGiven || start.threadAttributesGiven || start.inheritHandles ||
+               start.environmentGiven || start.currentDirectoryGiven);
+  // CREATE_DEFAULT_ERROR_MODE alone; STARTF_USESHOWWINDOW with SW_HIDE.
+  EXPECT_EQ((std::vector<unsigned long>{0x04000000u, sizeof(STARTUPINFOW), 1u, 0u}),
+            (std::vector<unsigned long>{start.creationFlags, start.startupInfoSize, start.startupFlags,
+                                        start.showWindow}));
 }
 
-TEST_F(Exec, TrailingSemicolonGivesEmptyParameters) {
-  EXPECT_EQ(0, Run(L"C:\\tools\\setup.exe;"));
-  EXPECT_EQ(L"setup.exe", OnlyStart().commandLine);
+TEST_F(Exec, ProgramGetsItsFileNameAndParametersOrNothingStarts) {
+  struct {
+    const wchar_t* argument;
+    int exitCode;
+    const wchar_t* applicationName;  // null: nothing is started
+    const wchar_t* commandLine;
+  } const cases[] = {
+      {L"C:\\tools\\setup.exe;/quiet /norestart", 0, L"C:\\tools\\setup.exe", L"setup.exe /quiet /norestart"},
+      {L"C:\\tools\\setup.exe;\t/q", 0, L"C:\\tools\\setup.exe", L"setup.exe \t/q"},
+      {L"C:\\tools\\setup.exe; /q", 0, L"C:\\tools\\setup.exe", L"setup.exe /q"},
+      {L"C:\\tools\\setup.exe;", 0, L"C:\\tools\\setup.exe", L"setup.exe"},
+      {L"C:\\tools\\setup.exe;/a;/b \"c d\"", 0, L"C:\\tools\\setup.exe", L"setup.exe /a;/b \"c d\""},
+      {L"setup.exe;/q", 0, L"setup.exe", L"setup.exe /q"},
+      {L"C:/tools/setup.exe;/q", 0, L"C:/tools/setup.exe", L"C:/tools/setup.exe /q"},
+      {L"C:\\tools/sub\\x/y.exe;/q", 0, L"C:\\tools/sub\\x/y.exe", L"x/y.exe /q"},
+      {L"C:\\My Tools\\set up.exe;--flag value", 0, L"C:\\My Tools\\set up.exe", L"\"set up.exe\" --flag value"},
+      {L"C:\\tools\\t.bat.exe;x", 0, L"C:\\tools\\t.bat.exe", L"t.bat.exe x"},
+      {L"C:\\tools\\absent.exe;/q", 2, L"C:\\tools\\absent.exe", L"absent.exe /q"},
+      {L"C:\\tools\\;/q", 2, L"C:\\tools\\", L" /q"},
+      {L";;", 2, L"", L" ;"},
+      {L"C:\\tools\\setup.exe /q", 2, nullptr, nullptr},
+      {L"C:\\tools\\t.bat;x & del C:\\tools\\setup.exe", 2, nullptr, nullptr},
+      {L"C:\\tools\\T.CMD;x", 2, nullptr, nullptr},
+      {L"C:/tools/t.Bat. ;x", 2, nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    const size_t before = sim::ProcessStarts().size();
+    EXPECT_EQ(c.exitCode, Run(c.argument)) << sim::Utf8(c.argument);
+    ASSERT_EQ(before + (c.applicationName ? 1 : 0), sim::ProcessStarts().size()) << sim::Utf8(c.argument);
+    if (!c.applicationName) continue;
+    const sim::ProcessStart& start = sim::ProcessStarts().back();
+    EXPECT_EQ(c.applicationName, start.applicationName);
+    EXPECT_EQ(c.commandLine, start.commandLine) << sim::Utf8(c.argument);
+    EXPECT_EQ(c.exitCode == 0, start.created);
+    ExpectStartedHidden(start);
+  }
+  EXPECT_EQ("", sim::StdOut() + sim::StdErr());
 }
 
-TEST_F(Exec, LeadingSemicolonStillTriesAnEmptyProgram) {
-  EXPECT_EQ(2, Run(L";/q"));
-  sim::ProcessStart start = OnlyStart();
-  EXPECT_EQ(L"", start.applicationName);
-  EXPECT_EQ(L" /q", start.commandLine);
-  EXPECT_FALSE(start.created);
-
-  EXPECT_EQ(2, Run(L";;"));
-  EXPECT_EQ(L" ;", sim::ProcessStarts().at(1).commandLine);
-  ExpectQuiet();
-}
-
-TEST_F(Exec, WithoutSemicolonStartsNothing) {
-  EXPECT_EQ(2, Run(L"C:\\tools\\setup.exe /q"));
-  EXPECT_EQ(0u, sim::ProcessStarts().size());
-  EXPECT_EQ(0u, sim::CountCalls("CreateProcessW"));
-  ExpectQuiet();
-}
-
-TEST_F(Exec, AnswersTwoForAnyStartErrorAndZeroForATimeOut) {
-  EXPECT_EQ(2, Run(L"C:\\tools\\absent.exe;/q"));
-  sim::SetProcessStartResult(ERROR_ACCESS_DENIED);
-  EXPECT_EQ(2, Run(L"C:\\tools\\setup.exe;/q"));
-  sim::SetProcessStartResult(ERROR_SUCCESS);
-  sim::SetWaitResult(WAIT_TIMEOUT);
+TEST_F(Exec, WaitsSixtySecondsOnTheProcessAndClosesBothHandles) {
+  sim::SetWaitResult(WAIT_TIMEOUT);  // still running: it counts as started
   EXPECT_EQ(0, Run(L"C:\\tools\\setup.exe;/q"));
-  ExpectQuiet();
+  ASSERT_EQ(1u, sim::ProcessWaits().size());
+  EXPECT_TRUE(sim::ProcessWaits()[0].milliseconds == 60000 && sim::ProcessWaits()[0].handle == sim::ProcessStarts()[0].process);
+  EXPECT_EQ(2u, sim::CountCalls("CloseHandle"));
+  sim::FailCall("WaitForSingleObject", ERROR_INVALID_HANDLE);
+  EXPECT_EQ(0, Run(L"C:\\tools\\setup.exe;/q"));
+}
+
+TEST_F(Exec, EveryFailedStartAnswersTwoQuietly) {
+  for (unsigned long error : {5ul, 193ul, 1234ul, 0ul}) {
+    sim::FailCall("CreateProcessW", error);
+    EXPECT_EQ(2, Run(L"C:\\tools\\setup.exe;/q")) << "last error " << error;
+  }
+  EXPECT_EQ("FormatMessageW(5, 0x1300)", sim::CallsTo("FormatMessageW").front()) << "looked up, shown nowhere";
+  EXPECT_EQ("", sim::StdOut() + sim::StdErr());
 }
 
 }  // namespace

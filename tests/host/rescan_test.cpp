@@ -95,7 +95,7 @@ TEST_F(Rescan, FrontEndPassesTheEngineResultOn) {
   Args failing{L"pelmora.exe", L"rescan"};
   EXPECT_EQ(2, RunFrontEnd(failing.argc(), failing.argv()));
   EXPECT_NE(std::string::npos, sim::StdOut().find("Reenumerate failed with code = 59\n"));
-  EXPECT_NE(std::string::npos, sim::StdErr().find("dummy.exe"));
+  EXPECT_NE(std::string::npos, sim::StdErr().find("pelmora.exe: "));
   EXPECT_NE(std::string::npos, sim::StdErr().find("rescan"));
 }
 
