@@ -25,4 +25,5 @@ def message(srcdir, message_id, *inserts):
         return str(inserts[int(match.group(1)) - 1])
 
     text = re.sub(r"%(\d)(?:!\w+!)?", insert, text)
-    return text.rstrip("\n").replace("\n", "\r\n").encode() + b"\r\n"
+    # Redirected, the programs write in the OEM code page: 437 under Wine.
+    return text.rstrip("\n").replace("\n", "\r\n").encode("cp437") + b"\r\n"

@@ -81,7 +81,7 @@ def test_installed_device_is_listed_and_a_refused_removal_keeps_its_package(wine
     assert device_lines(srcdir, findall(wine, SAMPLE_ID.lower())) == [EMPTY_ID + b"Pelmora sample device"]
     (wine.inf_dir / "oem90.inf").write_bytes(inf.read_bytes())
     assert wine.run("pelmora.exe", "remove", SAMPLE_ID + "|PELMORA_SAMPLE") == (
-        2, EMPTY_ID + b"Remove failed\r\n" + message(srcdir, 61202), message(srcdir, 60001, "dummy.exe", "remove"))
+        2, EMPTY_ID + b"Remove failed\r\n" + message(srcdir, 61202), message(srcdir, 60001, "pelmora.exe", "remove"))
     assert (wine.inf_dir / "oem90.inf").read_bytes() == inf.read_bytes()
 
 
