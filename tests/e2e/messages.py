@@ -1,6 +1,5 @@
-"""The engine's message texts as the console shows them, read from the
-message table source the programs are built from, so that tests compare
-output byte for byte without restating its wording."""
+"""The engine's message texts as the console shows them, from the message table source the programs
+are built from, so that tests compare output byte for byte without restating its wording."""
 import re
 from pathlib import Path
 

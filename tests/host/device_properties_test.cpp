@@ -15,8 +15,7 @@ using Values = std::vector<sim::PropertyValue>;
 
 class DeviceProperties : public SimTest {
  protected:
-  // The one device of the test with `values` as `property`, given one after
-  // the other on each read.
+  // The one device of the test, whose `property` gives `values` in turn.
   static void AddWith(DWORD property, const Values& values) {
     sim::DeviceSpec device = sim::Device(L"ROOT\\THING\\0000", L"System", {});
     if (!values.empty()) sim::SetChangingProperty(device, property, values);
@@ -74,7 +73,7 @@ TEST_F(DeviceProperties, NamesAreReadWhole) {
 TEST_F(DeviceProperties, ListsAreSplitIntoTheirStrings) {
   std::vector<std::wstring> many(300, Wide(40, L'h'));  // over 12000 characters
   std::string manyRead = Chars(40, 'h');
-  for (int i = 1; i < 300; ++i) manyRead += "|" + Chars(40, 'h');
+  while (manyRead.size() < 300 * 41 - 1) manyRead += "|" + Chars(40, 'h');
   const struct {
     const char* name;
     Values values;
