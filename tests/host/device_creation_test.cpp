@@ -60,8 +60,7 @@ TEST_F(DeviceCreation, CreatesRegistersAndInstallsWithForce) {
   EXPECT_EQ(kId, sim::DriverUpdates()[0].hardwareId);
   EXPECT_EQ(kInf, sim::DriverUpdates()[0].infPath);
   EXPECT_EQ(1u, sim::DriverUpdates()[0].installFlags);  // forced
-  // Each run makes a device of its own; the longest path and ID are taken, and a
-  // restart the update needs is passed on.
+  // A device per run; the longest path and ID are taken; the update's restart is passed on.
   std::wstring longestId = L"ROOT\\" + std::wstring(250, L'H');
   sim::AddFile(PathOf(259), SampleInf());
   sim::SetDriverUpdateOutcome(true, true);

@@ -24,6 +24,10 @@ const EngineCommandEntry kTable[] = {
 
 class EngineCommandLine : public SimTest {
  protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    answer = 0;
+  }
   int Run(const std::vector<std::wstring>& items) {
     std::vector<const wchar_t*> argv;
     for (const std::wstring& item : items) argv.push_back(item.c_str());
@@ -78,7 +82,6 @@ TEST_F(EngineCommandLine, ResultsAndTheirMessages) {
     EXPECT_EQ(row.handlerAnswer, Run({L"C:\\x\\tool.exe", L"REMOVE", L"a"}));
     EXPECT_EQ(row.error, sim::StdErr()) << row.handlerAnswer;
   }
-  answer = 0;
   EXPECT_TRUE(sim::RestartRequests().empty()) << "no restart without -r";
 }
 
@@ -109,7 +112,6 @@ TEST_F(EngineCommandLine, RestartOnlyWhenNeededAndAskedFor) {
     EXPECT_EQ(0x80010002u, request.reason);  // planned, hardware installation
     EXPECT_EQ(!*row.failing, request.hadShutdownPrivilege) << row.failing;
   }
-  answer = 0;
 }
 
 }  // namespace
