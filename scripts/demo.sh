@@ -11,11 +11,13 @@ cmake --build --preset windows
 
 export WINEPREFIX="$PWD/.wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
+# Debian's wine64 keeps its loader and wineserver off PATH, in its own folder.
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 if [ ! -d "$WINEPREFIX/drive_c/windows" ]; then
   echo "Creating the Wine prefix $WINEPREFIX"
   "$wine" wineboot -i >/dev/null 2>&1 </dev/null
-  wineserver -w
+  "$wineserver" -w
 fi
 
 echo "== pelmora.exe install examples"

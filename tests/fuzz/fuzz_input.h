@@ -9,29 +9,13 @@
 
 #include "platform/sim/sim.h"
 
+inline wchar_t CodeUnit(const uint8_t* data, size_t i) { return static_cast<wchar_t>(data[i] | (data[i + 1] << 8)); }
+
+// The whole input as text, code unit 0 as a blank.
 inline std::wstring WideText(const uint8_t* data, size_t size) {
   std::wstring text;
-  for (size_t i = 0; i + 1 < size; i += 2) {
-    wchar_t unit = static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
-    if (unit == 0) unit = L' ';
-    text += unit;
-  }
+  for (size_t i = 0; i + 1 < size; i += 2) text += CodeUnit(data, i) ? CodeUnit(data, i) : L' ';
   return text;
-}
-
-// The code units split at each unit 0; at most `most` parts, the last of
-// which keeps the rest, its zeros as blanks.
-inline std::vector<std::wstring> WideParts(const uint8_t* data, size_t size, size_t most) {
-  std::vector<std::wstring> parts(1);
-  for (size_t i = 0; i + 1 < size; i += 2) {
-    wchar_t unit = static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
-    if (unit == 0 && parts.size() < most) {
-      parts.emplace_back();
-    } else {
-      parts.back() += unit == 0 ? L' ' : unit;
-    }
-  }
-  return parts;
 }
 
 // At most 64 arguments, so that a run stays short. With an empty program
@@ -42,12 +26,11 @@ class FuzzArgs {
     if (!program.empty()) items_.push_back(program);
     std::wstring current;
     for (size_t i = 0; i + 1 < size && items_.size() < 64; i += 2) {
-      wchar_t unit = static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
-      if (unit == 0) {
+      if (CodeUnit(data, i)) {
+        current += CodeUnit(data, i);
+      } else {
         items_.push_back(current);
         current.clear();
-      } else {
-        current += unit;
       }
     }
     if (!current.empty() || items_.empty()) items_.push_back(current);

@@ -8,30 +8,6 @@
 
 #include "fuzz_input.h"
 
-// '*' stands for any text, the empty one too; every other character for
-// itself, ASCII letters in either case.
-inline bool ReferenceWildcardMatch(const std::wstring& id, const std::wstring& pattern) {
-  // row[j]: the pattern so far matches the first j characters of the ID.
-  std::vector<char> row(id.size() + 1, 0);
-  row[0] = 1;
-  for (wchar_t p : pattern) {
-    std::vector<char> next(id.size() + 1, 0);
-    if (p == L'*') {
-      char reached = 0;
-      for (size_t j = 0; j <= id.size(); ++j) {
-        reached = static_cast<char>(reached | row[j]);
-        next[j] = reached;
-      }
-    } else {
-      for (size_t j = 1; j <= id.size(); ++j) {
-        next[j] = static_cast<char>(row[j - 1] && FoldAscii(id[j - 1]) == FoldAscii(p));
-      }
-    }
-    row.swap(next);
-  }
-  return row[id.size()] != 0;
-}
-
 // One selection argument as the engine reads it: '@' first for an instance
 // ID, then an apostrophe for a literal text in which '*' is no wildcard.
 struct ReferencePattern {
@@ -41,20 +17,30 @@ struct ReferencePattern {
 };
 
 inline ReferencePattern ReadReferencePattern(const std::wstring& argument) {
-  ReferencePattern pattern;
-  pattern.text = argument;
-  if (!pattern.text.empty() && pattern.text[0] == L'@') {
-    pattern.instanceId = true;
-    pattern.text.erase(0, 1);
-  }
-  if (!pattern.text.empty() && pattern.text[0] == L'\'') {
-    pattern.literal = true;
-    pattern.text.erase(0, 1);
-  }
+  ReferencePattern pattern{argument};
+  pattern.instanceId = !argument.empty() && argument[0] == L'@';
+  pattern.text.erase(0, pattern.instanceId ? 1 : 0);
+  pattern.literal = !pattern.text.empty() && pattern.text[0] == L'\'';
+  pattern.text.erase(0, pattern.literal ? 1 : 0);
   return pattern;
 }
 
+// '*' stands for any text, the empty one too; every other character for
+// itself, ASCII letters in either case.
 inline bool ReferenceMatches(const std::wstring& id, const ReferencePattern& pattern) {
-  if (pattern.literal || pattern.text.find(L'*') == std::wstring::npos) return SameIgnoringAsciiCase(id, pattern.text);
-  return ReferenceWildcardMatch(id, pattern.text);
+  if (pattern.literal) return SameIgnoringAsciiCase(id, pattern.text);
+  // reached[j]: the pattern so far matches the first j characters of the ID.
+  std::vector<char> reached(id.size() + 1, 0);
+  reached[0] = 1;
+  for (wchar_t p : pattern.text) {
+    if (p == L'*') {
+      for (size_t j = 1; j <= id.size(); ++j) reached[j] = static_cast<char>(reached[j] || reached[j - 1]);
+      continue;
+    }
+    for (size_t j = id.size(); j > 0; --j) {
+      reached[j] = static_cast<char>(reached[j - 1] && FoldAscii(id[j - 1]) == FoldAscii(p));
+    }
+    reached[0] = 0;
+  }
+  return reached[id.size()] != 0;
 }

@@ -1,215 +1,131 @@
+// "install <inf> <hardware ID>": a new root-enumerated device of the INF's
+// class with that ID, and its driver installed from the INF.
 #include "device_test_support.h"
 #include "engine/engine.h"
-#include "engine/message_ids.h"
 #include "expected_message.h"
-#include "packages/packages.h"
 
 namespace {
 
 const wchar_t kInf[] = L"C:\\work\\drivers\\sample.inf";
-const wchar_t kHardwareId[] = L"ROOT\\PELMORA_SAMPLE";
-const wchar_t kCreatedId[] = L"ROOT\\PELMORASAMPLE\\0000";
+const wchar_t kId[] = L"ROOT\\PELMORA_SAMPLE";
+const wchar_t kCreated[] = L"ROOT\\PELMORASAMPLE\\0000";
 
-const char kSampleInf[] =
-    "[Version]\r\n"
-    "Signature = \"$Windows NT$\"\r\n"
-    "Class     = PelmoraSample\r\n"
-    "ClassGuid = {6f1c2a3e-8d4b-4c7a-9e21-5b0d3f7a9c41}\r\n"
-    "\r\n"
-    "[Manufacturer]\r\n"
-    "%Provider% = Models\r\n"
-    "\r\n"
-    "[Models]\r\n"
-    "%Device% = Install, ROOT\\PELMORA_SAMPLE\r\n"
-    "\r\n"
-    "[Strings]\r\n"
-    "Provider = \"Pelmora Project\"\r\n"
-    "Device   = \"Pelmora sample device\"\r\n";
+std::string SampleInf(const std::string& className = "PelmoraSample") {
+  return "[Version]\r\nSignature = \"$Windows NT$\"\r\nClass = " + className +
+         "\r\nClassGuid = {6f1c2a3e-8d4b-4c7a-9e21-5b0d3f7a9c41}\r\n[Models]\r\n%D% = Install, ROOT\\PELMORA_SAMPLE\r\n"
+         "[Strings]\r\nD = \"Pelmora sample device\"\r\n";
+}
+
+// A path of C:\work\ and a name, `length` characters in all.
+std::wstring PathOf(size_t length) { return L"C:\\work\\" + std::wstring(length - 12, L'p') + L".inf"; }
 
 class DeviceCreation : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
-    sim::AddFile(kInf, kSampleInf);
+    sim::AddFile(kInf, SampleInf());
   }
-
-  int Install(std::initializer_list<std::wstring> arguments, const wchar_t* machine = nullptr) {
-    Args args(arguments);
-    return InstallRootDevice(L"dummy.exe", machine, 0, args.argc(), args.argv());
+  static int Install(const std::wstring& inf, const std::wstring& id) {
+    Args args{L"x.exe", L"install", inf, id};
+    return EngineRun(args.argc(), args.argv());
   }
-
-  static std::string Messages(bool updated = true) {
-    std::string text = ExpectedMessage(MSG_DEVICE_CREATED) +
-                       ExpectedMessage(MSG_UPDATING_DRIVERS, kHardwareId, kInf);
-    return updated ? text + ExpectedMessage(MSG_DRIVERS_UPDATED) : text;
-  }
-
-  // Nothing created, nothing written, nothing left open.
-  void ExpectNothingDone() {
-    EXPECT_EQ("", sim::StdOut());
-    EXPECT_TRUE(sim::DeviceIds().empty());
-    EXPECT_TRUE(sim::DriverUpdates().empty());
+  static std::string Updating(const std::wstring& id = kId, const std::wstring& inf = kInf) {
+    return ExpectedMessage(61102, id.c_str(), inf.c_str());
   }
 };
 
 TEST_F(DeviceCreation, MisuseIsRefusedBeforeAnyCall) {
-  for (auto* routine : {InstallRootDevice, UpdateDriverFromInf}) {
-    Args two{kInf, kHardwareId};
-    Args one{kInf};
-    Args emptyPath{L"", kHardwareId};
-    Args emptyId{kInf, L""};
-    EXPECT_EQ(ENGINE_BAD_USAGE, routine(L"dummy.exe", L"PC7", 0, two.argc(), two.argv()));
-    EXPECT_EQ(ENGINE_BAD_USAGE, routine(L"dummy.exe", nullptr, 0, one.argc(), one.argv()));
-    EXPECT_EQ(ENGINE_BAD_USAGE, routine(L"dummy.exe", nullptr, 0, 0, nullptr));
-    EXPECT_EQ(ENGINE_BAD_USAGE, routine(L"dummy.exe", nullptr, 0, emptyPath.argc(), emptyPath.argv()));
-    EXPECT_EQ(ENGINE_BAD_USAGE, routine(L"dummy.exe", nullptr, 0, emptyId.argc(), emptyId.argv()));
+  const struct {
+    const wchar_t* machine;
+    Args args;
+  } rows[] = {
+      {L"PC7", {kInf, kId}}, {nullptr, {kInf}}, {nullptr, {}}, {nullptr, {L"", kId}}, {nullptr, {kInf, L""}},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(3, InstallRootDevice(L"x.exe", row.machine, 0, row.args.argc(), row.args.argv()));
+    EXPECT_EQ(3, UpdateDriverFromInf(L"x.exe", row.machine, 0, row.args.argc(), row.args.argv()));
   }
   EXPECT_TRUE(sim::Calls().empty());
-  ExpectNothingDone();
+  EXPECT_EQ("", sim::StdOut());
 }
 
 TEST_F(DeviceCreation, CreatesRegistersAndInstallsWithForce) {
   sim::SetCurrentDirectory(L"C:\\work");
-  EXPECT_EQ(ENGINE_DONE, Install({L"drivers\\sample.inf", kHardwareId, L"ignored"}));
-  EXPECT_EQ(Messages(), sim::StdOut());
-  EXPECT_EQ(std::vector<std::wstring>{kCreatedId}, sim::DeviceIds());
-  EXPECT_TRUE(sim::DeviceRegistered(kCreatedId));
-  EXPECT_EQ(sim::MultiSz({kHardwareId}).data, sim::DeviceProperty(kCreatedId, SPDRP_HARDWAREID).data);
-  size_t listBytes = (std::wcslen(kHardwareId) + 2) * sizeof(WCHAR);
-  EXPECT_EQ(std::vector<std::string>{"SetupDiSetDeviceRegistryPropertyW(ROOT\\PELMORASAMPLE\\0000, 1, " +
-                                     std::to_string(listBytes) + ")"},
-            sim::CallsTo("SetupDiSetDeviceRegistryPropertyW"));
-  EXPECT_EQ(std::vector<std::string>{"SetupDiCreateDeviceInfoW(\"PelmoraSample\", "
-                                     "{6F1C2A3E-8D4B-4C7A-9E21-5B0D3F7A9C41}, null, 0x1)"},
-            sim::CallsTo("SetupDiCreateDeviceInfoW"));
+  Args args{L"x.exe", L"-f", L"INSTALL", L"drivers\\sample.inf", kId, L"more"};
+  EXPECT_EQ(0, EngineRun(args.argc(), args.argv()));
+  EXPECT_EQ(ExpectedMessage(61002) + Updating() + ExpectedMessage(61106), sim::StdOut());
+  EXPECT_TRUE(sim::DeviceRegistered(kCreated));
+  EXPECT_EQ(sim::MultiSz({kId}).data, sim::DeviceProperty(kCreated, SPDRP_HARDWAREID).data);
   ASSERT_EQ(1u, sim::DriverUpdates().size());
-  const sim::DriverUpdate& update = sim::DriverUpdates()[0];
-  EXPECT_EQ(kHardwareId, update.hardwareId);
-  EXPECT_EQ(kInf, update.infPath);
-  EXPECT_EQ(static_cast<DWORD>(INSTALLFLAG_FORCE), update.installFlags);
-  EXPECT_TRUE(update.rebootFlagCleared);
-  EXPECT_EQ(1u, sim::CountCalls("FreeLibrary"));
-  EXPECT_EQ(1u, sim::CountCalls("SetupDiDestroyDeviceInfoList"));
-}
-
-TEST_F(DeviceCreation, RestartRequiredByTheDriverUpdate) {
+  EXPECT_EQ(kId, sim::DriverUpdates()[0].hardwareId);
+  EXPECT_EQ(kInf, sim::DriverUpdates()[0].infPath);
+  EXPECT_EQ(1u, sim::DriverUpdates()[0].installFlags);  // forced
+  // A device per run; the longest path and ID are taken; the update's restart is passed on.
+  std::wstring longestId = L"ROOT\\" + std::wstring(250, L'H');
+  sim::AddFile(PathOf(259), SampleInf());
   sim::SetDriverUpdateOutcome(true, true);
-  EXPECT_EQ(ENGINE_NEEDS_REBOOT, Install({kInf, kHardwareId}));
-  EXPECT_EQ(Messages(), sim::StdOut());
+  sim::ClearOutput();
+  EXPECT_EQ(1, Install(PathOf(259), longestId));
+  EXPECT_EQ(ExpectedMessage(61002) + Updating(longestId, PathOf(259)) + ExpectedMessage(61106), sim::StdOut());
+  EXPECT_EQ((std::vector<std::wstring>{kCreated, L"ROOT\\PELMORASAMPLE\\0001"}), sim::DeviceIds());
+  EXPECT_EQ(sim::MultiSz({longestId}).data, sim::DeviceProperty(L"ROOT\\PELMORASAMPLE\\0001", SPDRP_HARDWAREID).data);
 }
 
-TEST_F(DeviceCreation, ForceOptionMakesNoDifference) {
-  for (bool force : {false, true}) {
-    Args args = force ? Args{L"pelmora-engine.exe", L"-f", L"install", kInf, kHardwareId}
-                      : Args{L"pelmora-engine.exe", L"INSTALL", kInf, kHardwareId};
-    EXPECT_EQ(ENGINE_DONE, EngineRun(args.argc(), args.argv()));
-  }
-  ASSERT_EQ(2u, sim::DriverUpdates().size());
-  EXPECT_EQ(static_cast<DWORD>(INSTALLFLAG_FORCE), sim::DriverUpdates()[0].installFlags);
-  EXPECT_EQ(static_cast<DWORD>(INSTALLFLAG_FORCE), sim::DriverUpdates()[1].installFlags);
-  // Each run makes a device of its own.
-  EXPECT_EQ((std::vector<std::wstring>{kCreatedId, L"ROOT\\PELMORASAMPLE\\0001"}), sim::DeviceIds());
-}
-
-TEST_F(DeviceCreation, HardwareIdOf255IsTakenAnd256IsRefusedBeforeAnyDevice) {
-  std::wstring longest = L"ROOT\\" + std::wstring(250, L'H');
-  std::wstring tooLong = longest + L"H";
-  EXPECT_EQ(ENGINE_FAILED, Install({kInf, tooLong}));
-  EXPECT_EQ(0u, sim::CountCalls("SetupDiGetINFClassW"));
-  ExpectNothingDone();
-  sim::AddDevice(sim::Device(L"ROOT\\OTHER\\0000", L"System", {longest}));  // gives the update a device
-  EXPECT_EQ(ENGINE_DONE, Install({kInf, longest}));
-  EXPECT_EQ(sim::MultiSz({longest}).data, sim::DeviceProperty(kCreatedId, SPDRP_HARDWAREID).data);
-}
-
-TEST_F(DeviceCreation, InfPathOf259CharactersIsTakenAnd260Refused) {
-  // C:\work\ and a name: the full path has exactly as many characters as asked.
-  auto pathOf = [](size_t length) { return L"C:\\work\\" + std::wstring(length - 12, L'p') + L".inf"; };
-  sim::AddFile(pathOf(259), kSampleInf);
-  sim::AddFile(pathOf(260), kSampleInf);
-  EXPECT_EQ(ENGINE_FAILED, Install({pathOf(260), kHardwareId}));
-  ExpectNothingDone();
-  EXPECT_EQ(ENGINE_DONE, Install({pathOf(259), kHardwareId}));
-  EXPECT_EQ(std::vector<std::wstring>{kCreatedId}, sim::DeviceIds());
-}
-
-TEST_F(DeviceCreation, MissingInfFailsBeforeAnyDevice) {
-  EXPECT_EQ(ENGINE_FAILED, Install({L"C:\\work\\none.inf", kHardwareId}));
-  ExpectNothingDone();
-  EXPECT_EQ(0u, sim::CountCalls("SetupDiCreateDeviceInfoList"));
-}
-
-TEST_F(DeviceCreation, EachFailureBeforeRegistrationLeavesNoDevice) {
-  const std::pair<const char*, bool> failures[] = {
-      {"GetFullPathNameW", false},           {"SetupDiGetINFClassW", false},
-      {"SetupDiCreateDeviceInfoList", false}, {"SetupDiCreateDeviceInfoW", true},
-      {"SetupDiSetDeviceRegistryPropertyW", true}, {"SetupDiCallClassInstaller", true},
+TEST_F(DeviceCreation, NothingIsCreatedWhenAStepBeforeRegistrationFails) {
+  const struct {
+    const char* name;
+    std::wstring inf;
+    std::wstring id;
+    const char* failing;
+    bool infRead;
+  } rows[] = {
+      {"path of 260 characters", PathOf(260), kId, "", false},
+      {"full path fails", kInf, kId, "GetFullPathNameW", false},
+      {"ID of 256 characters", kInf, L"ROOT\\" + std::wstring(251, L'H'), "", false},
+      {"no such INF", L"C:\\work\\none.inf", kId, "", true},
+      {"class name too long", L"C:\\work\\long.inf", kId, "", true},
+      {"class unreadable", kInf, kId, "SetupDiGetINFClassW", true},
+      {"no set", kInf, kId, "SetupDiCreateDeviceInfoList", true},
+      {"no device", kInf, kId, "SetupDiCreateDeviceInfoW", true},
+      {"ID not set", kInf, kId, "SetupDiSetDeviceRegistryPropertyW", true},
+      {"not registered", kInf, kId, "SetupDiCallClassInstaller", true},
   };
-  for (const auto& failure : failures) {
-    SCOPED_TRACE(failure.first);
+  for (const auto& row : rows) {
     sim::Reset();
-    sim::AddFile(kInf, kSampleInf);
-    sim::FailCall(failure.first, ERROR_GEN_FAILURE);
-    EXPECT_EQ(ENGINE_FAILED, Install({kInf, kHardwareId}));
-    ExpectNothingDone();
-    EXPECT_EQ(0, sim::OpenHandles()) << sim::OpenHandleReport();
-    bool setMade = failure.second;
-    EXPECT_EQ(setMade ? 1u : 0u, sim::CountCalls("SetupDiDestroyDeviceInfoList"));
+    sim::AddFile(kInf, SampleInf());
+    sim::AddFile(PathOf(260), SampleInf());
+    sim::AddFile(L"C:\\work\\long.inf", SampleInf(std::string(32, 'C')));
+    if (*row.failing) sim::FailCall(row.failing, ERROR_GEN_FAILURE);
+    EXPECT_EQ(2, Install(row.inf, row.id)) << row.name;
+    EXPECT_EQ(row.infRead, sim::CountCalls("SetupDiGetINFClassW") == 1) << row.name;
+    EXPECT_TRUE(sim::DeviceIds().empty()) << row.name;
+    EXPECT_TRUE(sim::DriverUpdates().empty()) << row.name;
+    EXPECT_EQ("", sim::StdOut()) << row.name;
+    EXPECT_EQ(0, sim::OpenHandles()) << row.name << sim::OpenHandleReport();
   }
 }
 
-TEST_F(DeviceCreation, FailuresOfTheDriverUpdateKeepTheRegisteredDevice) {
-  struct Case {
+TEST_F(DeviceCreation, FailedDriverUpdateKeepsTheRegisteredDevice) {
+  const struct {
     const char* name;
     void (*arrange)();
-    bool libraryLoaded;
     bool updateTried;
+  } rows[] = {
+      {"file attributes", [] { sim::FailCall("GetFileAttributesW", ERROR_ACCESS_DENIED); }, false},
+      {"no newdev.dll", [] { sim::RemoveLibrary(L"newdev.dll"); }, false},
+      {"no export", [] { sim::RemoveExport(L"newdev.dll", "UpdateDriverForPlugAndPlayDevicesW"); }, false},
+      {"update fails", [] { sim::SetDriverUpdateOutcome(false, false, ERROR_NO_COMPAT_DRIVERS); }, true},
   };
-  const Case cases[] = {
-      {"file attributes", [] { sim::FailCall("GetFileAttributesW", ERROR_ACCESS_DENIED); }, false, false},
-      {"no newdev.dll", [] { sim::RemoveLibrary(L"newdev.dll"); }, false, false},
-      {"no export", [] { sim::RemoveExport(L"newdev.dll", "UpdateDriverForPlugAndPlayDevicesW"); }, true, false},
-      {"update fails", [] { sim::SetDriverUpdateOutcome(false, false, ERROR_NO_COMPAT_DRIVERS); }, true, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& row : rows) {
     sim::Reset();
-    sim::AddFile(kInf, kSampleInf);
-    c.arrange();
-    EXPECT_EQ(ENGINE_FAILED, Install({kInf, kHardwareId}));
-    std::string expected = c.updateTried ? Messages(false) : ExpectedMessage(MSG_DEVICE_CREATED);
-    EXPECT_EQ(expected, sim::StdOut());
-    EXPECT_TRUE(sim::DeviceRegistered(kCreatedId));
-    EXPECT_EQ(c.updateTried ? 1u : 0u, sim::DriverUpdates().size());
-    EXPECT_EQ(c.libraryLoaded ? 1u : 0u, sim::CountCalls("FreeLibrary"));
-    EXPECT_EQ(0, sim::OpenHandles()) << sim::OpenHandleReport();
+    sim::AddFile(kInf, SampleInf());
+    row.arrange();
+    EXPECT_EQ(2, Install(kInf, kId)) << row.name;
+    EXPECT_EQ(ExpectedMessage(61002) + (row.updateTried ? Updating() : ""), sim::StdOut()) << row.name;
+    EXPECT_EQ(ExpectedMessage(60001, L"x.exe", L"install"), sim::StdErr()) << row.name;
+    EXPECT_TRUE(sim::DeviceRegistered(kCreated)) << row.name;
+    EXPECT_EQ(0, sim::OpenHandles()) << row.name << sim::OpenHandleReport();
   }
-}
-
-TEST_F(DeviceCreation, UpdateAloneChecksTheFileFirst) {
-  Args args{L"C:\\work\\none.inf", kHardwareId};
-  EXPECT_EQ(ENGINE_FAILED, UpdateDriverFromInf(L"dummy.exe", nullptr, 0, args.argc(), args.argv()));
-  EXPECT_EQ(0u, sim::CountCalls("LoadLibraryW"));
-  EXPECT_EQ("", sim::StdOut());
-}
-
-TEST_F(DeviceCreation, ClassNameLongerThanItsBufferFails) {
-  std::string inf = kSampleInf;
-  inf.replace(inf.find("PelmoraSample"), 13, std::string(32, 'C'));
-  sim::AddFile(kInf, inf);
-  EXPECT_EQ(ENGINE_FAILED, Install({kInf, kHardwareId}));
-  ExpectNothingDone();
-}
-
-TEST_F(DeviceCreation, CreatedDeviceIsListedAndRemovedLikeAnyOther) {
-  EXPECT_EQ(ENGINE_DONE, Install({kInf, kHardwareId}));
-  sim::ClearOutput();
-  Args findall{L"pelmora-engine.exe", L"findall", L"root\\pelmora_sample"};
-  EXPECT_EQ(ENGINE_DONE, EngineRun(findall.argc(), findall.argv()));
-  EXPECT_EQ("ROOT\\PELMORASAMPLE\\0000\n" + ExpectedMessage(MSG_FINDALL_COUNT, 1u, nullptr), sim::StdOut());
-  sim::ClearOutput();
-  EXPECT_EQ(0, RemoveDevicesAndPackages(L"ROOT\\PELMORA_SAMPLE|"));
-  EXPECT_TRUE(sim::DeviceIds().empty());
 }
 
 }  // namespace

@@ -1,159 +1,116 @@
+// A device's names and ID lists as the engine reads them, whatever their
+// size, type or terminators, and how a name of any length is listed.
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "device_test_support.h"
 #include "engine/device_selection.h"
+#include "engine/engine.h"
+#include "expected_message.h"
 
 namespace {
 
-const std::wstring kId = L"ROOT\\THING\\0000";
+using Values = std::vector<sim::PropertyValue>;
 
 class DeviceProperties : public SimTest {
  protected:
-  // Adds the one device of the test with `value` as its friendly name (read
-  // as a string) and its hardware IDs (read as a list).
-  void AddWith(DWORD property, const std::vector<sim::PropertyValue>& values) {
-    sim::DeviceSpec device = sim::Device(kId, L"System", {});
-    sim::SetChangingProperty(device, property, values);
+  // The one device of the test, whose `property` gives `values` in turn.
+  static void AddWith(DWORD property, const Values& values) {
+    sim::DeviceSpec device = sim::Device(L"ROOT\\THING\\0000", L"System", {});
+    if (!values.empty()) sim::SetChangingProperty(device, property, values);
     sim::AddDevice(device);
   }
-
-  std::string ReadString(DWORD property = SPDRP_FRIENDLYNAME) {
+  static std::string ReadString() {
     AllDevices all;
-    std::unique_ptr<wchar_t[]> text(GetDeviceStringProperty(all.devs(), all.At(0), property));
+    std::unique_ptr<wchar_t[]> text(GetDeviceStringProperty(all.devs(), all.At(0), SPDRP_FRIENDLYNAME));
     return Text(text.get());
   }
-
   // The list's strings joined by '|', or "(null)".
-  std::string ReadList(DWORD property = SPDRP_HARDWAREID) {
+  static std::string ReadList() {
     AllDevices all;
-    StringList list = GetDeviceStringListProperty(all.devs(), all.At(0), property);
+    StringList list = GetDeviceStringListProperty(all.devs(), all.At(0), SPDRP_HARDWAREID);
     if (!list) return "(null)";
     std::string joined;
     for (StringList p = list; *p; ++p) joined += (p == list ? "" : "|") + sim::Utf8(*p);
     FreeStringList(list);
     return joined;
   }
-
-  std::vector<std::string> OfferedSizes() {
-    std::vector<std::string> sizes;
-    for (const std::string& call : sim::CallsTo("SetupDiGetDeviceRegistryPropertyW")) {
-      sizes.push_back(call.substr(call.rfind(", ") + 2, call.size() - call.rfind(", ") - 3));
-    }
-    return sizes;
-  }
-
-  static std::string Bytes(size_t characters) { return std::to_string(characters * sizeof(WCHAR)); }
 };
 
-TEST_F(DeviceProperties, StringThatFillsTheFirstOfferExactlyIsReadOnce) {
-  std::wstring name(511, L'n');  // 512 characters with its terminator
-  AddWith(SPDRP_FRIENDLYNAME, {sim::Sz(name)});
-  EXPECT_EQ(sim::Utf8(name), ReadString());
-  EXPECT_EQ(std::vector<std::string>{Bytes(512)}, OfferedSizes());
-}
+std::string Chars(size_t count, char c) { return std::string(count, c); }
+std::wstring Wide(size_t count, wchar_t c) { return std::wstring(count, c); }
 
-TEST_F(DeviceProperties, LongerStringIsReadAgainWithTheReportedSize) {
-  std::wstring name(512, L'n');
-  AddWith(SPDRP_FRIENDLYNAME, {sim::Sz(name)});
-  EXPECT_EQ(sim::Utf8(name), ReadString());
-  EXPECT_EQ((std::vector<std::string>{Bytes(512), Bytes(513)}), OfferedSizes());
-}
-
-TEST_F(DeviceProperties, StringWithoutTerminatorGetsOne) {
-  AddWith(SPDRP_FRIENDLYNAME, {sim::RawValue(REG_SZ, L"abc")});
-  EXPECT_EQ("abc", ReadString());
-  std::wstring longer(700, L'x');
-  sim::Reset();
-  AddWith(SPDRP_FRIENDLYNAME, {sim::RawValue(REG_SZ, longer)});
-  EXPECT_EQ(sim::Utf8(longer), ReadString());
-}
-
-TEST_F(DeviceProperties, SizeThatGrowsBetweenReadsIsFollowed) {
-  AddWith(SPDRP_FRIENDLYNAME, {sim::Sz(std::wstring(600, L'a')), sim::Sz(std::wstring(900, L'b')),
-                               sim::Sz(std::wstring(901, L'c'))});
-  EXPECT_EQ(sim::Utf8(std::wstring(901, L'c')), ReadString());
-  EXPECT_EQ((std::vector<std::string>{Bytes(512), Bytes(601), Bytes(901), Bytes(902)}), OfferedSizes());
-}
-
-TEST_F(DeviceProperties, SizeThatShrinksBetweenReadsIsTerminatedWhereTheDataEnds) {
-  AddWith(SPDRP_FRIENDLYNAME, {sim::Sz(std::wstring(900, L'a')), sim::RawValue(REG_SZ, std::wstring(20, L'b'))});
-  EXPECT_EQ(sim::Utf8(std::wstring(20, L'b')), ReadString());
-}
-
-TEST_F(DeviceProperties, StringOfAnotherTypeIsKeptWhenItFitsAndRefusedWhenNot) {
-  AddWith(SPDRP_FRIENDLYNAME, {sim::RawValue(REG_EXPAND_SZ, L"short")});
-  EXPECT_EQ("short", ReadString());
-  sim::Reset();
-  AddWith(SPDRP_FRIENDLYNAME, {sim::RawValue(REG_EXPAND_SZ, std::wstring(600, L'x'))});
-  EXPECT_EQ("(null)", ReadString());
-  EXPECT_EQ(1u, sim::CountCalls("SetupDiGetDeviceRegistryPropertyW"));
-}
-
-TEST_F(DeviceProperties, AbsentOrFailingStringIsNull) {
-  AddWith(SPDRP_DEVICEDESC, {sim::Sz(L"desc")});
-  EXPECT_EQ("(null)", ReadString(SPDRP_FRIENDLYNAME));
-  EXPECT_EQ("desc", ReadString(SPDRP_DEVICEDESC));
-  sim::FailCall("SetupDiGetDeviceRegistryPropertyW", ERROR_INVALID_HANDLE);
-  EXPECT_EQ("(null)", ReadString(SPDRP_DEVICEDESC));
-  // A retry that then fails another way gives null as well.
-  sim::Reset();
-  AddWith(SPDRP_FRIENDLYNAME, {sim::Sz(std::wstring(600, L'a'))});
-  sim::FailCall("SetupDiGetDeviceRegistryPropertyW", ERROR_NO_SUCH_DEVINST, 2);
-  EXPECT_EQ("(null)", ReadString());
+TEST_F(DeviceProperties, NamesAreReadWhole) {
+  const struct {
+    const char* name;
+    Values values;
+    int failingRead;  // 0: none
+    std::string read;
+  } rows[] = {
+      {"fills the first buffer", {sim::Sz(Wide(511, L'n'))}, 0, Chars(511, 'n')},
+      {"one longer", {sim::Sz(Wide(512, L'n'))}, 0, Chars(512, 'n')},
+      {"without terminator", {sim::RawValue(REG_SZ, L"abc")}, 0, "abc"},
+      {"long, without terminator", {sim::RawValue(REG_SZ, Wide(700, L'x'))}, 0, Chars(700, 'x')},
+      {"grows between reads",
+       {sim::Sz(Wide(600, L'a')), sim::Sz(Wide(900, L'b')), sim::Sz(Wide(901, L'c'))}, 0, Chars(901, 'c')},
+      {"shrinks between reads", {sim::Sz(Wide(900, L'a')), sim::RawValue(REG_SZ, Wide(20, L'b'))}, 0,
+       Chars(20, 'b')},
+      {"another string type that fits", {sim::RawValue(REG_EXPAND_SZ, L"short")}, 0, "short"},
+      {"another type that does not", {sim::RawValue(REG_EXPAND_SZ, Wide(600, L'x'))}, 0, "(null)"},
+      {"absent", {}, 0, "(null)"},
+      {"unreadable", {sim::Sz(L"desc")}, 1, "(null)"},
+      {"unreadable on the second read", {sim::Sz(Wide(600, L'a'))}, 2, "(null)"},
+  };
+  for (const auto& row : rows) {
+    sim::Reset();
+    AddWith(SPDRP_FRIENDLYNAME, row.values);
+    if (row.failingRead) sim::FailCall("SetupDiGetDeviceRegistryPropertyW", ERROR_INVALID_HANDLE, row.failingRead);
+    EXPECT_EQ(row.read, ReadString()) << row.name;
+  }
 }
 
 TEST_F(DeviceProperties, ListsAreSplitIntoTheirStrings) {
-  AddWith(SPDRP_HARDWAREID, {sim::MultiSz({L"PCI\\VEN_1", L"PCI\\VEN_1&DEV_2", L"X"})});
-  EXPECT_EQ("PCI\\VEN_1|PCI\\VEN_1&DEV_2|X", ReadList());
+  std::vector<std::wstring> many(300, Wide(40, L'h'));  // over 12000 characters
+  std::string manyRead = Chars(40, 'h');
+  while (manyRead.size() < 300 * 41 - 1) manyRead += "|" + Chars(40, 'h');
+  const struct {
+    const char* name;
+    Values values;
+    std::string read;
+  } rows[] = {
+      {"three IDs", {sim::MultiSz({L"PCI\\VEN_1", L"PCI\\VEN_1&DEV_2", L"X"})}, "PCI\\VEN_1|PCI\\VEN_1&DEV_2|X"},
+      {"empty", {sim::MultiSz({})}, ""},
+      {"absent", {}, "(null)"},
+      {"fills the first buffer", {sim::MultiSz({Wide(2046, L'a'), Wide(2047, L'b')})},
+       Chars(2046, 'a') + "|" + Chars(2047, 'b')},
+      {"larger", {sim::MultiSz(many)}, manyRead},
+      {"without closing nulls", {sim::RawValue(REG_MULTI_SZ, L"one")}, "one"},
+      {"long, without closing nulls", {sim::RawValue(REG_MULTI_SZ, std::wstring(L"one") + L'\0' + Wide(5000, L't'))},
+       "one|" + Chars(5000, 't')},
+      {"a long string of another type", {sim::Sz(Wide(5000, L's'))}, "(null)"},
+  };
+  for (const auto& row : rows) {
+    sim::Reset();
+    AddWith(SPDRP_HARDWAREID, row.values);
+    EXPECT_EQ(row.read, ReadList()) << row.name;
+  }
 }
 
-TEST_F(DeviceProperties, EmptyListIsAnEmptyListNotNull) {
-  AddWith(SPDRP_HARDWAREID, {sim::MultiSz({})});
-  EXPECT_EQ("", ReadList());
-  EXPECT_EQ("(null)", ReadList(SPDRP_COMPATIBLEIDS));
-}
-
-TEST_F(DeviceProperties, ListThatFillsTheFirstOfferIsReadOnceAndALargerOneTwice) {
-  // 2047 + 2048 characters with their terminators, and the closing null: 4096.
-  std::wstring a(2046, L'a');
-  std::wstring b(2047, L'b');
-  AddWith(SPDRP_HARDWAREID, {sim::MultiSz({a, b})});
-  EXPECT_EQ(sim::Utf8(a) + "|" + sim::Utf8(b), ReadList());
-  EXPECT_EQ(std::vector<std::string>{Bytes(4096)}, OfferedSizes());
-
-  sim::Reset();
-  std::vector<std::wstring> many(300, std::wstring(40, L'h'));  // over 12000 characters
-  AddWith(SPDRP_HARDWAREID, {sim::MultiSz(many)});
-  std::string expected;
-  for (size_t i = 0; i < many.size(); ++i) expected += (i ? "|" : "") + sim::Utf8(many[i]);
-  EXPECT_EQ(expected, ReadList());
-  EXPECT_EQ((std::vector<std::string>{Bytes(4096), Bytes(300 * 41 + 1)}), OfferedSizes());
-}
-
-TEST_F(DeviceProperties, ListWithoutItsClosingNullsGetsThem) {
-  AddWith(SPDRP_HARDWAREID, {sim::RawValue(REG_MULTI_SZ, L"one")});
-  EXPECT_EQ("one", ReadList());
-  sim::Reset();
-  AddWith(SPDRP_HARDWAREID, {sim::RawValue(REG_MULTI_SZ, std::wstring(L"one") + L'\0' + std::wstring(5000, L't'))});
-  EXPECT_EQ("one|" + sim::Utf8(std::wstring(5000, L't')), ReadList());
-}
-
-TEST_F(DeviceProperties, ListOfTheWrongTypeTooLongForTheFirstReadIsNull) {
-  AddWith(SPDRP_HARDWAREID, {sim::Sz(std::wstring(5000, L's'))});
-  EXPECT_EQ("(null)", ReadList());
-}
-
-TEST_F(DeviceProperties, SplitAndFreeOwnTheBlock) {
-  wchar_t* block = new wchar_t[8]{L'a', 0, L'b', L'c', 0, 0, L'x', 0};
-  StringList list = SplitMultiString(block);
-  ASSERT_NE(nullptr, list);
-  EXPECT_EQ(block, list[-1]);
-  EXPECT_EQ(block, list[0]);
-  EXPECT_EQ(block + 2, list[1]);
-  EXPECT_EQ(nullptr, list[2]);  // the walk stops at the empty string
-  FreeStringList(list);
-  FreeStringList(nullptr);
+// A name too long for any line buffer still gives its device a line of its
+// own, cut at 255 characters with its line feed last.
+TEST_F(DeviceProperties, NameOfAMillionCharactersIsListedCut) {
+  sim::DeviceSpec big = sim::Device(L"ROOT\\BIG\\0000", L"System", {L"HW\\X"});
+  sim::SetProperty(big, SPDRP_FRIENDLYNAME, sim::Sz(Wide(1u << 20, L'N')));
+  sim::AddDevice(big);
+  sim::DeviceSpec next = sim::Device(L"ROOT\\NEXT\\0000", L"System", {L"HW\\X"});
+  sim::SetProperty(next, SPDRP_FRIENDLYNAME, sim::Sz(L"Next"));
+  sim::AddDevice(next);
+  Args args{L"x.exe", L"findall", L"HW\\X"};
+  EXPECT_EQ(0, EngineRun(args.argc(), args.argv()));
+  std::string first = "ROOT\\BIG\\0000" + Chars(47, ' ') + ": " + Chars(192, 'N') + "\n";
+  std::string second = "ROOT\\NEXT\\0000" + Chars(46, ' ') + ": Next\n";
+  EXPECT_EQ(first + second + ExpectedMessage(60405, 2u, nullptr), sim::StdOut());
 }
 
 }  // namespace

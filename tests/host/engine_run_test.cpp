@@ -1,201 +1,117 @@
+// The engine's command line: options, the command word, the result codes and
+// their messages on standard error, and the restart that -r asks for.
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
-#include "engine/message_ids.h"
 #include "expected_message.h"
 #include "sim_test.h"
 
 namespace {
 
-// What the recording handler was called with, and what it answers.
-struct HandlerCall {
-  std::wstring baseName;
-  bool hasMachine = false;
-  std::wstring machine;
-  DWORD flags = 0;
-  std::vector<std::wstring> args;
-};
-std::vector<HandlerCall> calls;
-int answer = ENGINE_DONE;
+// What the handler of the test's table was given, as "machine|force|args".
+std::string given;
+int answer = 0;
 
-int Record(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc, const wchar_t* const* argv) {
-  HandlerCall call;
-  call.baseName = baseName;
-  call.hasMachine = machine != nullptr;
-  if (machine) call.machine = machine;
-  call.flags = flags;
-  for (int i = 0; i < argc; ++i) call.args.push_back(argv[i]);
-  calls.push_back(call);
+int Record(const wchar_t*, const wchar_t* machine, DWORD flags, int argc, const wchar_t* const* argv) {
+  given = (machine ? sim::Utf8(machine) : "-") + "|" + std::to_string(flags) + "|";
+  for (int i = 0; i < argc; ++i) given += sim::Utf8(argv[i]) + " ";
   return answer;
 }
 
 const EngineCommandEntry kTable[] = {
-    {L"findall", Record, 0, 0},
-    {L"remove", Record, 0, 0},
-    {L"rescan", Record, 0, 0},
-    {nullptr, nullptr, 0, 0},
-};
+    {L"findall", Record, 0, 0}, {L"remove", Record, 0, 0}, {L"rescan", Record, 0, 0}, {nullptr, nullptr, 0, 0}};
 
 class EngineCommandLine : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
-    calls.clear();
-    answer = ENGINE_DONE;
+    answer = 0;
   }
-  int Run(std::initializer_list<std::wstring> items) {
-    Args args(items);
-    return RunEngineTable(kTable, args.argc(), args.argv());
+  int Run(const std::vector<std::wstring>& items) {
+    std::vector<const wchar_t*> argv;
+    for (const std::wstring& item : items) argv.push_back(item.c_str());
+    given = "not run";
+    return RunEngineTable(kTable, static_cast<int>(argv.size()), argv.data());
   }
 };
 
-TEST_F(EngineCommandLine, NoCommandWordGivesUsage) {
-  EXPECT_EQ(ENGINE_BAD_USAGE, Run({L"dummy.exe"}));
-  EXPECT_EQ(ENGINE_BAD_USAGE, Run({L"dummy.exe", L"-r", L"-f", L"/M:pc"}));
-  EXPECT_EQ(ExpectedMessage(MSG_USAGE, L"dummy.exe") + ExpectedMessage(MSG_USAGE, L"dummy.exe"), sim::StdErr());
-  EXPECT_EQ("", sim::StdOut());
-  EXPECT_TRUE(calls.empty());
-}
-
-TEST_F(EngineCommandLine, WordsAreFoundWithoutRegardToCaseAndOneLeadingSwitch) {
-  for (const wchar_t* word : {L"RESCAN", L"/rescan", L"-rescan", L"ReScAn"}) {
-    EXPECT_EQ(ENGINE_DONE, Run({L"dummy.exe", word}));
-  }
-  EXPECT_EQ(4u, calls.size());
-  EXPECT_EQ("", sim::StdErr());
-}
-
-TEST_F(EngineCommandLine, MalformedOptionsBecomeTheCommandWord) {
-  const wchar_t* malformed[] = {L"-m:", L"-m", L"-rx", L"-ff", L"-x", L"-", L"--r", L"/", L"-mPC",
-                                L"rescan-", L"\u00C9rescan", L"--rescan"};
-  for (const wchar_t* option : malformed) {
+TEST_F(EngineCommandLine, OptionsThenACommandWord) {
+  const std::wstring huge(50000, L'm');
+  const struct {
+    std::vector<std::wstring> args;
+    int code;
+    std::string handlerGot;
+    std::string error;
+  } rows[] = {
+      {{L"x.exe"}, 3, "not run", ExpectedMessage(60000, L"x.exe")},
+      {{L"C:\\t\\x.exe", L"-r", L"-f", L"/M:pc"}, 3, "not run", ExpectedMessage(60000, L"x.exe")},
+      {{L"C:/t/x.exe", L"nosuch"}, 3, "not run", ExpectedMessage(60000, L"C:/t/x.exe")},
+      {{L"x.exe", L"ReScAn"}, 0, "-|0|", ""},
+      {{L"x.exe", L"/rescan", L"more"}, 0, "-|0|more ", ""},
+      {{L"x.exe", L"-M:PC7", L"-R", L"findall", L"a"}, 0, "PC7|0|a ", ""},
+      {{L"x.exe", L"/f", L"-m:one", L"/m:two", L"-F", L"remove", L"-f", L"-r"}, 0, "two|1|-f -r ", ""},
+      {{L"x.exe", L"-m:" + huge, L"findall", L"%1"}, 0, sim::Utf8(huge) + "|0|%1 ", ""},
+      // A malformed option is taken as the command word, which is unknown.
+      {{L"x.exe", L"-m:", L"rescan"}, 3, "not run", ExpectedMessage(60000, L"x.exe")},
+      {{L"x.exe", L"-rx", L"rescan"}, 3, "not run", ExpectedMessage(60000, L"x.exe")},
+      {{L"x.exe", L"--rescan"}, 3, "not run", ExpectedMessage(60000, L"x.exe")},
+      {{L"x.exe", L"-", L"rescan"}, 3, "not run", ExpectedMessage(60000, L"x.exe")},
+      {{L"%1%2%n", L"%1!s!"}, 3, "not run", ExpectedMessage(60000, L"%1%2%n")},
+  };
+  for (const auto& row : rows) {
     sim::ClearOutput();
-    EXPECT_EQ(ENGINE_BAD_USAGE, Run({L"dummy.exe", option, L"rescan"})) << sim::Utf8(option);
-    EXPECT_EQ(ExpectedMessage(MSG_USAGE, L"dummy.exe"), sim::StdErr());
+    std::string line = sim::Utf8(row.args.back()).substr(0, 40);
+    EXPECT_EQ(row.code, Run(row.args)) << line;
+    EXPECT_EQ(row.handlerGot, given) << line;
+    EXPECT_EQ(row.error, sim::StdErr()) << line;
+    EXPECT_EQ("", sim::StdOut()) << line;
   }
-  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(3, RunEngineTable(kTable, 0, nullptr));
 }
 
-TEST_F(EngineCommandLine, OptionsReachTheHandler) {
-  EXPECT_EQ(ENGINE_DONE, Run({L"dummy.exe", L"-M:PC7", L"-R", L"findall", L"x"}));
-  EXPECT_EQ(ENGINE_DONE, Run({L"dummy.exe", L"/f", L"-m:one", L"/m:two", L"-F", L"remove", L"-f", L"-r"}));
-  EXPECT_EQ(ENGINE_DONE, Run({L"dummy.exe", L"rescan"}));
-  ASSERT_EQ(3u, calls.size());
-
-  EXPECT_EQ(L"PC7", calls[0].machine);
-  EXPECT_EQ(0u, calls[0].flags);
-  EXPECT_EQ(std::vector<std::wstring>{L"x"}, calls[0].args);
-
-  EXPECT_EQ(L"two", calls[1].machine) << "a later machine option replaces an earlier one";
-  EXPECT_EQ(static_cast<DWORD>(ENGINE_FLAG_FORCE), calls[1].flags);
-  EXPECT_EQ((std::vector<std::wstring>{L"-f", L"-r"}), calls[1].args)
-      << "option-like arguments after the word belong to the command";
-
-  EXPECT_FALSE(calls[2].hasMachine);
-  EXPECT_TRUE(calls[2].args.empty());
-}
-
-TEST_F(EngineCommandLine, BaseNameIsTheTextAfterTheLastBackslash) {
-  Run({L"C:\\tools\\sub\\x.exe", L"rescan"});
-  Run({L"C:/tools/y.exe", L"rescan"});
-  Run({L"C:\\tools\\", L"rescan"});
-  Run({L"plain.exe", L"rescan"});
-  ASSERT_EQ(4u, calls.size());
-  EXPECT_EQ(L"x.exe", calls[0].baseName);
-  EXPECT_EQ(L"C:/tools/y.exe", calls[1].baseName);
-  EXPECT_EQ(L"", calls[2].baseName);
-  EXPECT_EQ(L"plain.exe", calls[3].baseName);
-}
-
-TEST_F(EngineCommandLine, ResultsBecomeMessagesOnStandardError) {
-  answer = ENGINE_BAD_USAGE;
-  EXPECT_EQ(ENGINE_BAD_USAGE, Run({L"C:\\x\\tool.exe", L"REMOVE"}));
-  EXPECT_EQ(ExpectedMessage(MSG_COMMAND_MISUSED, L"tool.exe", L"remove"), sim::StdErr())
-      << "the command as the table holds it, not as typed";
-
-  sim::ClearOutput();
-  answer = ENGINE_FAILED;
-  EXPECT_EQ(ENGINE_FAILED, Run({L"dummy.exe", L"Rescan"}));
-  EXPECT_EQ(ExpectedMessage(MSG_COMMAND_FAILED, L"dummy.exe", L"rescan"), sim::StdErr());
-
-  sim::ClearOutput();
-  answer = 7;
-  EXPECT_EQ(7, Run({L"dummy.exe", L"rescan"})) << "any other result is reported as a failure and returned";
-  EXPECT_EQ(ExpectedMessage(MSG_COMMAND_FAILED, L"dummy.exe", L"rescan"), sim::StdErr());
-
-  sim::ClearOutput();
-  answer = ENGINE_NEEDS_REBOOT;
-  EXPECT_EQ(ENGINE_NEEDS_REBOOT, Run({L"dummy.exe", L"rescan"}));
-  EXPECT_EQ("", sim::StdErr());
-  EXPECT_EQ("", sim::StdOut());
+TEST_F(EngineCommandLine, ResultsAndTheirMessages) {
+  const struct {
+    int handlerAnswer;
+    std::string error;  // naming the command as the table holds it
+  } rows[] = {{0, ""}, {1, ""}, {2, ExpectedMessage(60001, L"tool.exe", L"remove")},
+              {3, ExpectedMessage(60002, L"tool.exe", L"remove")}, {7, ExpectedMessage(60001, L"tool.exe", L"remove")}};
+  for (const auto& row : rows) {
+    sim::ClearOutput();
+    answer = row.handlerAnswer;
+    EXPECT_EQ(row.handlerAnswer, Run({L"C:\\x\\tool.exe", L"REMOVE", L"a"}));
+    EXPECT_EQ(row.error, sim::StdErr()) << row.handlerAnswer;
+  }
   EXPECT_TRUE(sim::RestartRequests().empty()) << "no restart without -r";
 }
 
-TEST_F(EngineCommandLine, RebootOptionRequestsOneRestartOnlyWhenNeeded) {
-  EXPECT_EQ(ENGINE_DONE, Run({L"dummy.exe", L"-r", L"rescan"}));
-  answer = ENGINE_FAILED;
-  EXPECT_EQ(ENGINE_FAILED, Run({L"dummy.exe", L"-r", L"rescan"}));
-  EXPECT_TRUE(sim::RestartRequests().empty());
-
-  sim::ClearOutput();
-  answer = ENGINE_NEEDS_REBOOT;
-  EXPECT_EQ(ENGINE_NEEDS_REBOOT, Run({L"dummy.exe", L"-m:far", L"-r", L"rescan"}));
-  ASSERT_EQ(1u, sim::RestartRequests().size());
-  const sim::RestartRequest& request = sim::RestartRequests()[0];
-  EXPECT_TRUE(request.localMachine) << "the machine option never redirects the restart";
-  EXPECT_TRUE(request.hadShutdownPrivilege);
-  EXPECT_EQ(0u, request.timeoutSeconds);
-  EXPECT_FALSE(request.forceAppsClosed);
-  EXPECT_TRUE(request.reboot);
-  EXPECT_EQ(0x80010002u, request.reason);
-  EXPECT_EQ("", sim::StdOut());
-  EXPECT_EQ("", sim::StdErr());
-}
-
-TEST_F(EngineCommandLine, RestartIsRequestedEvenWhenThePrivilegeCannotBeHad) {
-  answer = ENGINE_NEEDS_REBOOT;
-  const char* failing[] = {"OpenProcessToken", "LookupPrivilegeValueW", "AdjustTokenPrivileges",
-                           "InitiateSystemShutdownExW"};
-  for (const char* call : failing) {
+TEST_F(EngineCommandLine, RestartOnlyWhenNeededAndAskedFor) {
+  const struct {
+    int handlerAnswer;
+    std::vector<std::wstring> options;
+    const char* failing;  // without the privilege the request is still made
+    size_t restarts;
+  } rows[] = {
+      {1, {L"-r"}, "", 1}, {1, {L"-m:far", L"-r"}, "", 1}, {1, {}, "", 0}, {0, {L"-r"}, "", 0},
+      {2, {L"-r"}, "", 0}, {1, {L"-r"}, "OpenProcessToken", 1}, {1, {L"-r"}, "LookupPrivilegeValueW", 1},
+      {1, {L"-r"}, "AdjustTokenPrivileges", 1},
+  };
+  for (const auto& row : rows) {
     sim::Reset();
-    sim::FailCall(call, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(ENGINE_NEEDS_REBOOT, Run({L"dummy.exe", L"-r", L"rescan"})) << call;
-    EXPECT_EQ(1u, sim::CountCalls("InitiateSystemShutdownExW")) << call;
-    EXPECT_EQ(0, sim::OpenHandles()) << call << ": the token is closed on every path";
-    EXPECT_EQ("", sim::StdOut() + sim::StdErr()) << call;
+    if (*row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
+    answer = row.handlerAnswer;
+    std::vector<std::wstring> args{L"x.exe"};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    args.push_back(L"rescan");
+    EXPECT_EQ(row.handlerAnswer, Run(args));
+    ASSERT_EQ(row.restarts, sim::RestartRequests().size()) << row.failing;
+    EXPECT_EQ(0, sim::OpenHandles()) << row.failing;
+    if (!row.restarts) continue;
+    const sim::RestartRequest& request = sim::RestartRequests()[0];
+    EXPECT_TRUE(request.localMachine && request.reboot && !request.forceAppsClosed && !request.timeoutSeconds);
+    EXPECT_EQ(0x80010002u, request.reason);  // planned, hardware installation
+    EXPECT_EQ(!*row.failing, request.hadShutdownPrivilege) << row.failing;
   }
-  sim::Reset();
-  sim::FailCall("LookupPrivilegeValueW", ERROR_ACCESS_DENIED);
-  Run({L"dummy.exe", L"-r", L"rescan"});
-  EXPECT_EQ(0u, sim::CountCalls("AdjustTokenPrivileges"));
-  EXPECT_EQ(1u, sim::CountCalls("CloseHandle"));
-}
-
-TEST_F(EngineCommandLine, EmptyVectorAndHostileArgumentsAreSafe) {
-  EXPECT_EQ(ENGINE_BAD_USAGE, RunEngineTable(kTable, 0, nullptr));
-  std::wstring huge(50000, L'r');
-  EXPECT_EQ(ENGINE_BAD_USAGE, Run({huge, L"-" + huge}));
-  EXPECT_EQ(ENGINE_BAD_USAGE, Run({L"%1%2%n", L"%1!s!"}));
-  EXPECT_EQ(ENGINE_DONE, Run({L"dummy.exe", L"-m:" + huge, L"findall", L"%1"}));
-  ASSERT_EQ(1u, calls.size());
-  EXPECT_EQ(huge, calls[0].machine);
-  EXPECT_EQ(L"%1", calls[0].args[0]);
-}
-
-TEST_F(EngineCommandLine, TheEngineTableHasSevenCommandsInOrder) {
-  const wchar_t* names[] = {L"findall", L"install", L"remove", L"rescan", L"dp_add", L"dp_delete", L"?"};
-  const DWORD shortIds[] = {60407, 61001, 61201, 61301, 61108, 61110, 0};
-  const DWORD longIds[] = {60406, 61000, 61200, 61300, 61107, 61109, 0};
-  int rows = 0;
-  for (const EngineCommandEntry* row = EngineCommandTable; row->name; ++row, ++rows) {
-    ASSERT_LT(rows, 7);
-    EXPECT_EQ(std::wstring(names[rows]), row->name);
-    EXPECT_EQ(shortIds[rows], row->shortHelpId);
-    EXPECT_EQ(longIds[rows], row->longHelpId);
-    EXPECT_NE(nullptr, row->handler);
-  }
-  EXPECT_EQ(7, rows);
 }
 
 }  // namespace
