@@ -3,6 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "engine/ascii.h"
+
 namespace {
 
 // Closes a process or thread handle when it goes out of scope.
@@ -36,8 +38,6 @@ std::wstring CommandLineName(const std::wstring& fileName) {
   return fileName.find(L' ') == std::wstring::npos ? fileName : L"\"" + fileName + L"\"";
 }
 
-wchar_t LowerAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
 // The system hands a batch file's command line to the command interpreter,
 // which would run whatever the arguments chain on to it. Trailing dots and
 // blanks, which the system drops from a file name, do not hide one.
@@ -45,7 +45,7 @@ bool IsBatchFile(const std::wstring& fileName) {
   size_t end = fileName.find_last_not_of(L". ");
   if (end == std::wstring::npos || end < 3) return false;
   std::wstring extension;
-  for (size_t i = end - 3; i <= end; ++i) extension += LowerAscii(fileName[i]);
+  for (size_t i = end - 3; i <= end; ++i) extension += AsciiLower(fileName[i]);
   return extension == L".bat" || extension == L".cmd";
 }
 

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "engine/ascii.h"
 #include "engine/engine.h"
 #include "engine/message_ids.h"
 #include "engine/message_output.h"
@@ -50,9 +51,7 @@ void AddPackage(const std::wstring& program, const wchar_t* path) {
 bool IsInfName(const wchar_t* name) {
   size_t length = std::wcslen(name);
   if (length < 4) return false;
-  const wchar_t* extension = name + length - 4;
-  return extension[0] == L'.' && (extension[1] | 0x20) == L'i' && (extension[2] | 0x20) == L'n' &&
-         (extension[3] | 0x20) == L'f';
+  return EqualIgnoringAsciiCase(name + length - 4, L".inf");
 }
 
 // Exit code 0 whatever happens (installers rely on it), so the reader learns
