@@ -49,7 +49,8 @@ HDEVINFO CreateDeviceSet(const Selection& selection, const wchar_t* machine) {
 }
 
 // The IDs of one device, each read at most once however many patterns are
-// tried. A read that fails leaves an empty ID or no list.
+// tried. A read that fails leaves an empty ID or no list, and the device
+// unreadable: it may carry an ID that was asked for.
 class DeviceIds {
  public:
   DeviceIds(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, HANDLE machineHandle)
@@ -69,6 +70,7 @@ class DeviceIds {
       if (CM_Get_Device_ID_ExW(devInfo_->DevInst, instanceId_, MAX_DEVICE_ID_LEN, 0,
                                static_cast<HMACHINE>(machineHandle_)) != CR_SUCCESS) {
         instanceId_[0] = L'\0';
+        readable_ = false;
       }
       instanceId_[MAX_DEVICE_ID_LEN - 1] = L'\0';
     }
@@ -78,13 +80,24 @@ class DeviceIds {
   bool AnyIdMatches(const IdPattern& pattern) {
     if (!listsRead_) {
       listsRead_ = true;
-      hardwareIds_ = GetDeviceStringListProperty(devs_, devInfo_, SPDRP_HARDWAREID);
-      compatibleIds_ = GetDeviceStringListProperty(devs_, devInfo_, SPDRP_COMPATIBLEIDS);
+      hardwareIds_ = ReadList(SPDRP_HARDWAREID);
+      compatibleIds_ = ReadList(SPDRP_COMPATIBLEIDS);
     }
     return ListMatches(hardwareIds_, pattern) || ListMatches(compatibleIds_, pattern);
   }
 
+  bool Readable() const { return readable_; }
+
  private:
+  // A list the device does not have (ERROR_INVALID_DATA), or one of another
+  // type, is no list; any other failure leaves the device unreadable.
+  StringList ReadList(DWORD property) {
+    StringList list = GetDeviceStringListProperty(devs_, devInfo_, property);
+    DWORD error = GetLastError();
+    if (!list && error != ERROR_INVALID_DATA && error != ERROR_INSUFFICIENT_BUFFER) readable_ = false;
+    return list;
+  }
+
   static bool ListMatches(StringList list, const IdPattern& pattern) {
     for (StringList id = list; id && *id; ++id) {
       if (MatchIdPattern(*id, pattern)) return true;
@@ -100,15 +113,18 @@ class DeviceIds {
   bool listsRead_ = false;
   StringList hardwareIds_ = nullptr;
   StringList compatibleIds_ = nullptr;
+  bool readable_ = true;
 };
 
-bool DeviceMatches(const Selection& selection, HDEVINFO devs, SP_DEVINFO_DATA* devInfo, HANDLE machineHandle) {
+enum class Match { kNo, kYes, kUnknown };
+
+Match DeviceMatches(const Selection& selection, HDEVINFO devs, SP_DEVINFO_DATA* devInfo, HANDLE machineHandle) {
   DeviceIds ids(devs, devInfo, machineHandle);
   for (const IdPattern& pattern : selection.patterns) {
     bool matched = pattern.isInstanceId ? MatchIdPattern(ids.InstanceId(), pattern) : ids.AnyIdMatches(pattern);
-    if (matched) return true;
+    if (matched) return Match::kYes;
   }
-  return false;
+  return ids.Readable() ? Match::kNo : Match::kUnknown;
 }
 
 }  // namespace
@@ -153,7 +169,11 @@ int ForEachMatchingDevice(const wchar_t* machine, int argc, const wchar_t* const
       // Any other error leaves devices unseen: the walk did not finish.
       return GetLastError() == ERROR_NO_MORE_ITEMS ? ENGINE_DONE : ENGINE_FAILED;
     }
-    if (matching && !DeviceMatches(selection, set.get(), &devInfo, detail.RemoteMachineHandle)) continue;
+    Match match = matching ? DeviceMatches(selection, set.get(), &devInfo, detail.RemoteMachineHandle) : Match::kYes;
+    // A device that cannot be told apart may be one that was asked for:
+    // passing it over would report a walk over part of the devices as whole.
+    if (match == Match::kUnknown) return ENGINE_FAILED;
+    if (match == Match::kNo) continue;
     int result = visitor(set.get(), &devInfo, index, context);
     if (result != 0) return result;
   }

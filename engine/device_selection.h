@@ -44,8 +44,9 @@ typedef int (*DeviceVisitor)(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD inde
 
 // Walks the devices that the arguments select on `machine` (null: this
 // computer). ENGINE_DONE when the walk ran to its end, also when nothing was
-// selected; ENGINE_FAILED when the set could not be built or its walk ended
-// on an error; else the value with which a visitor ended the walk. Writes
+// selected; ENGINE_FAILED when the set could not be built, its walk ended
+// on an error, or a device's IDs could not be read to tell whether it is
+// selected; else the value with which a visitor ended the walk. Writes
 // nothing.
 int ForEachMatchingDevice(const wchar_t* machine, int argc, const wchar_t* const* argv, DeviceVisitor visitor,
                           VisitorContext* context);

@@ -103,7 +103,10 @@ TEST_F(DeviceSelection, TheWalkFailsOrEndsAsThePlatformAnswers) {
       {"SetupDiEnumDeviceInfo", ERROR_NO_MORE_ITEMS, 2, nullptr, L"*", 0, "0:PCI\\VEN_8086&DEV_1234\\3&1"},
       {"SetupDiOpenDeviceInfoW", ERROR_NO_SUCH_DEVINST, 1, nullptr, L"@USB\\ROOT_HUB\\5&3", 0, ""},
       {"SetupDiGetDeviceRegistryPropertyW", ERROR_INVALID_DATA, 1, nullptr, L"PCI*", 0,
-       "1:PCI\\VEN_10EC&DEV_8168\\4&2"},  // an unreadable list counts as empty
+       "1:PCI\\VEN_10EC&DEV_8168\\4&2"},  // a list the device does not have
+      // IDs that cannot be read may be the ones asked for: the walk cannot finish.
+      {"SetupDiGetDeviceRegistryPropertyW", ERROR_NO_SUCH_DEVINST, 1, nullptr, L"PCI*", 2, ""},
+      {"CM_Get_Device_ID_ExW", CR_INVALID_DEVNODE, 1, nullptr, L"@ROOT\\*", 2, ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.failing ? row.failing : "machine");

@@ -115,7 +115,8 @@ bool LineAllowed(const std::string& line, const std::set<std::string>& seen,
 // Faults after which the platform itself shows a device as not selected:
 // its ID lists read as absent, or the walk told that the devices ended.
 bool HidesDevices(const std::string& call, unsigned long error) {
-  return call == "SetupDiGetDeviceRegistryPropertyW" || (call == "SetupDiEnumDeviceInfo" && error == ERROR_NO_MORE_ITEMS);
+  return (call == "SetupDiGetDeviceRegistryPropertyW" || call == "SetupDiEnumDeviceInfo") &&
+         (error == ERROR_INVALID_DATA || error == ERROR_NO_MORE_ITEMS);
 }
 
 class FaultMatrix : public SimTest {};
