@@ -236,6 +236,8 @@ bool EqualNoCase(const std::wstring& a, const std::wstring& b) { return Lower(a)
 }  // namespace detail
 }  // namespace sim
 
+using sim::detail::Fail;
+
 DWORD GetLastError() { return sim::State().lastError; }
 
 void SetLastError(DWORD error) { sim::State().lastError = error; }
@@ -283,10 +285,7 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LP
     if (byte == -2) sim::AppendUtf8(converted, c);
     if (byte != -2) converted += byte >= 0 ? static_cast<char>(byte) : (replacement ? *replacement : '?');
   }
-  if (size != 0 && static_cast<size_t>(size) < converted.size()) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return 0;
-  }
+  if (size != 0 && static_cast<size_t>(size) < converted.size()) return Fail(ERROR_INSUFFICIENT_BUFFER, 0);
   if (size != 0) converted.copy(bytes, converted.size());
   return static_cast<int>(converted.size());
 }

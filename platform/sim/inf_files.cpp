@@ -10,6 +10,8 @@
 #include "platform/sim/device_tree.h"
 #include "platform/sim/sim_internal.h"
 
+using sim::detail::Fail;
+
 namespace {
 
 // Windows' INF parser errors and limits.
@@ -239,15 +241,9 @@ bool LoadInf(const std::wstring& name, InfFile* file, UINT* errorLine, DWORD* er
 const InfFile* FindInf(HINF inf) {
   auto found = OpenInfs().find(inf);
   if (found == OpenInfs().end() || !sim::detail::IsOpen(sim::detail::HandleKind::Inf, inf)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
+    return Fail(ERROR_INVALID_HANDLE, nullptr);
   }
   return &found->second;
-}
-
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
 }
 
 // Copies `text` and its terminator when it fits; the size (terminator
@@ -255,12 +251,8 @@ BOOL Fail(DWORD error) {
 BOOL GiveText(const std::wstring& text, PWSTR buffer, DWORD size, PDWORD required) {
   DWORD needed = static_cast<DWORD>(text.size() + 1);
   if (required) *required = needed;
-  if (!buffer) {
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
-  }
-  if (size < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
-  std::wmemcpy(buffer, text.c_str(), needed);
+  if (buffer && size < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  if (buffer) std::wmemcpy(buffer, text.c_str(), needed);
   SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
@@ -330,18 +322,15 @@ HINF SetupOpenInfFileW(PCWSTR fileName, PCWSTR infClass, DWORD infStyle, PUINT e
   DWORD error = ERROR_SUCCESS;
   if (!fileName || !LoadInf(fileName, &file, &line, &error)) {
     if (errorLine) *errorLine = line;
-    SetLastError(fileName ? error : ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
+    return Fail(fileName ? error : ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   }
   if (errorLine) *errorLine = 0;
   bool win4 = HasWin4Signature(file);
   if ((win4 && !(infStyle & INF_STYLE_WIN4)) || (!win4 && !(infStyle & INF_STYLE_OLDNT))) {
-    SetLastError(ERROR_WRONG_INF_STYLE);
-    return INVALID_HANDLE_VALUE;
+    return Fail(ERROR_WRONG_INF_STYLE, INVALID_HANDLE_VALUE);
   }
   if (infClass && !EqualNoCase(VersionValue(file, L"Class"), infClass)) {
-    SetLastError(ERROR_CLASS_MISMATCH);
-    return INVALID_HANDLE_VALUE;
+    return Fail(ERROR_CLASS_MISMATCH, INVALID_HANDLE_VALUE);
   }
   void* handle = NewHandle(HandleKind::Inf);
   OpenInfs()[handle] = file;

@@ -16,6 +16,13 @@ bool Enter(const char* name, const std::string& arguments, unsigned long* error)
 // error and return true so the caller returns its failure value.
 bool FaultedCall(const char* name, const std::string& arguments);
 
+// Sets the last error and gives back the caller's failure value.
+template <typename T = BOOL>
+T Fail(DWORD error, T failure = FALSE) {
+  SetLastError(error);
+  return failure;
+}
+
 enum class HandleKind {
   DeviceInfoSet,
   Inf,
