@@ -81,18 +81,7 @@ int CodePage437(unsigned long c) {
 }  // namespace
 
 void Reset() {
-  Core& core = State();
-  core.calls.clear();
-  core.callCounts.clear();
-  core.faults.clear();
-  core.handles.clear();
-  core.handleStorage.clear();
-  core.out.clear();
-  core.err.clear();
-  core.redirected = false;
-  core.consoleCodePage = 437;
-  core.keepCallLog = true;
-  core.lastError = 0;
+  State() = Core();
   detail::ResetSystem();
   detail::ResetMessages();
   detail::ResetFileSystem();
@@ -127,8 +116,6 @@ void FailCall(const std::string& name, unsigned long error, int nth, int count) 
   core.faults.push_back(Fault{name, error, first, last});
 }
 
-void ClearFaults() { State().faults.clear(); }
-
 int OpenHandles() { return static_cast<int>(State().handles.size()); }
 
 std::string OpenHandleReport() {
@@ -153,7 +140,6 @@ void ClearOutput() {
   State().out.clear();
   State().err.clear();
 }
-
 
 std::string Utf8(const wchar_t* text) {
   std::string result;
@@ -204,14 +190,6 @@ bool IsOpen(HandleKind kind, const void* handle) {
 bool ReleaseHandle(HandleKind kind, const void* handle) {
   if (!IsOpen(kind, handle)) return false;
   State().handles.erase(handle);
-  return true;
-}
-
-bool ReleaseAnyHandle(const void* handle, HandleKind* kind) {
-  auto found = State().handles.find(handle);
-  if (found == State().handles.end()) return false;
-  *kind = found->second;
-  State().handles.erase(found);
   return true;
 }
 

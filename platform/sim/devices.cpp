@@ -141,11 +141,6 @@ PropertyValue DeviceProperty(const std::wstring& instanceId, DWORD property) {
   return found->second[index];
 }
 
-int PropertyReads(const std::wstring& instanceId, DWORD property) {
-  detail::SimDevice* device = FindLocalById(instanceId);
-  return device ? device->reads[property] : 0;
-}
-
 void SetDriverUpdateOutcome(bool succeeds, bool needsReboot, DWORD error) {
   Tree().updateSucceeds = succeeds;
   Tree().updateNeedsReboot = needsReboot;

@@ -104,8 +104,6 @@ DWORD PathError(const std::wstring& full) {
 
 }  // namespace
 
-int OpenFindHandles() { return static_cast<int>(Searches().size()); }
-
 namespace detail {
 void ResetFileApi() { Searches().clear(); }
 }  // namespace detail

@@ -2,7 +2,6 @@
 // one, its sections and lines, a line's text, and the class it declares.
 // The files themselves live in the simulated file system (UTF-8, or UTF-16
 // with its byte-order mark).
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -294,24 +293,12 @@ BOOL SetupGetInfFileListW(PCWSTR directoryPath, DWORD infStyle, PWSTR returnBuff
     InfFile file;
     UINT line = 0;
     DWORD error = 0;
-    std::wstring path = directory;
-    path += L'\\';
-    path += name;
-    if (!LoadInf(path, &file, &line, &error)) continue;
+    if (!LoadInf(directory + L'\\' + name, &file, &line, &error)) continue;
     bool win4 = HasWin4Signature(file);
     if ((win4 && (infStyle & INF_STYLE_WIN4)) || (!win4 && (infStyle & INF_STYLE_OLDNT))) list += name + L'\0';
   }
-  list += L'\0';
-  DWORD needed = static_cast<DWORD>(list.size());
-  if (requiredSize) *requiredSize = needed;
-  if (!returnBuffer) {
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
-  }
-  if (returnBufferSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
-  std::copy(list.begin(), list.end(), returnBuffer);  // a multi-string: its nulls are in `list`
-  SetLastError(ERROR_SUCCESS);
-  return TRUE;
+  // A multi-string: the names' nulls are in `list`, GiveText adds the last.
+  return GiveText(list, returnBuffer, returnBufferSize, requiredSize);
 }
 
 HINF SetupOpenInfFileW(PCWSTR fileName, PCWSTR infClass, DWORD infStyle, PUINT errorLine) {
@@ -431,10 +418,7 @@ BOOL SetupDiGetINFClassW(PCWSTR infName, LPGUID classGuid, PWSTR className, DWOR
     if (hasGuid) guid = known.front();
   }
   if (name.empty() || !hasGuid) return Fail(ERROR_INVALID_CLASS);
-  if (requiredSize) *requiredSize = static_cast<DWORD>(name.size() + 1);
-  if (classNameSize < name.size() + 1) return Fail(ERROR_INSUFFICIENT_BUFFER);
-  std::wmemcpy(className, name.c_str(), name.size() + 1);
+  if (!GiveText(name, className, classNameSize, requiredSize)) return FALSE;
   *classGuid = guid;
-  SetLastError(ERROR_SUCCESS);
   return TRUE;
 }

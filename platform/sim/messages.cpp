@@ -109,8 +109,6 @@ bool Compose(const wchar_t* text, va_list* arguments, std::wstring* result) {
 
 }  // namespace
 
-bool HasMessage(unsigned long id) { return TableText(id) != nullptr; }
-
 void HideMessage(unsigned long id) { Hidden().insert(id); }
 
 namespace detail {

@@ -39,7 +39,6 @@ void* NewHandle(HandleKind kind);
 void TrackHandle(HandleKind kind, const void* handle);
 bool IsOpen(HandleKind kind, const void* handle);
 bool ReleaseHandle(HandleKind kind, const void* handle);  // false if not open
-bool ReleaseAnyHandle(const void* handle, HandleKind* kind);
 
 // A library's export, registered by the area that implements the function.
 void RegisterExport(const std::wstring& library, const std::string& function, FARPROC address);

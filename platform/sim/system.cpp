@@ -39,7 +39,6 @@ void SetVersion(unsigned major, unsigned minor, unsigned servicePackMajor) {
 
 const std::vector<RestartRequest>& RestartRequests() { return State().restarts; }
 
-
 void RemoveLibrary(const std::wstring& name) { State().libraries.erase(detail::Lower(name)); }
 
 void RemoveExport(const std::wstring& library, const std::string& function) {
@@ -204,10 +203,8 @@ BOOL FreeLibrary(HMODULE module) {
 
 BOOL CloseHandle(HANDLE handle) {
   if (FaultedCall("CloseHandle", "")) return FALSE;
-  HandleKind kind;
-  if (!ReleaseAnyHandle(handle, &kind)) return Fail(ERROR_INVALID_HANDLE);
-  if (kind == HandleKind::Process || kind == HandleKind::Thread || kind == HandleKind::Token) return TRUE;
-  // Not a kernel handle: put it back, CloseHandle cannot close it.
-  TrackHandle(kind, handle);
-  return Fail(ERROR_INVALID_HANDLE);
+  // Only kernel handles close here; any other handle stays open.
+  bool closed = ReleaseHandle(HandleKind::Process, handle) || ReleaseHandle(HandleKind::Thread, handle) ||
+                ReleaseHandle(HandleKind::Token, handle);
+  return closed ? TRUE : Fail(ERROR_INVALID_HANDLE);
 }
