@@ -81,18 +81,7 @@ int CodePage437(unsigned long c) {
 }  // namespace
 
 void Reset() {
-  Core& core = State();
-  core.calls.clear();
-  core.callCounts.clear();
-  core.faults.clear();
-  core.handles.clear();
-  core.handleStorage.clear();
-  core.out.clear();
-  core.err.clear();
-  core.redirected = false;
-  core.consoleCodePage = 437;
-  core.keepCallLog = true;
-  core.lastError = 0;
+  State() = Core();
   detail::ResetSystem();
   detail::ResetMessages();
   detail::ResetFileSystem();
@@ -127,8 +116,6 @@ void FailCall(const std::string& name, unsigned long error, int nth, int count) 
   core.faults.push_back(Fault{name, error, first, last});
 }
 
-void ClearFaults() { State().faults.clear(); }
-
 int OpenHandles() { return static_cast<int>(State().handles.size()); }
 
 std::string OpenHandleReport() {
@@ -153,7 +140,6 @@ void ClearOutput() {
   State().out.clear();
   State().err.clear();
 }
-
 
 std::string Utf8(const wchar_t* text) {
   std::string result;
@@ -207,14 +193,6 @@ bool ReleaseHandle(HandleKind kind, const void* handle) {
   return true;
 }
 
-bool ReleaseAnyHandle(const void* handle, HandleKind* kind) {
-  auto found = State().handles.find(handle);
-  if (found == State().handles.end()) return false;
-  *kind = found->second;
-  State().handles.erase(found);
-  return true;
-}
-
 std::string Quote(const wchar_t* text) { return text ? "\"" + Utf8(text) + "\"" : "null"; }
 
 std::string Hex(unsigned long value) {
@@ -235,6 +213,8 @@ bool EqualNoCase(const std::wstring& a, const std::wstring& b) { return Lower(a)
 
 }  // namespace detail
 }  // namespace sim
+
+using sim::detail::Fail;
 
 DWORD GetLastError() { return sim::State().lastError; }
 
@@ -283,10 +263,7 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LP
     if (byte == -2) sim::AppendUtf8(converted, c);
     if (byte != -2) converted += byte >= 0 ? static_cast<char>(byte) : (replacement ? *replacement : '?');
   }
-  if (size != 0 && static_cast<size_t>(size) < converted.size()) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return 0;
-  }
+  if (size != 0 && static_cast<size_t>(size) < converted.size()) return Fail(ERROR_INSUFFICIENT_BUFFER, 0);
   if (size != 0) converted.copy(bytes, converted.size());
   return static_cast<int>(converted.size());
 }

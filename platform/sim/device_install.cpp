@@ -17,11 +17,6 @@ const char* FunctionText(DI_FUNCTION function) {
   }
 }
 
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
-}
-
 BOOL RemoveDevice(SetElement& element, SimDevice& device) {
   if (device.spec.removal == sim::Removal::kFailsAtInstaller) return Fail(device.spec.removalError);
   switch (device.spec.removal) {

@@ -10,8 +10,7 @@ namespace sim::detail {
 DeviceSet* FindSet(HDEVINFO devs) {
   auto found = Tree().sets.find(devs);
   if (found == Tree().sets.end() || !IsOpen(HandleKind::DeviceInfoSet, devs)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
+    return Fail(ERROR_INVALID_HANDLE, nullptr);
   }
   return &found->second;
 }
@@ -22,10 +21,7 @@ SetElement* FindSetElement(HDEVINFO devs, const SP_DEVINFO_DATA* data) {
 }
 
 SetElement* FindElement(DeviceSet& set, const SP_DEVINFO_DATA* data) {
-  if (!data || data->cbSize != sizeof(SP_DEVINFO_DATA)) {
-    SetLastError(ERROR_INVALID_USER_BUFFER);
-    return nullptr;
-  }
+  if (!data || data->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER, nullptr);
   // A set holds a device once, and the data it handed out names the
   // element's place (Reserved): try that place before walking the set.
   size_t place = static_cast<size_t>(data->Reserved) - 1;
@@ -35,8 +31,7 @@ SetElement* FindElement(DeviceSet& set, const SP_DEVINFO_DATA* data) {
   for (SetElement& element : set.elements) {
     if (element.devInst == data->DevInst) return &element;
   }
-  SetLastError(ERROR_INVALID_PARAMETER);
-  return nullptr;
+  return Fail(ERROR_INVALID_PARAMETER, nullptr);
 }
 
 void FillDevInfoData(const SimDevice& device, size_t index, SP_DEVINFO_DATA* data) {
@@ -86,13 +81,9 @@ HDEVINFO SetupDiGetClassDevsExW(const GUID* classGuid, PCWSTR enumerator, HWND p
   const Machine* machine = nullptr;
   bool allClasses = (flags & DIGCF_ALLCLASSES) != 0;
   if (reserved || enumerator || deviceInfoSet || (!allClasses && !classGuid)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
+    return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   }
-  if (!FindMachine(machineName, &machine)) {
-    SetLastError(ERROR_INVALID_MACHINENAME);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (!FindMachine(machineName, &machine)) return Fail(ERROR_INVALID_MACHINENAME, INVALID_HANDLE_VALUE);
   HDEVINFO devs = NewSet(allClasses ? nullptr : classGuid, machine);
   DeviceSet& set = Tree().sets[devs];
   for (const SimDevice& device : Tree().devices) {
@@ -112,14 +103,8 @@ HDEVINFO SetupDiCreateDeviceInfoListExW(const GUID* classGuid, HWND parent, PCWS
   }
   (void)parent;
   const Machine* machine = nullptr;
-  if (reserved) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
-  }
-  if (!FindMachine(machineName, &machine)) {
-    SetLastError(ERROR_INVALID_MACHINENAME);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (reserved) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+  if (!FindMachine(machineName, &machine)) return Fail(ERROR_INVALID_MACHINENAME, INVALID_HANDLE_VALUE);
   SetLastError(ERROR_SUCCESS);
   return NewSet(classGuid, machine);
 }
@@ -138,18 +123,11 @@ BOOL SetupDiOpenDeviceInfoW(HDEVINFO devs, PCWSTR instanceId, HWND parent, DWORD
   DeviceSet* set = FindSet(devs);
   if (!set) return FALSE;
   if (!instanceId || (deviceInfoData && deviceInfoData->cbSize != sizeof(SP_DEVINFO_DATA))) {
-    SetLastError(deviceInfoData ? ERROR_INVALID_USER_BUFFER : ERROR_INVALID_PARAMETER);
-    return FALSE;
+    return Fail(deviceInfoData ? ERROR_INVALID_USER_BUFFER : ERROR_INVALID_PARAMETER);
   }
   SimDevice* device = FindDeviceById(set->machine, instanceId);
-  if (!device || !device->registered) {
-    SetLastError(ERROR_NO_SUCH_DEVINST);
-    return FALSE;
-  }
-  if (set->hasClass && !SameGuid(set->classGuid, device->classGuid)) {
-    SetLastError(ERROR_CLASS_MISMATCH);
-    return FALSE;
-  }
+  if (!device || !device->registered) return Fail(ERROR_NO_SUCH_DEVINST);
+  if (set->hasClass && !SameGuid(set->classGuid, device->classGuid)) return Fail(ERROR_CLASS_MISMATCH);
   if (!InSet(*set, device->devInst)) set->elements.push_back(SetElement{device->devInst});
   if (deviceInfoData) FillDevInfoData(*device, set->elements.size() - 1, deviceInfoData);
   SetLastError(ERROR_SUCCESS);
@@ -160,14 +138,8 @@ BOOL SetupDiEnumDeviceInfo(HDEVINFO devs, DWORD memberIndex, PSP_DEVINFO_DATA de
   if (FaultedCall("SetupDiEnumDeviceInfo", std::to_string(memberIndex))) return FALSE;
   DeviceSet* set = FindSet(devs);
   if (!set) return FALSE;
-  if (!deviceInfoData || deviceInfoData->cbSize != sizeof(SP_DEVINFO_DATA)) {
-    SetLastError(ERROR_INVALID_USER_BUFFER);
-    return FALSE;
-  }
-  if (memberIndex >= set->elements.size()) {
-    SetLastError(ERROR_NO_MORE_ITEMS);
-    return FALSE;
-  }
+  if (!deviceInfoData || deviceInfoData->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER);
+  if (memberIndex >= set->elements.size()) return Fail(ERROR_NO_MORE_ITEMS);
   // A device removed meanwhile keeps its element and its DEVINST.
   if (const SimDevice* device = DeviceByNumber(set->elements[memberIndex].devInst)) {
     FillDevInfoData(*device, memberIndex, deviceInfoData);
@@ -197,10 +169,7 @@ BOOL SetupDiGetDeviceInfoListDetailW(HDEVINFO devs, PSP_DEVINFO_LIST_DETAIL_DATA
   }
   DeviceSet* set = FindSet(devs);
   if (!set) return FALSE;
-  if (!detail || detail->cbSize != sizeof(SP_DEVINFO_LIST_DETAIL_DATA_W)) {
-    SetLastError(ERROR_INVALID_USER_BUFFER);
-    return FALSE;
-  }
+  if (!detail || detail->cbSize != sizeof(SP_DEVINFO_LIST_DETAIL_DATA_W)) return Fail(ERROR_INVALID_USER_BUFFER);
   detail->ClassGuid = set->hasClass ? set->classGuid : GUID{};
   detail->RemoteMachineHandle = const_cast<Machine*>(set->machine);
   std::wstring name = set->machine ? L"\\\\" + set->machine->name : L"";
@@ -218,29 +187,17 @@ BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInf
   if (FaultedCall("SetupDiGetDeviceRegistryPropertyW", arguments)) return FALSE;
   if (!FindSetElement(devs, deviceInfoData)) return FALSE;
   SimDevice* device = FindDevice(deviceInfoData->DevInst);
-  if (!device) {
-    SetLastError(ERROR_NO_SUCH_DEVINST);
-    return FALSE;
-  }
-  if (!propertyBuffer && propertyBufferSize != 0) {
-    SetLastError(ERROR_INVALID_USER_BUFFER);
-    return FALSE;
-  }
+  if (!device) return Fail(ERROR_NO_SUCH_DEVINST);
+  if (!propertyBuffer && propertyBufferSize != 0) return Fail(ERROR_INVALID_USER_BUFFER);
   auto found = device->properties.find(property);
-  if (found == device->properties.end() || found->second.empty()) {
-    SetLastError(ERROR_INVALID_DATA);
-    return FALSE;
-  }
+  if (found == device->properties.end() || found->second.empty()) return Fail(ERROR_INVALID_DATA);
   int& reads = device->reads[property];
   const sim::PropertyValue& value = found->second[std::min(static_cast<size_t>(reads), found->second.size() - 1)];
   ++reads;
   DWORD size = static_cast<DWORD>(value.data.size());
   if (propertyRegDataType) *propertyRegDataType = value.type;
   if (requiredSize) *requiredSize = size;
-  if (size > propertyBufferSize) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return FALSE;
-  }
+  if (size > propertyBufferSize) return Fail(ERROR_INSUFFICIENT_BUFFER);
   if (size) std::memcpy(propertyBuffer, value.data.data(), size);
   SetLastError(ERROR_SUCCESS);
   return TRUE;

@@ -141,11 +141,6 @@ PropertyValue DeviceProperty(const std::wstring& instanceId, DWORD property) {
   return found->second[index];
 }
 
-int PropertyReads(const std::wstring& instanceId, DWORD property) {
-  detail::SimDevice* device = FindLocalById(instanceId);
-  return device ? device->reads[property] : 0;
-}
-
 void SetDriverUpdateOutcome(bool succeeds, bool needsReboot, DWORD error) {
   Tree().updateSucceeds = succeeds;
   Tree().updateNeedsReboot = needsReboot;
@@ -253,23 +248,14 @@ BOOL SetupDiClassGuidsFromNameExW(PCWSTR className, LPGUID classGuidList, DWORD 
   std::string arguments = Quote(className) + ", " + std::to_string(classGuidListSize) + ", " + Quote(machineName);
   if (FaultedCall("SetupDiClassGuidsFromNameExW", arguments)) return FALSE;
   const Machine* machine = nullptr;
-  if (!className || !requiredSize || reserved) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (!FindMachine(machineName, &machine)) {
-    SetLastError(ERROR_INVALID_MACHINENAME);
-    return FALSE;
-  }
+  if (!className || !requiredSize || reserved) return Fail(ERROR_INVALID_PARAMETER);
+  if (!FindMachine(machineName, &machine)) return Fail(ERROR_INVALID_MACHINENAME);
   // Every machine knows the same classes. The list is filled as far as it
   // has room, and the count of all GUIDs is reported.
   std::vector<GUID> guids = sim::ClassGuids(className);
   for (size_t i = 0; i < guids.size() && i < classGuidListSize; ++i) classGuidList[i] = guids[i];
   *requiredSize = static_cast<DWORD>(guids.size());
-  if (guids.size() > classGuidListSize) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return FALSE;
-  }
+  if (guids.size() > classGuidListSize) return Fail(ERROR_INSUFFICIENT_BUFFER);
   SetLastError(ERROR_SUCCESS);
   return TRUE;
 }

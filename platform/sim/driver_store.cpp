@@ -10,6 +10,8 @@
 namespace sim {
 namespace {
 
+using detail::Fail;
+
 std::set<std::wstring>& InUse() {  // lower-case names
   static std::set<std::wstring> inUse;
   return inUse;
@@ -116,26 +118,16 @@ BOOL WINAPI UninstallOemInf(PCWSTR infFileName, DWORD flags, PVOID reserved) {
   if (detail::FaultedCall("SetupUninstallOEMInfW", detail::Quote(infFileName) + ", " + detail::Hex(flags))) {
     return FALSE;
   }
-  if (!infFileName || reserved) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (flags & ~static_cast<DWORD>(SUOI_FORCEDELETE)) {
-    SetLastError(ERROR_INVALID_FLAGS);
-    return FALSE;
-  }
+  if (!infFileName || reserved) return Fail(ERROR_INVALID_PARAMETER);
+  if (flags & ~static_cast<DWORD>(SUOI_FORCEDELETE)) return Fail(ERROR_INVALID_FLAGS);
   // Only a bare oemN.inf of the INF directory is an installed OEM INF; a
   // path, even to one, is not.
   std::wstring name = infFileName;
   if (name.find_first_of(L"\\/:") != std::wstring::npos || OemNumber(name.c_str()) < 0 || !FileExists(InfPath(name))) {
-    SetLastError(ERROR_NOT_AN_INSTALLED_OEM_INF);
-    return FALSE;
+    return Fail(ERROR_NOT_AN_INSTALLED_OEM_INF);
   }
   std::wstring key = detail::Lower(name);
-  if (InUse().count(key) && !(flags & SUOI_FORCEDELETE)) {
-    SetLastError(ERROR_INF_IN_USE_BY_DEVICES);
-    return FALSE;
-  }
+  if (InUse().count(key) && !(flags & SUOI_FORCEDELETE)) return Fail(ERROR_INF_IN_USE_BY_DEVICES);
   RemoveFile(InfPath(name));
   RemoveFile(InfPath(name.substr(0, name.size() - 4) + L".pnf"));  // its precompiled form, if any
   InUse().erase(key);
@@ -184,27 +176,15 @@ BOOL SetupCopyOEMInfW(PCWSTR sourceInfFileName, PCWSTR oemSourceMediaLocation, D
                           std::to_string(oemSourceMediaType) + ", " + Hex(copyStyle) + ", " +
                           std::to_string(destinationInfFileNameSize);
   if (FaultedCall("SetupCopyOEMInfW", arguments)) return FALSE;
-  if (!sourceInfFileName || oemSourceMediaType > SPOST_URL) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (copyStyle != 0) {
-    SetLastError(ERROR_INVALID_FLAGS);
-    return FALSE;
-  }
+  if (!sourceInfFileName || oemSourceMediaType > SPOST_URL) return Fail(ERROR_INVALID_PARAMETER);
+  if (copyStyle != 0) return Fail(ERROR_INVALID_FLAGS);
   std::string content;
-  if (DWORD error = sim::SourceError(sourceInfFileName, &content)) {
-    SetLastError(error);
-    return FALSE;
-  }
+  if (DWORD error = sim::SourceError(sourceInfFileName, &content)) return Fail(error);
   bool alreadyStored = false;
   std::wstring stored = sim::InfPath(sim::StoreName(content, &alreadyStored));
   DWORD needed = static_cast<DWORD>(stored.size() + 1);
   if (requiredSize) *requiredSize = needed;
-  if (destinationInfFileName && destinationInfFileNameSize < needed) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return FALSE;
-  }
+  if (destinationInfFileName && destinationInfFileNameSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
   if (!alreadyStored) sim::AddFile(stored, content);
   if (destinationInfFileName) {
     std::wmemcpy(destinationInfFileName, stored.c_str(), stored.size() + 1);

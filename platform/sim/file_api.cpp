@@ -104,8 +104,6 @@ DWORD PathError(const std::wstring& full) {
 
 }  // namespace
 
-int OpenFindHandles() { return static_cast<int>(Searches().size()); }
-
 namespace detail {
 void ResetFileApi() { Searches().clear(); }
 }  // namespace detail
@@ -116,27 +114,15 @@ using namespace sim::detail;
 
 HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData) {
   if (FaultedCall("FindFirstFileW", Quote(fileName))) return INVALID_HANDLE_VALUE;
-  if (!fileName || !findData) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
-  }
-  if (*fileName == 0) {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (!fileName || !findData) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+  if (*fileName == 0) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
   std::wstring full = sim::FullPath(fileName);
-  if (DWORD error = sim::PathError(full)) {
-    SetLastError(error);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (DWORD error = sim::PathError(full)) return Fail(error, INVALID_HANDLE_VALUE);
   size_t slash = full.rfind(L'\\');
   std::wstring directory = slash <= 2 ? full.substr(0, 3) : full.substr(0, slash);
   // A pattern ending in a separator names no entry.
   std::vector<sim::FoundEntry> entries = sim::Collect(directory, full.substr(slash + 1));
-  if (slash + 1 == full.size() || entries.empty()) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (slash + 1 == full.size() || entries.empty()) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
   void* handle = NewHandle(HandleKind::Find);
   sim::Search& search = sim::Searches()[handle];
   search.entries = entries;
@@ -149,23 +135,16 @@ BOOL FindNextFileW(HANDLE findFile, LPWIN32_FIND_DATAW findData) {
   if (FaultedCall("FindNextFileW", "")) return FALSE;
   auto search = sim::Searches().find(findFile);
   if (search == sim::Searches().end() || !IsOpen(HandleKind::Find, findFile) || !findData) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
+    return Fail(ERROR_INVALID_HANDLE);
   }
-  if (search->second.next >= search->second.entries.size()) {
-    SetLastError(ERROR_NO_MORE_FILES);
-    return FALSE;
-  }
+  if (search->second.next >= search->second.entries.size()) return Fail(ERROR_NO_MORE_FILES);
   sim::Fill(search->second.entries[search->second.next++], findData);
   return TRUE;
 }
 
 BOOL FindClose(HANDLE findFile) {
   if (FaultedCall("FindClose", "")) return FALSE;
-  if (!ReleaseHandle(HandleKind::Find, findFile)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  if (!ReleaseHandle(HandleKind::Find, findFile)) return Fail(ERROR_INVALID_HANDLE);
   sim::Searches().erase(findFile);
   return TRUE;
 }
@@ -175,19 +154,10 @@ BOOL FindClose(HANDLE findFile) {
 // buffer is left alone; 0 on failure.
 DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart) {
   if (FaultedCall("GetFullPathNameW", Quote(fileName) + ", " + std::to_string(bufferLength))) return 0;
-  if (!fileName) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  if (*fileName == 0) {
-    SetLastError(ERROR_INVALID_NAME);
-    return 0;
-  }
+  if (!fileName) return Fail(ERROR_INVALID_PARAMETER, 0);
+  if (*fileName == 0) return Fail(ERROR_INVALID_NAME, 0);
   std::wstring full = sim::FullPath(fileName);
-  if (full.size() >= sim::kLongestFullPathName) {
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    return 0;
-  }
+  if (full.size() >= sim::kLongestFullPathName) return Fail(ERROR_FILENAME_EXCED_RANGE, 0);
   DWORD length = static_cast<DWORD>(full.size());
   if (!buffer || bufferLength <= length) return length + 1;
   std::wmemcpy(buffer, full.c_str(), full.size() + 1);
@@ -201,18 +171,13 @@ DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWS
 DWORD GetFileAttributesW(LPCWSTR fileName) {
   if (FaultedCall("GetFileAttributesW", Quote(fileName))) return INVALID_FILE_ATTRIBUTES;
   if (!fileName || *fileName == 0) {
-    SetLastError(fileName ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_PARAMETER);
-    return INVALID_FILE_ATTRIBUTES;
+    return Fail(fileName ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_PARAMETER, INVALID_FILE_ATTRIBUTES);
   }
   std::wstring full = sim::FullPath(fileName);
-  if (full.size() >= MAX_PATH) {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return INVALID_FILE_ATTRIBUTES;
-  }
+  if (full.size() >= MAX_PATH) return Fail(ERROR_PATH_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
   if (sim::FileExists(full)) return FILE_ATTRIBUTE_ARCHIVE;
   if (sim::DirectoryExists(full)) return FILE_ATTRIBUTE_DIRECTORY;
   std::wstring trimmed = full.size() > 3 && full.back() == L'\\' ? full.substr(0, full.size() - 1) : full;
   DWORD error = sim::PathError(trimmed);
-  SetLastError(error ? error : ERROR_FILE_NOT_FOUND);
-  return INVALID_FILE_ATTRIBUTES;
+  return Fail(error ? error : ERROR_FILE_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
 }

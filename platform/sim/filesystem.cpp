@@ -62,7 +62,6 @@ void SetCurrentDirectory(const std::wstring& path) {
   State().currentDirectory = full;
 }
 
-
 std::wstring FullPath(const std::wstring& path) {
   std::wstring text = path;
   std::replace(text.begin(), text.end(), L'/', L'\\');

@@ -2,13 +2,14 @@
 // one, its sections and lines, a line's text, and the class it declares.
 // The files themselves live in the simulated file system (UTF-8, or UTF-16
 // with its byte-order mark).
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
 
 #include "platform/sim/device_tree.h"
 #include "platform/sim/sim_internal.h"
+
+using sim::detail::Fail;
 
 namespace {
 
@@ -239,15 +240,9 @@ bool LoadInf(const std::wstring& name, InfFile* file, UINT* errorLine, DWORD* er
 const InfFile* FindInf(HINF inf) {
   auto found = OpenInfs().find(inf);
   if (found == OpenInfs().end() || !sim::detail::IsOpen(sim::detail::HandleKind::Inf, inf)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
+    return Fail(ERROR_INVALID_HANDLE, nullptr);
   }
   return &found->second;
-}
-
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
 }
 
 // Copies `text` and its terminator when it fits; the size (terminator
@@ -255,12 +250,8 @@ BOOL Fail(DWORD error) {
 BOOL GiveText(const std::wstring& text, PWSTR buffer, DWORD size, PDWORD required) {
   DWORD needed = static_cast<DWORD>(text.size() + 1);
   if (required) *required = needed;
-  if (!buffer) {
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
-  }
-  if (size < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
-  std::wmemcpy(buffer, text.c_str(), needed);
+  if (buffer && size < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  if (buffer) std::wmemcpy(buffer, text.c_str(), needed);
   SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
@@ -302,24 +293,12 @@ BOOL SetupGetInfFileListW(PCWSTR directoryPath, DWORD infStyle, PWSTR returnBuff
     InfFile file;
     UINT line = 0;
     DWORD error = 0;
-    std::wstring path = directory;
-    path += L'\\';
-    path += name;
-    if (!LoadInf(path, &file, &line, &error)) continue;
+    if (!LoadInf(directory + L'\\' + name, &file, &line, &error)) continue;
     bool win4 = HasWin4Signature(file);
     if ((win4 && (infStyle & INF_STYLE_WIN4)) || (!win4 && (infStyle & INF_STYLE_OLDNT))) list += name + L'\0';
   }
-  list += L'\0';
-  DWORD needed = static_cast<DWORD>(list.size());
-  if (requiredSize) *requiredSize = needed;
-  if (!returnBuffer) {
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
-  }
-  if (returnBufferSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
-  std::copy(list.begin(), list.end(), returnBuffer);  // a multi-string: its nulls are in `list`
-  SetLastError(ERROR_SUCCESS);
-  return TRUE;
+  // A multi-string: the names' nulls are in `list`, GiveText adds the last.
+  return GiveText(list, returnBuffer, returnBufferSize, requiredSize);
 }
 
 HINF SetupOpenInfFileW(PCWSTR fileName, PCWSTR infClass, DWORD infStyle, PUINT errorLine) {
@@ -330,18 +309,15 @@ HINF SetupOpenInfFileW(PCWSTR fileName, PCWSTR infClass, DWORD infStyle, PUINT e
   DWORD error = ERROR_SUCCESS;
   if (!fileName || !LoadInf(fileName, &file, &line, &error)) {
     if (errorLine) *errorLine = line;
-    SetLastError(fileName ? error : ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
+    return Fail(fileName ? error : ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   }
   if (errorLine) *errorLine = 0;
   bool win4 = HasWin4Signature(file);
   if ((win4 && !(infStyle & INF_STYLE_WIN4)) || (!win4 && !(infStyle & INF_STYLE_OLDNT))) {
-    SetLastError(ERROR_WRONG_INF_STYLE);
-    return INVALID_HANDLE_VALUE;
+    return Fail(ERROR_WRONG_INF_STYLE, INVALID_HANDLE_VALUE);
   }
   if (infClass && !EqualNoCase(VersionValue(file, L"Class"), infClass)) {
-    SetLastError(ERROR_CLASS_MISMATCH);
-    return INVALID_HANDLE_VALUE;
+    return Fail(ERROR_CLASS_MISMATCH, INVALID_HANDLE_VALUE);
   }
   void* handle = NewHandle(HandleKind::Inf);
   OpenInfs()[handle] = file;
@@ -442,10 +418,7 @@ BOOL SetupDiGetINFClassW(PCWSTR infName, LPGUID classGuid, PWSTR className, DWOR
     if (hasGuid) guid = known.front();
   }
   if (name.empty() || !hasGuid) return Fail(ERROR_INVALID_CLASS);
-  if (requiredSize) *requiredSize = static_cast<DWORD>(name.size() + 1);
-  if (classNameSize < name.size() + 1) return Fail(ERROR_INSUFFICIENT_BUFFER);
-  std::wmemcpy(className, name.c_str(), name.size() + 1);
+  if (!GiveText(name, className, classNameSize, requiredSize)) return FALSE;
   *classGuid = guid;
-  SetLastError(ERROR_SUCCESS);
   return TRUE;
 }

@@ -109,8 +109,6 @@ bool Compose(const wchar_t* text, va_list* arguments, std::wstring* result) {
 
 }  // namespace
 
-bool HasMessage(unsigned long id) { return TableText(id) != nullptr; }
-
 void HideMessage(unsigned long id) { Hidden().insert(id); }
 
 namespace detail {
@@ -135,10 +133,7 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
                            sizeof sim::kSystemMessages / sizeof sim::kSystemMessages[0], messageId);
     }
   }
-  if (!text) {
-    SetLastError(ERROR_MR_MID_NOT_FOUND);
-    return 0;
-  }
+  if (!text) return Fail(ERROR_MR_MID_NOT_FOUND, 0);
   std::wstring composed;
   if (flags & FORMAT_MESSAGE_IGNORE_INSERTS) {
     composed = text;
@@ -156,10 +151,7 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
     TrackHandle(HandleKind::LocalBuffer, allocated);
     *reinterpret_cast<LPWSTR*>(buffer) = allocated;
   } else {
-    if (composed.size() + 1 > size) {
-      SetLastError(ERROR_INSUFFICIENT_BUFFER);
-      return 0;
-    }
+    if (composed.size() + 1 > size) return Fail(ERROR_INSUFFICIENT_BUFFER, 0);
     std::wmemcpy(buffer, composed.c_str(), composed.size() + 1);
   }
   return static_cast<DWORD>(composed.size());
@@ -167,10 +159,7 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
 
 HLOCAL LocalFree(HLOCAL memory) {
   if (!memory) return nullptr;
-  if (!ReleaseHandle(HandleKind::LocalBuffer, memory)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return memory;
-  }
+  if (!ReleaseHandle(HandleKind::LocalBuffer, memory)) return Fail(ERROR_INVALID_HANDLE, memory);
   delete[] static_cast<wchar_t*>(memory);
   return nullptr;
 }

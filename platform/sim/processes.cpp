@@ -129,8 +129,7 @@ BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTR
   if (error != ERROR_SUCCESS) {
     start.error = error;
     state.starts.push_back(start);
-    SetLastError(error);
-    return FALSE;
+    return Fail(error);
   }
   processInformation->hProcess = NewHandle(HandleKind::Process);
   processInformation->hThread = NewHandle(HandleKind::Thread);
@@ -147,10 +146,7 @@ BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTR
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   if (FaultedCall("WaitForSingleObject", std::to_string(milliseconds))) return WAIT_FAILED;
   bool onProcess = IsOpen(HandleKind::Process, handle);
-  if (!onProcess && !IsOpen(HandleKind::Thread, handle)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return WAIT_FAILED;
-  }
+  if (!onProcess && !IsOpen(HandleKind::Thread, handle)) return Fail(ERROR_INVALID_HANDLE, WAIT_FAILED);
   sim::State().waits.push_back(sim::ProcessWait{handle, onProcess, milliseconds});
   return static_cast<DWORD>(sim::State().waitResult);
 }

@@ -32,7 +32,6 @@ void KeepCallLog(bool keep);
 // the CM_ functions): the nth call from now (1-based) and `count` calls after
 // it, or every call from the nth on when count is 0.
 void FailCall(const std::string& name, unsigned long error, int nth = 1, int count = 1);
-void ClearFaults();
 
 // --- Handle accounting ------------------------------------------------------
 // Everything the program opens and must close or free: device information
@@ -59,7 +58,6 @@ void SetVersion(unsigned major, unsigned minor, unsigned servicePackMajor);
 
 // --- Message table ----------------------------------------------------------
 // The table is built from the same source as the program's resource.
-bool HasMessage(unsigned long id);
 void HideMessage(unsigned long id);  // as if the table had no entry for it
 
 // --- Restart requests -------------------------------------------------------

@@ -75,8 +75,6 @@ bool DeviceRemovalPending(const std::wstring& instanceId);
 bool DeviceRegistered(const std::wstring& instanceId);
 // A property's current value (empty data and REG_NONE when absent).
 PropertyValue DeviceProperty(const std::wstring& instanceId, DWORD property);
-// How often SetupDiGetDeviceRegistryPropertyW read this property.
-int PropertyReads(const std::wstring& instanceId, DWORD property);
 
 // UpdateDriverForPlugAndPlayDevicesW of "newdev.dll": each call is recorded;
 // it fails with ERROR_NO_SUCH_DEVINST when no registered device carries the

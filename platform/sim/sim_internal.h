@@ -16,6 +16,13 @@ bool Enter(const char* name, const std::string& arguments, unsigned long* error)
 // error and return true so the caller returns its failure value.
 bool FaultedCall(const char* name, const std::string& arguments);
 
+// Sets the last error and gives back the caller's failure value.
+template <typename T = BOOL>
+T Fail(DWORD error, T failure = FALSE) {
+  SetLastError(error);
+  return failure;
+}
+
 enum class HandleKind {
   DeviceInfoSet,
   Inf,
@@ -32,7 +39,6 @@ void* NewHandle(HandleKind kind);
 void TrackHandle(HandleKind kind, const void* handle);
 bool IsOpen(HandleKind kind, const void* handle);
 bool ReleaseHandle(HandleKind kind, const void* handle);  // false if not open
-bool ReleaseAnyHandle(const void* handle, HandleKind* kind);
 
 // A library's export, registered by the area that implements the function.
 void RegisterExport(const std::wstring& library, const std::string& function, FARPROC address);

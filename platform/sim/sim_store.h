@@ -1,5 +1,5 @@
-// Test-facing API of the simulated driver store, the device tree's root and
-// the file search: what a test arranges before a run and inspects after it.
+// Test-facing API of the simulated driver store and the device tree's root:
+// what a test arranges before a run and inspects after it.
 // Results of the CM_ functions are chosen with sim::FailCall(name, CONFIGRET).
 #pragma once
 
@@ -30,8 +30,5 @@ std::vector<std::wstring> StoredPackages();  // "oemN.inf" names, by N
 // A package that devices use: SetupUninstallOEMInfW refuses it without
 // SUOI_FORCEDELETE.
 void MarkPackageInUse(const std::wstring& infName, bool inUse = true);
-
-// --- File search --------------------------------------------------------------
-int OpenFindHandles();  // searches started and not closed
 
 }  // namespace sim

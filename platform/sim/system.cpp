@@ -39,7 +39,6 @@ void SetVersion(unsigned major, unsigned minor, unsigned servicePackMajor) {
 
 const std::vector<RestartRequest>& RestartRequests() { return State().restarts; }
 
-
 void RemoveLibrary(const std::wstring& name) { State().libraries.erase(detail::Lower(name)); }
 
 void RemoveExport(const std::wstring& library, const std::string& function) {
@@ -71,8 +70,7 @@ BOOL GetVersionExW(LPOSVERSIONINFOW info) {
   }
   if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) &&
                 info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return FALSE;
+    return Fail(ERROR_INSUFFICIENT_BUFFER);
   }
   const sim::System& system = sim::State();
   info->dwMajorVersion = system.major;
@@ -98,10 +96,7 @@ HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<intptr_
 
 BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, PHANDLE token) {
   if (FaultedCall("OpenProcessToken", Hex(desiredAccess))) return FALSE;
-  if (process != GetCurrentProcess() || !token) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  if (process != GetCurrentProcess() || !token) return Fail(ERROR_INVALID_HANDLE);
   *token = NewHandle(HandleKind::Token);
   return TRUE;
 }
@@ -129,10 +124,7 @@ BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newS
                  Hex(newState->Privileges[0].Attributes);
   }
   if (FaultedCall("AdjustTokenPrivileges", arguments)) return FALSE;
-  if (!IsOpen(HandleKind::Token, token)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  if (!IsOpen(HandleKind::Token, token)) return Fail(ERROR_INVALID_HANDLE);
   if (!disableAll && newState && newState->PrivilegeCount == 1 &&
       newState->Privileges[0].Luid.LowPart == sim::kShutdownPrivilegeLow) {
     sim::State().privilegeEnabled = (newState->Privileges[0].Attributes & SE_PRIVILEGE_ENABLED) != 0;
@@ -150,10 +142,7 @@ BOOL InitiateSystemShutdownExW(LPWSTR machineName, LPWSTR message, DWORD timeout
   sim::State().restarts.push_back(sim::RestartRequest{machineName == nullptr, sim::State().privilegeEnabled,
                                                       timeout, forceAppsClosed != 0,
                                                       rebootAfterShutdown != 0, reason});
-  if (!sim::State().privilegeEnabled) {
-    SetLastError(ERROR_PRIVILEGE_NOT_HELD);
-    return FALSE;
-  }
+  if (!sim::State().privilegeEnabled) return Fail(ERROR_PRIVILEGE_NOT_HELD);
   return TRUE;
 }
 
@@ -184,10 +173,7 @@ HMODULE LoadLibraryW(LPCWSTR fileName) {
   const std::wstring systemDirectory = L"c:\\windows\\system32\\";
   if (name.compare(0, systemDirectory.size(), systemDirectory) == 0) name.erase(0, systemDirectory.size());
   auto found = sim::State().libraries.find(name);
-  if (found == sim::State().libraries.end()) {
-    SetLastError(ERROR_MOD_NOT_FOUND);
-    return nullptr;
-  }
+  if (found == sim::State().libraries.end()) return Fail(ERROR_MOD_NOT_FOUND, nullptr);
   void* module = NewHandle(HandleKind::Library);
   sim::State().loaded[module] = found->first;
   return static_cast<HMODULE>(module);
@@ -197,15 +183,11 @@ FARPROC GetProcAddress(HMODULE module, const char* procName) {
   if (FaultedCall("GetProcAddress", procName ? procName : "null")) return nullptr;
   auto loaded = sim::State().loaded.find(module);
   if (loaded == sim::State().loaded.end() || !IsOpen(HandleKind::Library, module)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
+    return Fail(ERROR_INVALID_HANDLE, nullptr);
   }
   const auto& exports = sim::State().libraries[loaded->second].exports;
   auto found = exports.find(procName ? procName : "");
-  if (found == exports.end()) {
-    SetLastError(ERROR_PROC_NOT_FOUND);
-    return nullptr;
-  }
+  if (found == exports.end()) return Fail(ERROR_PROC_NOT_FOUND, nullptr);
   return found->second;
 }
 
@@ -214,24 +196,15 @@ BOOL FreeLibrary(HMODULE module) {
   auto loaded = sim::State().loaded.find(module);
   if (loaded != sim::State().loaded.end()) name = sim::Utf8(loaded->second);
   if (FaultedCall("FreeLibrary", name)) return FALSE;
-  if (!ReleaseHandle(HandleKind::Library, module)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  if (!ReleaseHandle(HandleKind::Library, module)) return Fail(ERROR_INVALID_HANDLE);
   sim::State().loaded.erase(module);
   return TRUE;
 }
 
 BOOL CloseHandle(HANDLE handle) {
   if (FaultedCall("CloseHandle", "")) return FALSE;
-  HandleKind kind;
-  if (!ReleaseAnyHandle(handle, &kind)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  if (kind == HandleKind::Process || kind == HandleKind::Thread || kind == HandleKind::Token) return TRUE;
-  // Not a kernel handle: put it back, CloseHandle cannot close it.
-  TrackHandle(kind, handle);
-  SetLastError(ERROR_INVALID_HANDLE);
-  return FALSE;
+  // Only kernel handles close here; any other handle stays open.
+  bool closed = ReleaseHandle(HandleKind::Process, handle) || ReleaseHandle(HandleKind::Thread, handle) ||
+                ReleaseHandle(HandleKind::Token, handle);
+  return closed ? TRUE : Fail(ERROR_INVALID_HANDLE);
 }

@@ -39,7 +39,6 @@ typedef void* HDEVINFO;
 typedef void* HMACHINE;
 typedef void* HSPFILEQ;
 typedef struct SimModule* HMODULE;
-typedef HMODULE HINSTANCE;
 typedef void (*FARPROC)();
 typedef DWORD DEVINST;
 typedef DEVINST* PDEVINST;
@@ -117,7 +116,6 @@ void SetLastError(DWORD error);
 #define CR_BUFFER_SMALL 0x0000001A
 #define CR_ACCESS_DENIED 0x00000033
 #define CR_REMOTE_COMM_FAILURE 0x0000003B
-#define CR_MACHINE_UNAVAILABLE 0x0000003C
 #define CM_LOCATE_DEVNODE_NORMAL 0x00000000
 #define CM_REENUMERATE_NORMAL 0x00000000
 #define MAX_DEVICE_ID_LEN 200

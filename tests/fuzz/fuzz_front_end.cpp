@@ -9,14 +9,12 @@ static bool StartsWith(const std::string& text, const char* start) { return text
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sim::Reset();
-  AddSteadyDevices();
-  AddShiftingDevices();
-  AddFuzzPackages();
+  AddFuzzMachine();
   const unsigned versions[][3] = {{6, 1, 1}, {5, 1, 2}, {5, 1, 3}, {5, 0, 4}, {4, 0, 6}, {10, 0, 0}};
   sim::SetVersion(versions[size % 6][0], versions[size % 6][1], versions[size % 6][2]);
   if (size % 5 == 4) sim::SetWaitResult(WAIT_TIMEOUT);
   if (size % 7 == 3) sim::RedirectOutput(size % 2 ? 437 : 0);
-  MachineSnapshot before = TakeSnapshot();
+  const MachineSnapshot before;
 
   FuzzArgs args(L"C:\\pelmora.exe", data, size);
   const std::wstring word = args.argc() > 1 ? args.items()[1] : L"";
@@ -37,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(sim::ProcessStarts().size() <= (word == L"exec" ? 1u : 0u));
   if (!sim::ReenumerateRequests().empty()) Require(word == L"rescan");
 
-  MachineSnapshot after = TakeSnapshot();
+  const MachineSnapshot after;
   if (!Kept(before.local, after.local) || before.pending != after.pending) Require(word == L"remove");
   if (!Kept(after.infDirectory, before.infDirectory)) Require(word == L"install");
   if (!Kept(before.infDirectory, after.infDirectory)) Require(word == L"remove");
