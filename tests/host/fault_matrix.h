@@ -5,17 +5,9 @@
 #include <functional>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 struct FaultScenario {
-  FaultScenario(std::string name_, std::function<void()> arrange_, std::function<int()> act_,
-                std::set<int> allowedResults_, std::vector<std::string> failureLines_,
-                std::vector<std::wstring> matched_ = {})
-      : name(std::move(name_)), arrange(std::move(arrange_)), act(std::move(act_)),
-        allowedResults(std::move(allowedResults_)), failureLines(std::move(failureLines_)),
-        matched(std::move(matched_)) {}
-
   std::string name;
   std::function<void()> arrange;  // builds the machine; makes no platform call
   std::function<int()> act;       // runs the command; its result or exit code
@@ -25,7 +17,7 @@ struct FaultScenario {
   std::vector<std::string> failureLines;
   // For "remove": the devices the pattern selects. None may be left behind
   // by a result of 0, nor present while an OEM package was deleted.
-  std::vector<std::wstring> matched;
+  std::vector<std::wstring> matched = {};
 };
 
 const std::vector<FaultScenario>& FaultScenarios();

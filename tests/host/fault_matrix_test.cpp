@@ -5,6 +5,7 @@
 // give. Every rerun must end with a result the command allows, nothing open,
 // no output line beyond what the command writes on its failure paths, and,
 // for "remove", no package deleted while a selected device is still there.
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <regex>
@@ -16,11 +17,10 @@
 
 namespace {
 
-// Releasing calls fail only on a handle the program never had.
-const std::set<std::string> kNotInjected = {"CloseHandle", "FindClose", "FreeLibrary", "LocalFree",
-                                            "SetupDiDestroyDeviceInfoList", "SetupCloseInfFile"};
-
 const std::map<std::string, std::vector<unsigned long>> kErrors = {
+    // Releasing calls fail only on a handle the program never had.
+    {"CloseHandle", {}}, {"FindClose", {}}, {"FreeLibrary", {}}, {"LocalFree", {}},
+    {"SetupDiDestroyDeviceInfoList", {}}, {"SetupCloseInfFile", {}},
     {"GetVersionExW", {ERROR_INSUFFICIENT_BUFFER}},
     {"CM_Locate_DevNodeW", {CR_NO_SUCH_DEVNODE, CR_FAILURE, CR_ACCESS_DENIED}},
     {"CM_Reenumerate_DevNode", {CR_FAILURE, CR_ACCESS_DENIED, CR_INVALID_DEVNODE}},
@@ -62,13 +62,6 @@ const std::map<std::string, std::vector<unsigned long>> kErrors = {
     {"SetupGetLineTextW", {ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_PARAMETER}},
 };
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 struct Outcome {
   int result;
   std::vector<std::string> calls;
@@ -80,18 +73,16 @@ struct Outcome {
 
 // One run on a freshly arranged machine, with `failing` (when not empty)
 // failing on its nth call with `error`.
-Outcome RunOnce(const FaultScenario& scenario, const std::string& failing = "", int nth = 0,
-                unsigned long error = 0) {
+Outcome RunOnce(const FaultScenario& scenario, const std::string& failing = "", int nth = 0, unsigned long error = 0) {
   sim::Reset();
   scenario.arrange();
   std::vector<std::wstring> infFiles = sim::ListDirectory(sim::kInfDirectory);
   sim::ClearCalls();
   sim::ClearOutput();
   if (!failing.empty()) sim::FailCall(failing, error, nth);
-  Outcome outcome;
-  outcome.result = scenario.act();
-  outcome.calls = sim::Calls();
-  outcome.lines = Lines(sim::StdOut() + sim::StdErr());
+  Outcome outcome{scenario.act(), sim::Calls(), {}};
+  std::istringstream output(sim::StdOut() + sim::StdErr());
+  for (std::string line; std::getline(output, line);) outcome.lines.push_back(line);
   for (const std::wstring& name : infFiles) {
     bool oem = name.size() > 3 && (name[0] | 0x20) == L'o' && (name[1] | 0x20) == L'e' && (name[2] | 0x20) == L'm';
     outcome.packageDeleted |= oem && !sim::FileExists(std::wstring(sim::kInfDirectory) + L"\\" + name);
@@ -101,15 +92,6 @@ Outcome RunOnce(const FaultScenario& scenario, const std::string& failing = "", 
     outcome.deviceLeft |= sim::DeviceExists(id) && !sim::DeviceRemovalPending(id);
   }
   return outcome;
-}
-
-bool LineAllowed(const std::string& line, const std::set<std::string>& seen,
-                 const std::vector<std::string>& patterns) {
-  if (seen.count(line)) return true;
-  for (const std::string& pattern : patterns) {
-    if (std::regex_match(line, std::regex(pattern))) return true;
-  }
-  return false;
 }
 
 // Faults after which the platform itself shows a device as not selected:
@@ -122,29 +104,22 @@ bool HidesDevices(const std::string& call, unsigned long error) {
 class FaultMatrix : public SimTest {};
 
 TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
-  int scenarios = 0;
   int failurePoints = 0;
   int removalsChecked = 0;
   std::set<std::string> unknownCalls;
   for (const FaultScenario& scenario : FaultScenarios()) {
-    ++scenarios;
     Outcome baseline = RunOnce(scenario);
     ASSERT_EQ(0, sim::OpenHandles()) << scenario.name << ": baseline left open " << sim::OpenHandleReport();
     ASSERT_TRUE(scenario.allowedResults.count(baseline.result)) << scenario.name << ": baseline " << baseline.result;
     ASSERT_FALSE(baseline.calls.empty()) << scenario.name;
-
     std::set<std::string> seen(baseline.lines.begin(), baseline.lines.end());
+    std::vector<std::regex> patterns(scenario.failureLines.begin(), scenario.failureLines.end());
     std::map<std::string, int> occurrences;
     for (const std::string& logged : baseline.calls) {
       std::string name = logged.substr(0, logged.find('('));
       int nth = ++occurrences[name];
-      if (kNotInjected.count(name)) continue;
-      auto errors = kErrors.find(name);
-      if (errors == kErrors.end()) {
-        unknownCalls.insert(name);
-        continue;
-      }
-      for (unsigned long error : errors->second) {
+      if (!kErrors.count(name)) unknownCalls.insert(name);
+      for (unsigned long error : kErrors.count(name) ? kErrors.at(name) : std::vector<unsigned long>{}) {
         ++failurePoints;
         Outcome failed = RunOnce(scenario, name, nth, error);
         std::string where = scenario.name + ": " + name + " #" + std::to_string(nth) + " failing with " +
@@ -152,7 +127,9 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
         EXPECT_TRUE(scenario.allowedResults.count(failed.result)) << where << " gave " << failed.result;
         EXPECT_EQ(0, sim::OpenHandles()) << where << " left open " << sim::OpenHandleReport();
         for (const std::string& line : failed.lines) {
-          EXPECT_TRUE(LineAllowed(line, seen, scenario.failureLines)) << where << " wrote: " << line;
+          auto matches = [&line](const std::regex& pattern) { return std::regex_match(line, pattern); };
+          EXPECT_TRUE(seen.count(line) || std::any_of(patterns.begin(), patterns.end(), matches))
+              << where << " wrote: " << line;
         }
         if (scenario.matched.empty() || HidesDevices(name, error)) continue;
         ++removalsChecked;
@@ -162,9 +139,9 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
     }
   }
   EXPECT_TRUE(unknownCalls.empty()) << "calls without an error list: " << ::testing::PrintToString(unknownCalls);
-  std::cout << "fault matrix: " << scenarios << " scenarios, " << failurePoints << " failure points, "
+  std::cout << "fault matrix: " << FaultScenarios().size() << " scenarios, " << failurePoints << " failure points, "
             << removalsChecked << " of them removals held to what they leave behind\n";
-  EXPECT_GT(failurePoints, scenarios);
+  EXPECT_GT(failurePoints, static_cast<int>(FaultScenarios().size()));
   EXPECT_GT(removalsChecked, 100);
 }
 
