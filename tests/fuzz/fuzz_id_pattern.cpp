@@ -1,26 +1,60 @@
 // MatchIdPattern on a selection argument and an ID (the input's code units,
 // split at unit 0), held to a plain model of wildcard matching and to what
 // any ID matcher must give.
+#include <algorithm>
 #include <cwchar>
 
 #include "engine/device_selection.h"
 #include "fuzz_input.h"
-#include "reference_match.h"
 
 namespace {
+
+// One selection argument as the engine reads it: '@' first for an instance
+// ID, then an apostrophe for a literal text in which '*' is no wildcard.
+struct ReferencePattern {
+  std::wstring text;
+  bool literal = false;
+};
+
+ReferencePattern ReadReferencePattern(const std::wstring& argument) {
+  ReferencePattern pattern{argument.substr(!argument.empty() && argument[0] == L'@' ? 1 : 0)};
+  pattern.literal = !pattern.text.empty() && pattern.text[0] == L'\'';
+  pattern.text.erase(0, pattern.literal ? 1 : 0);
+  return pattern;
+}
+
+wchar_t FoldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+// The model: '*' stands for any text, the empty one too; every other
+// character for itself, ASCII letters in either case. A table over pattern
+// and ID prefixes instead of the engine's single pass, so that the two share
+// no shortcut.
+bool ReferenceMatches(const std::wstring& id, const ReferencePattern& pattern) {
+  const auto same = [](wchar_t a, wchar_t b) { return FoldAscii(a) == FoldAscii(b); };
+  if (pattern.literal) return std::equal(id.begin(), id.end(), pattern.text.begin(), pattern.text.end(), same);
+  // reached[j]: the pattern so far matches the first j characters of the ID.
+  std::vector<char> reached(id.size() + 1, 0);
+  reached[0] = 1;
+  for (wchar_t p : pattern.text) {
+    if (p == L'*') {
+      for (size_t j = 1; j <= id.size(); ++j) reached[j] = static_cast<char>(reached[j] || reached[j - 1]);
+      continue;
+    }
+    for (size_t j = id.size(); j > 0; --j) reached[j] = static_cast<char>(reached[j - 1] && same(id[j - 1], p));
+    reached[0] = 0;
+  }
+  return reached[id.size()] != 0;
+}
 
 bool Matches(const std::wstring& id, const ReferencePattern& pattern) {
   const wchar_t* text = pattern.text.c_str();
   return MatchIdPattern(id.c_str(), IdPattern{text, pattern.literal ? nullptr : std::wcschr(text, L'*'), false});
 }
 
-ReferencePattern Wild(const std::wstring& text) { return ReferencePattern{text, false, false}; }
+ReferencePattern Wild(const std::wstring& text) { return ReferencePattern{text, false}; }
 
 std::wstring OtherCase(std::wstring text) {
-  for (wchar_t& c : text) {
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    else if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  }
+  for (wchar_t& c : text) c = (FoldAscii(c) >= L'a' && FoldAscii(c) <= L'z') ? static_cast<wchar_t>(c ^ 0x20) : c;
   return text;
 }
 
@@ -28,23 +62,23 @@ std::wstring OtherCase(std::wstring text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzArgs parts(L"", data, size);
-  ReferencePattern pattern = ReadReferencePattern(parts.items()[0]);
-  const std::wstring id = parts.items().size() > 1 ? parts.items()[1] : L"";
+  ReferencePattern pattern = ReadReferencePattern(parts.items[0]);
+  const std::wstring id = parts.items.size() > 1 ? parts.items[1] : L"";
 
   bool matched = Matches(id, pattern);
   Require(matched == ReferenceMatches(id, pattern));
   // ASCII case never matters, on either side.
   Require(matched == Matches(OtherCase(id), pattern));
-  Require(matched == Matches(id, ReferencePattern{OtherCase(pattern.text), pattern.literal, false}));
+  Require(matched == Matches(id, ReferencePattern{OtherCase(pattern.text), pattern.literal}));
 
   // Patterns every ID matches: "*", itself, itself with a middle part made a
   // wildcard; and one character short of itself never does.
   size_t cut = id.empty() ? 0 : data[size - 1] % (id.size() + 1);
   size_t resume = cut + (size > 2 ? data[size / 2] % (id.size() - cut + 1) : 0);
-  Require(Matches(id, Wild(L"*")) && Matches(id, Wild(id)) && Matches(id, ReferencePattern{id, true, false}));
+  Require(Matches(id, Wild(L"*")) && Matches(id, Wild(id)) && Matches(id, ReferencePattern{id, true}));
   Require(Matches(id, Wild(id.substr(0, cut) + L"*" + id.substr(resume))));
   Require(Matches(id, Wild(id.substr(0, cut) + L"**" + id.substr(resume) + L"*")));
-  if (!id.empty()) Require(!Matches(id.substr(1), ReferencePattern{id, true, false}));
+  if (!id.empty()) Require(!Matches(id.substr(1), ReferencePattern{id, true}));
   RequireNothingOpen();
   return 0;
 }

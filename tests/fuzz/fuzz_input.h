@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sim/sim.h"
@@ -20,45 +21,26 @@ inline std::wstring WideText(const uint8_t* data, size_t size) {
 
 // At most 64 arguments, so that a run stays short. With an empty program
 // name the first element comes from the input too.
-class FuzzArgs {
- public:
+struct FuzzArgs {
   FuzzArgs(const std::wstring& program, const uint8_t* data, size_t size) {
-    if (!program.empty()) items_.push_back(program);
+    if (!program.empty()) items.push_back(program);
     std::wstring current;
-    for (size_t i = 0; i + 1 < size && items_.size() < 64; i += 2) {
-      if (CodeUnit(data, i)) {
-        current += CodeUnit(data, i);
-      } else {
-        items_.push_back(current);
-        current.clear();
-      }
+    for (size_t i = 0; i + 1 < size && items.size() < 64; i += 2) {
+      if (CodeUnit(data, i) == 0) items.push_back(std::exchange(current, std::wstring()));
+      else current += CodeUnit(data, i);
     }
-    if (!current.empty() || items_.empty()) items_.push_back(current);
-    for (const std::wstring& item : items_) pointers_.push_back(item.c_str());
+    if (!current.empty() || items.empty()) items.push_back(current);
+    for (const std::wstring& item : items) pointers.push_back(item.c_str());
   }
-  int argc() const { return static_cast<int>(pointers_.size()); }
-  const wchar_t* const* argv() const { return pointers_.data(); }
-  const std::vector<std::wstring>& items() const { return items_; }
+  int argc() const { return static_cast<int>(pointers.size()); }
+  const wchar_t* const* argv() const { return pointers.data(); }
 
- private:
-  std::vector<std::wstring> items_;
-  std::vector<const wchar_t*> pointers_;
+  std::vector<std::wstring> items;
+  std::vector<const wchar_t*> pointers;
 };
 
 // A property that must hold; a fuzzer counts the trap as a finding.
-inline void Require(bool holds) {
-  if (!holds) __builtin_trap();
-}
+inline void Require(bool holds) { if (!holds) __builtin_trap(); }
 
 // Every run must leave the simulated machine with nothing open.
 inline void RequireNothingOpen() { Require(sim::OpenHandles() == 0); }
-
-inline wchar_t FoldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-inline bool SameIgnoringAsciiCase(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
-}
