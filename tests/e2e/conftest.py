@@ -90,3 +90,23 @@ def wine(request):
 @pytest.fixture(scope="session")
 def srcdir(request):
     return Path(request.config.getoption("--srcdir")).resolve()
+
+
+@pytest.fixture
+def inf_dir_kept(wine):
+    """Takes out of C:\\windows\\inf whatever a test put there (Wine's driver update copies INFs in)."""
+    before = set(wine.inf_dir.iterdir())
+    yield
+    for path in set(wine.inf_dir.iterdir()) - before:
+        path.unlink()
+
+
+def write_inf(path, hardware_id, description, utf16=False):
+    """A driver package for one root device of a class of its own, named `description`."""
+    text = ("[Version]\r\nSignature = \"$Windows NT$\"\r\nClass = PelmoraTest\r\n"
+            "ClassGuid = {3b7f2d1c-4a5e-4f60-8c9d-0e1f2a3b4c5d}\r\nProvider = %P%\r\n"
+            "DriverVer = 01/15/2024,1.0.0.0\r\n\r\n[Manufacturer]\r\n%P% = Models, NTamd64\r\n\r\n"
+            "[Models.NTamd64]\r\n%D% = Install, " + hardware_id + "\r\n\r\n[Install.NT]\r\n\r\n"
+            "[Install.NT.Services]\r\nAddService = , 0x00000002\r\n\r\n"
+            "[Strings]\r\nP = \"Pelmora tests\"\r\nD = \"" + description + "\"\r\n")
+    path.write_bytes(b"\xff\xfe" + text.encode("utf-16-le") if utf16 else text.encode())

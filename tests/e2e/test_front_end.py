@@ -1,18 +1,21 @@
-"""The real pelmora.exe under Wine: usage, errors, exit codes and what
-"install" takes from a folder, byte for byte."""
+"""The real programs' command lines under Wine: usage, misuse, help and the version questions, with their exit
+codes and output byte for byte (CR LF line ends)."""
 import pytest
+
+from messages import message
 
 USAGE = (b"usage: Pelmora [command] [arg]\r\n"
          b"where command is remove, install, rescan, version, is64bit, exec, iswinxpsp3orlater, "
          b"iswin2000orlater\r\n")
-MISSING = b"ERROR: command required argument\r\n" + USAGE
 
 
 @pytest.mark.parametrize("args,result", [
-    ([], (1, USAGE, b"")), (["Install"], (1, USAGE, b"")), (["remove "], (1, USAGE, b"")),
-    (["iswinxsp3orlater"], (1, USAGE, b"")), (["%1"], (1, USAGE, b"")), (["x" * 30000], (1, USAGE, b"")),
-    (["remove"], (1, MISSING, b"")), (["install"], (1, MISSING, b"")), (["exec"], (1, MISSING, b"")),
-    (["version", "extra"], (1, b"", b"")), (["is64bit", "extra", "more"], (0, b"", b""))])
+    ([], (1, USAGE, b"")), (["iswinxsp3orlater"], (1, USAGE, b"")), (["x" * 30000], (1, USAGE, b"")),
+    (["version", "extra"], (1, b"", b"")), (["is64bit", "extra", "more"], (0, b"", b"")),
+    # The engine runs under the program's own name; a pattern of stars alone would select every device.
+    (["remove", "NOSUCH\\DEVICE|"], (0, b"No devices were removed.\r\n", b"")), (["remove", "*|"], (2, b"", b"")),
+    # Wine's CM_Locate_DevNodeW answers CR_FAILURE, so "rescan" fails before it writes a line.
+    (["rescan"], (2, b"", b"pelmora.exe: the rescan command failed.\r\n"))])
 def test_command_line(wine, args, result):
     assert wine.run("pelmora.exe", *args) == result
 
@@ -29,17 +32,27 @@ def test_version_answers(wine, version, answers):
         wine.set_version("pelmora.exe", None)
 
 
-def test_install_takes_only_names_that_end_in_inf(wine, srcdir, tmp_path):
-    # Wine's search matches "*.inf" against short names too, and its store keeps each file's name.
-    names = ["pelmora_walk_a.inf", "pelmora_walk_B.INF", "pelmora_walk_c.inf_", "pelmora_walk_d.inf~",
-             "pelmora_walk_e.inff", "pelmora_walk_f.infold"]
-    for name in names:
-        (tmp_path / name).write_bytes((srcdir / "examples" / "pelmora_sample.inf").read_bytes() + name.encode())
-    try:
-        code, out, err = wine.run("pelmora.exe", "install", wine.windows_path(tmp_path))
-        assert (code, err) == (0, b"Installing USB-driver...\r\n")
-        stored = [p.name for p in wine.inf_dir.glob("pelmora_walk_*") if p.suffix.lower() != ".pnf"]
-        assert sorted(stored) == sorted(names[:2])
-    finally:
-        for path in wine.inf_dir.glob("pelmora_walk_*"):
-            path.unlink()
+@pytest.mark.parametrize("word", [None, "nosuch", "\u03a9\u4e2d"])
+def test_engine_help_lists_six_commands_each_on_its_own_line(wine, word):
+    code, out, err = wine.run("pelmora-engine.exe", "?", *([word] if word else []))
+    assert (code, err) == (0, b"")
+    text = out.split(b"\r\n")
+    assert text[-1] == b"" and b"\n" not in b"".join(text)
+    # A word the console cannot show does not silence what follows it.
+    assert [line.split()[0] for line in text[-7:-1]] == [b"findall", b"install", b"remove", b"rescan", b"dp_add",
+                                                         b"dp_delete"]
+    assert b"pelmora-engine.exe" in text[0]
+
+
+def test_engine_help_on_one_command_is_its_detailed_help(wine, srcdir):
+    assert wine.run("pelmora-engine.exe", "?", "REMOVE") == (
+        0, message(srcdir, 61200, "pelmora-engine.exe", "remove"), b"")
+
+
+@pytest.mark.parametrize("args,code,expected", [
+    ([], 3, (60000,)), (["-rx", "rescan"], 3, (60000,)), (["%1%n", "x"], 3, (60000,)),
+    (["FINDALL"], 3, (60002, "findall")), (["-m:\\\\pc", "remove", "x"], 3, (60002, "remove")),
+    (["-m:\\\\NOWHERE", "findall", "*"], 2, (60001, "findall"))])
+def test_engine_misuse_and_failure_go_to_standard_error(wine, srcdir, args, code, expected):
+    assert wine.run("pelmora-engine.exe", *args) == (
+        code, b"", message(srcdir, expected[0], "pelmora-engine.exe", *expected[1:]))

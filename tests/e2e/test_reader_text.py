@@ -4,9 +4,8 @@ import shutil
 import subprocess
 import time
 
-from conftest import WINE
+from conftest import WINE, write_inf
 from messages import message
-from test_devices import inf_dir_kept, write_inf  # noqa: F401 (a fixture)
 
 # Loaded, it leaves a mark in the current folder.
 PLANTED = """#include <windows.h>
@@ -18,7 +17,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 GXX = shutil.which("x86_64-w64-mingw32-g++-posix") or shutil.which("x86_64-w64-mingw32-g++")
 
 
-def test_newdev_planted_beside_the_engine_is_never_loaded(wine, srcdir, tmp_path, inf_dir_kept):  # noqa: F811
+def test_newdev_planted_beside_the_engine_is_never_loaded(wine, srcdir, tmp_path, inf_dir_kept):
     (tmp_path / "planted.cpp").write_text(PLANTED)
     subprocess.run([GXX, "-shared", "-static", "-o", str(tmp_path / "newdev.dll"), str(tmp_path / "planted.cpp")],
                    check=True)
@@ -29,7 +28,7 @@ def test_newdev_planted_beside_the_engine_is_never_loaded(wine, srcdir, tmp_path
     (tmp_path / "planted.loaded").unlink()
 
     engine = shutil.copy(wine.exe("pelmora-engine.exe"), tmp_path)
-    write_inf(tmp_path / "planted.inf", "PELMORA\\PLANTED", "Planted", utf16=False)
+    write_inf(tmp_path / "planted.inf", "PELMORA\\PLANTED", "Planted")
     inf = wine.windows_path(tmp_path / "planted.inf")
     code, out, err = wine.run(str(engine), "install", inf, "PELMORA\\PLANTED", cwd=tmp_path, env=native)
     assert (code, err) == (0, b"")
@@ -37,7 +36,7 @@ def test_newdev_planted_beside_the_engine_is_never_loaded(wine, srcdir, tmp_path
     assert not (tmp_path / "planted.loaded").exists()
 
 
-def test_device_name_reaches_the_reader_in_its_language(wine, srcdir, tmp_path, inf_dir_kept):  # noqa: F811
+def test_device_name_reaches_the_reader_in_its_language(wine, srcdir, tmp_path, inf_dir_kept):
     write_inf(tmp_path / "cafe.inf", "PELMORA\\CAFE", "Caf\u00e9 \u03a9mega", utf16=True)
     assert wine.run("pelmora-engine.exe", "install", wine.windows_path(tmp_path / "cafe.inf"), "PELMORA\\CAFE")[0] == 0
     # Redirected to a file: the OEM code page, which Wine reports as 437.
