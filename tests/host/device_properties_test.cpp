@@ -23,7 +23,6 @@ class DeviceProperties : public SimTest {
     if (!values.empty()) sim::SetChangingProperty(device, property, values);
     sim::AddDevice(device);
   }
-  // The name, or the list's strings joined by '|', or "(null)".
   static std::string Read(DWORD property) {
     AllDevices all;
     if (property == kName) {
@@ -50,8 +49,8 @@ TEST_F(DeviceProperties, NamesAndListsAreReadWhole) {
     Values values;
     std::string read;
   } rows[] = {
-      {"grows between reads", kName, {sim::Sz(Wide(600, L'a')), sim::Sz(Wide(901, L'c'))}, Chars(901, 'c')},
-      {"shrinks, no null", kName, {sim::Sz(Wide(900, L'a')), sim::RawValue(REG_SZ, Wide(20, L'b'))}, Chars(20, 'b')},
+      {"grows, then shrinks without its null", kName,
+       {sim::Sz(Wide(600, L'a')), sim::Sz(Wide(901, L'c')), sim::RawValue(REG_SZ, Wide(20, L'b'))}, Chars(20, 'b')},
       {"of another type", kName, {sim::RawValue(REG_EXPAND_SZ, Wide(600, L'x'))}, "(null)"},
       {"absent", kName, {}, "(null)"}, {"no ID", kList, {sim::MultiSz({})}, ""},
       {"three IDs", kList, {sim::MultiSz({L"PCI\\VEN_1", L"PCI\\VEN_1&DEV_2", L"X"})}, "PCI\\VEN_1|PCI\\VEN_1&DEV_2|X"},
