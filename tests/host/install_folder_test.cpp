@@ -10,9 +10,7 @@
 
 namespace {
 
-std::string Inf(const std::string& tag) {
-  return "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\nProvider=Pelmora\r\n; " + tag + "\r\n";
-}
+std::string Inf(const std::string& tag) { return "[Version]\r\nSignature=\"$Windows NT$\"\r\n; " + tag + "\r\n"; }
 
 const char kBanner[] = "Installing USB-driver...\n";
 
