@@ -12,24 +12,24 @@
 namespace {
 
 using Values = std::vector<sim::PropertyValue>;
+const DWORD kName = SPDRP_FRIENDLYNAME, kList = SPDRP_HARDWAREID;
 
 class DeviceProperties : public SimTest {
  protected:
-  // The one device of the test, whose `property` gives `values` in turn.
+  // A machine whose one device's `property` gives `values` in turn.
   static void AddWith(DWORD property, const Values& values) {
+    sim::Reset();
     sim::DeviceSpec device = sim::Device(L"ROOT\\THING\\0000", L"System", {});
     if (!values.empty()) sim::SetChangingProperty(device, property, values);
     sim::AddDevice(device);
   }
-  static std::string ReadString() {
+  static std::string Read(DWORD property) {
     AllDevices all;
-    std::unique_ptr<wchar_t[]> text(GetDeviceStringProperty(all.devs(), all.At(0), SPDRP_FRIENDLYNAME));
-    return Text(text.get());
-  }
-  // The list's strings joined by '|', or "(null)".
-  static std::string ReadList() {
-    AllDevices all;
-    StringList list = GetDeviceStringListProperty(all.devs(), all.At(0), SPDRP_HARDWAREID);
+    if (property == kName) {
+      std::unique_ptr<wchar_t[]> text(GetDeviceStringProperty(all.devs(), all.At(0), kName));
+      return Text(text.get());
+    }
+    StringList list = GetDeviceStringListProperty(all.devs(), all.At(0), kList);
     if (!list) return "(null)";
     std::string joined;
     for (StringList p = list; *p; ++p) joined += (p == list ? "" : "|") + sim::Utf8(*p);
@@ -41,73 +41,37 @@ class DeviceProperties : public SimTest {
 std::string Chars(size_t count, char c) { return std::string(count, c); }
 std::wstring Wide(size_t count, wchar_t c) { return std::wstring(count, c); }
 
-TEST_F(DeviceProperties, NamesAreReadWhole) {
+// Read whole however they are stored or change between reads; of another type they are no value.
+TEST_F(DeviceProperties, NamesAndListsAreReadWhole) {
   const struct {
     const char* name;
-    Values values;
-    int failingRead;  // 0: none
-    std::string read;
-  } rows[] = {
-      {"fills the first buffer", {sim::Sz(Wide(511, L'n'))}, 0, Chars(511, 'n')},
-      {"one longer", {sim::Sz(Wide(512, L'n'))}, 0, Chars(512, 'n')},
-      {"without terminator", {sim::RawValue(REG_SZ, L"abc")}, 0, "abc"},
-      {"long, without terminator", {sim::RawValue(REG_SZ, Wide(700, L'x'))}, 0, Chars(700, 'x')},
-      {"grows between reads",
-       {sim::Sz(Wide(600, L'a')), sim::Sz(Wide(900, L'b')), sim::Sz(Wide(901, L'c'))}, 0, Chars(901, 'c')},
-      {"shrinks between reads", {sim::Sz(Wide(900, L'a')), sim::RawValue(REG_SZ, Wide(20, L'b'))}, 0,
-       Chars(20, 'b')},
-      {"another string type that fits", {sim::RawValue(REG_EXPAND_SZ, L"short")}, 0, "short"},
-      {"another type that does not", {sim::RawValue(REG_EXPAND_SZ, Wide(600, L'x'))}, 0, "(null)"},
-      {"absent", {}, 0, "(null)"},
-      {"unreadable", {sim::Sz(L"desc")}, 1, "(null)"},
-      {"unreadable on the second read", {sim::Sz(Wide(600, L'a'))}, 2, "(null)"},
-  };
-  for (const auto& row : rows) {
-    sim::Reset();
-    AddWith(SPDRP_FRIENDLYNAME, row.values);
-    if (row.failingRead) sim::FailCall("SetupDiGetDeviceRegistryPropertyW", ERROR_INVALID_HANDLE, row.failingRead);
-    EXPECT_EQ(row.read, ReadString()) << row.name;
-  }
-}
-
-TEST_F(DeviceProperties, ListsAreSplitIntoTheirStrings) {
-  std::vector<std::wstring> many(300, Wide(40, L'h'));  // over 12000 characters
-  std::string manyRead = Chars(40, 'h');
-  while (manyRead.size() < 300 * 41 - 1) manyRead += "|" + Chars(40, 'h');
-  const struct {
-    const char* name;
+    DWORD property;
     Values values;
     std::string read;
   } rows[] = {
-      {"three IDs", {sim::MultiSz({L"PCI\\VEN_1", L"PCI\\VEN_1&DEV_2", L"X"})}, "PCI\\VEN_1|PCI\\VEN_1&DEV_2|X"},
-      {"empty", {sim::MultiSz({})}, ""},
-      {"absent", {}, "(null)"},
-      {"fills the first buffer", {sim::MultiSz({Wide(2046, L'a'), Wide(2047, L'b')})},
-       Chars(2046, 'a') + "|" + Chars(2047, 'b')},
-      {"larger", {sim::MultiSz(many)}, manyRead},
-      {"without closing nulls", {sim::RawValue(REG_MULTI_SZ, L"one")}, "one"},
-      {"long, without closing nulls", {sim::RawValue(REG_MULTI_SZ, std::wstring(L"one") + L'\0' + Wide(5000, L't'))},
-       "one|" + Chars(5000, 't')},
-      {"a long string of another type", {sim::Sz(Wide(5000, L's'))}, "(null)"},
+      {"grows, then shrinks without its null", kName,
+       {sim::Sz(Wide(600, L'a')), sim::Sz(Wide(901, L'c')), sim::RawValue(REG_SZ, Wide(20, L'b'))}, Chars(20, 'b')},
+      {"of another type", kName, {sim::RawValue(REG_EXPAND_SZ, Wide(600, L'x'))}, "(null)"},
+      {"absent", kName, {}, "(null)"}, {"no ID", kList, {sim::MultiSz({})}, ""},
+      {"three IDs", kList, {sim::MultiSz({L"PCI\\VEN_1", L"PCI\\VEN_1&DEV_2", L"X"})}, "PCI\\VEN_1|PCI\\VEN_1&DEV_2|X"},
+      {"a long list without closing nulls", kList,
+       {sim::RawValue(REG_MULTI_SZ, std::wstring(L"one") + L'\0' + Wide(5000, L't'))}, "one|" + Chars(5000, 't')},
   };
   for (const auto& row : rows) {
-    sim::Reset();
-    AddWith(SPDRP_HARDWAREID, row.values);
-    EXPECT_EQ(row.read, ReadList()) << row.name;
+    AddWith(row.property, row.values);
+    EXPECT_EQ(row.read, Read(row.property)) << row.name;
   }
 }
 
-// A name too long for any line buffer still gives its device a line of its
-// own, cut at 255 characters with its line feed last.
+// A name too long for any buffer still gets its device's line, cut at 255 characters, line feed last.
 TEST_F(DeviceProperties, NameOfAMillionCharactersIsListedCut) {
-  sim::DeviceSpec big = sim::Device(L"ROOT\\BIG\\0000", L"System", {L"HW\\X"});
-  sim::SetProperty(big, SPDRP_FRIENDLYNAME, sim::Sz(Wide(1u << 20, L'N')));
-  sim::AddDevice(big);
-  sim::DeviceSpec next = sim::Device(L"ROOT\\NEXT\\0000", L"System", {L"HW\\X"});
-  sim::SetProperty(next, SPDRP_FRIENDLYNAME, sim::Sz(L"Next"));
-  sim::AddDevice(next);
-  Args args{L"x.exe", L"findall", L"HW\\X"};
-  EXPECT_EQ(0, EngineRun(args.argc(), args.argv()));
+  for (const std::wstring& name : {Wide(1u << 20, L'N'), std::wstring(L"Next")}) {
+    const wchar_t* id = name == L"Next" ? L"ROOT\\NEXT\\0000" : L"ROOT\\BIG\\0000";
+    sim::DeviceSpec device = sim::Device(id, L"System", {L"HW"});
+    sim::SetProperty(device, kName, sim::Sz(name));
+    sim::AddDevice(device);
+  }
+  EXPECT_EQ(0, EngineRun(3, Args{L"x.exe", L"findall", L"HW"}.argv()));
   std::string first = "ROOT\\BIG\\0000" + Chars(47, ' ') + ": " + Chars(192, 'N') + "\n";
   std::string second = "ROOT\\NEXT\\0000" + Chars(46, ' ') + ": Next\n";
   EXPECT_EQ(first + second + ExpectedMessage(60405, 2u, nullptr), sim::StdOut());

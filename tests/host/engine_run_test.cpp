@@ -24,10 +24,6 @@ const EngineCommandEntry kTable[] = {
 
 class EngineCommandLine : public SimTest {
  protected:
-  void SetUp() override {
-    SimTest::SetUp();
-    answer = 0;
-  }
   int Run(const std::vector<std::wstring>& items) {
     std::vector<const wchar_t*> argv;
     for (const std::wstring& item : items) argv.push_back(item.c_str());
@@ -36,74 +32,56 @@ class EngineCommandLine : public SimTest {
   }
 };
 
-TEST_F(EngineCommandLine, OptionsThenACommandWord) {
-  const std::wstring huge(50000, L'm');
+// The handler's answer is the result; a failure or a misuse names the command as the table holds it.
+TEST_F(EngineCommandLine, OptionsThenACommandWordAndItsResult) {
+  const std::string usage = ExpectedMessage(60000, L"x.exe"), failed = ExpectedMessage(60001, L"tool.exe", L"remove");
   const struct {
     std::vector<std::wstring> args;
-    int code;
+    int answer, code;  // the handler's answer, and the result
     std::string handlerGot;
     std::string error;
   } rows[] = {
-      {{L"x.exe"}, 3, "not run", ExpectedMessage(60000, L"x.exe")},
-      {{L"C:\\t\\x.exe", L"-r", L"-f", L"/M:pc"}, 3, "not run", ExpectedMessage(60000, L"x.exe")},
-      {{L"C:/t/x.exe", L"nosuch"}, 3, "not run", ExpectedMessage(60000, L"C:/t/x.exe")},
-      {{L"x.exe", L"ReScAn"}, 0, "-|0|", ""},
-      {{L"x.exe", L"/rescan", L"more"}, 0, "-|0|more ", ""},
-      {{L"x.exe", L"-M:PC7", L"-R", L"findall", L"a"}, 0, "PC7|0|a ", ""},
-      {{L"x.exe", L"/f", L"-m:one", L"/m:two", L"-F", L"remove", L"-f", L"-r"}, 0, "two|1|-f -r ", ""},
-      {{L"x.exe", L"-m:" + huge, L"findall", L"%1"}, 0, sim::Utf8(huge) + "|0|%1 ", ""},
+      {{L"x.exe"}, 0, 3, "not run", usage}, {{L"C:\\t\\x.exe", L"-r", L"-f", L"/M:pc"}, 0, 3, "not run", usage},
+      {{L"C:/t/x.exe", L"nosuch"}, 0, 3, "not run", ExpectedMessage(60000, L"C:/t/x.exe")},
+      {{L"x.exe", L"/ReScAn", L"more"}, 0, 0, "-|0|more ", ""},
+      {{L"x.exe", L"-M:PC7", L"-R", L"findall", L"%1"}, 0, 0, "PC7|0|%1 ", ""},
+      {{L"x.exe", L"/f", L"-m:one", L"/m:two", L"-F", L"remove", L"-f", L"-r"}, 0, 0, "two|1|-f -r ", ""},
       // A malformed option is taken as the command word, which is unknown.
-      {{L"x.exe", L"-m:", L"rescan"}, 3, "not run", ExpectedMessage(60000, L"x.exe")},
-      {{L"x.exe", L"-rx", L"rescan"}, 3, "not run", ExpectedMessage(60000, L"x.exe")},
-      {{L"x.exe", L"--rescan"}, 3, "not run", ExpectedMessage(60000, L"x.exe")},
-      {{L"x.exe", L"-", L"rescan"}, 3, "not run", ExpectedMessage(60000, L"x.exe")},
-      {{L"%1%2%n", L"%1!s!"}, 3, "not run", ExpectedMessage(60000, L"%1%2%n")},
+      {{L"x.exe", L"-m:", L"rescan"}, 0, 3, "not run", usage}, {{L"x.exe", L"-rx", L"rescan"}, 0, 3, "not run", usage},
+      {{L"x.exe", L"--rescan"}, 0, 3, "not run", usage},
+      {{L"%1%2%n", L"%1!s!"}, 0, 3, "not run", ExpectedMessage(60000, L"%1%2%n")},
+      {{L"C:\\x\\tool.exe", L"REMOVE"}, 1, 1, "-|0|", ""}, {{L"C:\\x\\tool.exe", L"REMOVE"}, 2, 2, "-|0|", failed},
+      {{L"C:\\x\\tool.exe", L"REMOVE"}, 3, 3, "-|0|", ExpectedMessage(60002, L"tool.exe", L"remove")},
+      {{L"C:\\x\\tool.exe", L"REMOVE"}, 7, 7, "-|0|", failed},
   };
   for (const auto& row : rows) {
     sim::ClearOutput();
-    std::string line = sim::Utf8(row.args.back()).substr(0, 40);
+    answer = row.answer;
+    std::string line = sim::Utf8(row.args.back()) + " " + std::to_string(row.answer);
     EXPECT_EQ(row.code, Run(row.args)) << line;
     EXPECT_EQ(row.handlerGot, given) << line;
-    EXPECT_EQ(row.error, sim::StdErr()) << line;
-    EXPECT_EQ("", sim::StdOut()) << line;
+    EXPECT_EQ("|" + row.error, sim::StdOut() + "|" + sim::StdErr()) << line;  // nothing on standard output
   }
   EXPECT_EQ(3, RunEngineTable(kTable, 0, nullptr));
 }
 
-TEST_F(EngineCommandLine, ResultsAndTheirMessages) {
-  const struct {
-    int handlerAnswer;
-    std::string error;  // naming the command as the table holds it
-  } rows[] = {{0, ""}, {1, ""}, {2, ExpectedMessage(60001, L"tool.exe", L"remove")},
-              {3, ExpectedMessage(60002, L"tool.exe", L"remove")}, {7, ExpectedMessage(60001, L"tool.exe", L"remove")}};
-  for (const auto& row : rows) {
-    sim::ClearOutput();
-    answer = row.handlerAnswer;
-    EXPECT_EQ(row.handlerAnswer, Run({L"C:\\x\\tool.exe", L"REMOVE", L"a"}));
-    EXPECT_EQ(row.error, sim::StdErr()) << row.handlerAnswer;
-  }
-  EXPECT_TRUE(sim::RestartRequests().empty()) << "no restart without -r";
-}
-
 TEST_F(EngineCommandLine, RestartOnlyWhenNeededAndAskedFor) {
+  const std::vector<std::wstring> asked{L"x.exe", L"-r", L"rescan"};
   const struct {
     int handlerAnswer;
-    std::vector<std::wstring> options;
+    std::vector<std::wstring> args;
     const char* failing;  // without the privilege the request is still made
     size_t restarts;
   } rows[] = {
-      {1, {L"-r"}, "", 1}, {1, {L"-m:far", L"-r"}, "", 1}, {1, {}, "", 0}, {0, {L"-r"}, "", 0},
-      {2, {L"-r"}, "", 0}, {1, {L"-r"}, "OpenProcessToken", 1}, {1, {L"-r"}, "LookupPrivilegeValueW", 1},
-      {1, {L"-r"}, "AdjustTokenPrivileges", 1},
+      {1, asked, "", 1}, {1, {L"x.exe", L"-m:far", L"-r", L"rescan"}, "", 1}, {1, {L"x.exe", L"rescan"}, "", 0},
+      {0, asked, "", 0}, {2, asked, "", 0}, {1, asked, "OpenProcessToken", 1}, {1, asked, "LookupPrivilegeValueW", 1},
+      {1, asked, "AdjustTokenPrivileges", 1},
   };
   for (const auto& row : rows) {
     sim::Reset();
     if (*row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
     answer = row.handlerAnswer;
-    std::vector<std::wstring> args{L"x.exe"};
-    args.insert(args.end(), row.options.begin(), row.options.end());
-    args.push_back(L"rescan");
-    EXPECT_EQ(row.handlerAnswer, Run(args));
+    EXPECT_EQ(row.handlerAnswer, Run(row.args));
     ASSERT_EQ(row.restarts, sim::RestartRequests().size()) << row.failing;
     EXPECT_EQ(0, sim::OpenHandles()) << row.failing;
     if (!row.restarts) continue;
