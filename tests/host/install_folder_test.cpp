@@ -71,4 +71,13 @@ TEST_F(InstallFolder, FolderWithoutPackagesIsNamedOnStandardError) {
   EXPECT_TRUE(Copied().empty() && sim::StdOut().empty());
 }
 
+// The shell's path functions stop at MAX_PATH; such a package still reaches the engine whole, which
+// refuses it by name rather than it vanishing without a word.
+TEST_F(InstallFolder, PackagePathBeyondTheShellLimitReachesTheEngineWhole) {
+  const std::wstring path = L"C:\\" + std::wstring(247, L'd') + L"\\long-package-name.inf";
+  sim::AddFile(path, Inf("long"));
+  EXPECT_EQ(0, Install(path.substr(0, 250)));
+  EXPECT_EQ(ExpectedMessage(61113, path.c_str()), sim::StdOut());
+}
+
 }  // namespace
