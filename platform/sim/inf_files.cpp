@@ -288,12 +288,13 @@ BOOL SetupGetInfFileListW(PCWSTR directoryPath, DWORD infStyle, PWSTR returnBuff
   std::wstring directory = directoryPath ? directoryPath : sim::kInfDirectory;
   if (!sim::DirectoryExists(directory)) return Fail(ERROR_PATH_NOT_FOUND);
   std::wstring list;
+  const std::wstring prefix = directory + L'\\';
   for (const std::wstring& name : sim::ListDirectory(directory)) {
     if (name.size() < 4 || !EqualNoCase(name.substr(name.size() - 4), L".inf")) continue;
     InfFile file;
     UINT line = 0;
     DWORD error = 0;
-    if (!LoadInf(directory + L'\\' + name, &file, &line, &error)) continue;
+    if (!LoadInf(prefix + name, &file, &line, &error)) continue;
     bool win4 = HasWin4Signature(file);
     if ((win4 && (infStyle & INF_STYLE_WIN4)) || (!win4 && (infStyle & INF_STYLE_OLDNT))) list += name + L'\0';
   }
