@@ -1,5 +1,6 @@
 // "findall": lists every matching device, present or not, with its instance
 // ID and name, then a count.
+#include <cwchar>
 #include <memory>
 
 #include "engine/device_commands.h"
@@ -8,16 +9,22 @@
 #include "engine/message_ids.h"
 #include "engine/message_output.h"
 
-void PrintDeviceLine(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, const wchar_t* name) {
+bool ReadInstanceId(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, WCHAR (&instanceId)[MAX_DEVICE_ID_LEN]) {
   // Empty first: a platform may report success without writing.
-  WCHAR instanceId[MAX_DEVICE_ID_LEN] = {};
+  std::wmemset(instanceId, L'\0', MAX_DEVICE_ID_LEN);
   SP_DEVINFO_LIST_DETAIL_DATA_W detail;
   detail.cbSize = sizeof detail;
   bool read = SetupDiGetDeviceInfoListDetailW(devs, &detail) &&
               CM_Get_Device_ID_ExW(devInfo->DevInst, instanceId, MAX_DEVICE_ID_LEN, 0,
                                    static_cast<HMACHINE>(detail.RemoteMachineHandle)) == CR_SUCCESS;
+  if (!read) instanceId[0] = L'\0';
   instanceId[MAX_DEVICE_ID_LEN - 1] = L'\0';
-  const wchar_t* id = read ? instanceId : L"?";
+  return read;
+}
+
+void PrintDeviceLine(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, const wchar_t* name) {
+  WCHAR instanceId[MAX_DEVICE_ID_LEN];
+  const wchar_t* id = ReadInstanceId(devs, devInfo, instanceId) ? instanceId : L"?";
 
   wchar_t line[kShortLineCharacters];
   const size_t limit = kShortLineCharacters - 1;

@@ -27,26 +27,13 @@ bool RestartPending(HDEVINFO devs, SP_DEVINFO_DATA* devInfo) {
          (params.Flags & (DI_NEEDREBOOT | DI_NEEDRESTART)) != 0;
 }
 
-// The device's instance ID into `instanceId`, empty when it cannot be read.
-bool ReadInstanceId(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, WCHAR (&instanceId)[MAX_DEVICE_ID_LEN]) {
-  SP_DEVINFO_LIST_DETAIL_DATA_W detail;
-  detail.cbSize = sizeof detail;
-  bool read = SetupDiGetDeviceInfoListDetailW(devs, &detail) &&
-              CM_Get_Device_ID_ExW(devInfo->DevInst, instanceId, MAX_DEVICE_ID_LEN, 0,
-                                   static_cast<HMACHINE>(detail.RemoteMachineHandle)) == CR_SUCCESS;
-  if (!read) instanceId[0] = L'\0';
-  instanceId[MAX_DEVICE_ID_LEN - 1] = L'\0';
-  return read;
-}
-
 }  // namespace
 
 // A device that cannot be named is not removed: its line says it failed.
 int RemoveOneDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext* context) {
   (void)index;
   RemovalTally& tally = *static_cast<RemovalTally*>(context);
-  // Empty first: a platform may report success without writing.
-  WCHAR instanceId[MAX_DEVICE_ID_LEN] = {};
+  WCHAR instanceId[MAX_DEVICE_ID_LEN];
   const wchar_t* label = tally.failedLabel;
   if (ReadInstanceId(devs, devInfo, instanceId) && RemoveThroughClassInstaller(devs, devInfo)) {
     label = tally.succeededLabel;

@@ -29,6 +29,10 @@ struct EngineCommandEntry {
 // Ended by a row whose name is null; its order is the lookup and help order.
 extern const EngineCommandEntry EngineCommandTable[];
 
+// The text after the last backslash of a program path (forward slashes are
+// no separators): the name the engine's messages give the program.
+const wchar_t* ProgramBaseName(const wchar_t* path);
+
 // Runs one engine command line. argv[0] is a program path or name.
 int EngineRun(int argc, const wchar_t* const* argv);
 

@@ -23,15 +23,6 @@ struct EngineOptions {
   DWORD flags = 0;
 };
 
-// The text after the last backslash; forward slashes are no separators.
-const wchar_t* BaseName(const wchar_t* path) {
-  const wchar_t* base = path;
-  for (const wchar_t* p = path; *p; p = CharNextW(p)) {
-    if (*p == L'\\') base = CharNextW(p);
-  }
-  return base;
-}
-
 bool IsSwitchChar(wchar_t c) { return c == L'-' || c == L'/'; }
 
 bool IsLetter(wchar_t c, wchar_t lower) { return AsciiLower(c) == lower; }
@@ -60,6 +51,14 @@ bool TakeOption(const wchar_t* arg, EngineOptions& options) {
 
 }  // namespace
 
+const wchar_t* ProgramBaseName(const wchar_t* path) {
+  const wchar_t* base = path;
+  for (const wchar_t* p = path; *p; p = CharNextW(p)) {
+    if (*p == L'\\') base = CharNextW(p);
+  }
+  return base;
+}
+
 const EngineCommandEntry* FindEngineCommandIn(const EngineCommandEntry* table, const wchar_t* word) {
   for (const EngineCommandEntry* row = table; row->name; ++row) {
     if (EqualIgnoringAsciiCase(word, row->name)) return row;
@@ -74,7 +73,7 @@ const EngineCommandEntry* FindEngineCommand(const wchar_t* word) {
 int EngineRun(int argc, const wchar_t* const* argv) { return RunEngineTable(EngineCommandTable, argc, argv); }
 
 int RunEngineTable(const EngineCommandEntry* table, int argc, const wchar_t* const* argv) {
-  const wchar_t* baseName = argc > 0 ? BaseName(argv[0]) : L"";
+  const wchar_t* baseName = argc > 0 ? ProgramBaseName(argv[0]) : L"";
   EngineOptions options;
   int next = 1;
   while (next < argc && TakeOption(argv[next], options)) ++next;

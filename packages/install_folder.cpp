@@ -57,9 +57,8 @@ bool IsInfName(const wchar_t* name) {
 // Exit code 0 whatever happens (installers rely on it), so the reader learns
 // here that nothing was added.
 void ReportFolder(DWORD messageId, const std::wstring& program, const std::wstring& folder) {
-  size_t slash = program.find_last_of(L'\\');
-  std::wstring baseName = slash == std::wstring::npos ? program : program.substr(slash + 1);
-  WriteEngineMessage(TEXT_STDERR, messageId, baseName.c_str(), PrintableText(folder.c_str()).c_str());
+  WriteEngineMessage(TEXT_STDERR, messageId, ProgramBaseName(program.c_str()),
+                     PrintableText(folder.c_str()).c_str());
 }
 
 }  // namespace
