@@ -33,6 +33,6 @@ set(PROGRAM_NAME pelmora)
 pelmora_program(pelmora ${PROJECT_SOURCE_DIR}/frontend/main.cpp "Pelmora driver package installer")
 pelmora_program(pelmora-engine ${PROJECT_SOURCE_DIR}/engine/main.cpp "Pelmora device engine")
 
-include(${PROJECT_SOURCE_DIR}/examples/wix/wix.cmake)
+include(${PROJECT_SOURCE_DIR}/examples/examples.cmake)
 include(${PROJECT_SOURCE_DIR}/tests/e2e/e2e.cmake OPTIONAL)
 include(${PROJECT_SOURCE_DIR}/bench/wine/bench.cmake)

@@ -2,10 +2,11 @@
 ; helper program and the sample driver packages under Program Files, adds the
 ; packages, runs the helper with "exec", and its uninstaller removes the
 ; sample devices and their packages. Every call and its exit code go to
-; setup.log in the install folder. Build:
+; setup.log in the install folder. The windows preset builds it into
+; build/windows/examples/ (examples/examples.cmake):
 ;   makensis -DBIN=<folder of pelmora.exe and record_args.exe>
-;            -DSAMPLES=<folder of the .inf files> -DOUTFILE=<setup.exe> pelmora.nsi
-; Run silently with "setup.exe /S"; a silent uninstall that its caller waits
+;            -DSAMPLES=<folder of the .inf files> -DOUTFILE=<installer> pelmora.nsi
+; Run silently with "pelmora-example-setup.exe /S"; a silent uninstall that its caller waits
 ; for is "uninstall.exe /S _?=<install folder>".
 Unicode true
 Target amd64-unicode

@@ -13,10 +13,5 @@ foreach(helper ${E2E_HELPERS})
 endforeach()
 add_test(NAME wine_end_to_end
   COMMAND ${PYTHON3} -m pytest -q -p no:cacheprovider ${PROJECT_SOURCE_DIR}/tests/e2e
-          --ignore=${PROJECT_SOURCE_DIR}/tests/e2e/test_programs.py
           --bindir=${CMAKE_BINARY_DIR} --srcdir=${PROJECT_SOURCE_DIR})
 set_tests_properties(wine_end_to_end PROPERTIES TIMEOUT 900)
-# The programs' imports and resources, read from the files: no Wine needed.
-add_test(NAME windows_imports
-  COMMAND ${PYTHON3} -m pytest -q -p no:cacheprovider ${PROJECT_SOURCE_DIR}/tests/e2e/test_programs.py
-          --bindir=${CMAKE_BINARY_DIR} --srcdir=${PROJECT_SOURCE_DIR})
