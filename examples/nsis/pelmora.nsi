@@ -67,6 +67,7 @@ Section Uninstall
   !insertmacro Remove "ROOT\PELMORA_SERIAL|ROOT\PELMORA_SERIAL"
   !insertmacro Remove "ROOT\PELMORA_WIDGET*|ROOT\PELMORA_WIDGET"
   FileClose $Log
+  ; setup.log stays behind, with the install folder, as the record of the calls.
   Delete "$INSTDIR\drivers\*.inf"
   RMDir "$INSTDIR\drivers"
   Delete "$INSTDIR\pelmora.exe"
