@@ -106,6 +106,10 @@ struct Launch {
 DWORD BatchLaunch(const std::wstring& programPath, const std::wstring& parameters, Launch* launch) {
   const std::wstring full = FullPathOf(programPath);
   if (full.empty()) return Refuse(MSG_NOT_STARTED, programPath, ERROR_INVALID_NAME);
+  // The interpreter would start, find nothing and end: that is no start.
+  DWORD attributes = GetFileAttributesW(full.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return Refuse(MSG_NOT_STARTED, programPath, GetLastError());
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Refuse(MSG_NOT_STARTED, programPath, ERROR_ACCESS_DENIED);
   // No Windows name holds a quotation mark; one here would end the quoting.
   if (InterpreterWouldAct(full) || full.find(L'"') != std::wstring::npos || InterpreterWouldAct(parameters)) {
     return Refuse(MSG_BATCH_REFUSED, programPath, ERROR_INVALID_PARAMETER);
