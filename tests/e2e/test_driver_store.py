@@ -91,3 +91,13 @@ def test_dp_delete_of_what_the_store_does_not_hold(wine, message, inf_dir_kept, 
     assert wine.run("pelmora-engine.exe", "-f", "dp_delete", name) == (
         2, message(answer), b"pelmora-engine.exe: the dp_delete command failed.\r\n")
     assert target.read_bytes() == before
+
+
+def test_install_adds_a_package_named_like_a_device(wine, srcdir, tmp_path, message, inf_dir_kept):
+    package = (srcdir / "examples" / "pelmora_sample.inf").read_bytes() + b"; con\r\n"
+    (tmp_path / "con.inf").write_bytes(package)
+    # As the C runtime hands on "<folder>\": the quotation mark stands for the backslash.
+    code, out, err = wine.run("pelmora.exe", "install", wine.windows_path(tmp_path) + '"')
+    # Wine gives this one an oemN.inf name of its own.
+    stored = [p.name for p in wine.inf_dir.glob("*.inf") if p.read_bytes() == package]
+    assert (code, out, err, len(stored)) == (0, message(61115, stored[0]), BANNER, 1)

@@ -33,13 +33,25 @@ def test_program_sees_its_file_name_and_parameters_hidden(wine, tmp_path, name, 
     assert read_record(tmp_path / "with blank")["show"] != b"0"
 
 
-@pytest.mark.parametrize("argument", [
-    "{dir}\\absent.exe;/q", "{dir}\\absent\\record_args.exe;/q", "{dir}\\;/q", ";/q", "{dir}\\record_args.exe",
-    "{dir}\\t.bat;x & echo injected > {dir}\\injected.txt", "{dir}\\T.CMD;x", "{dir}\\t.Bat. ;x"])
-def test_what_cannot_or_must_not_start_answers_two_quietly(wine, tmp_path, argument):
+@pytest.mark.parametrize("argument,why", [
+    ("{dir}\\absent.exe;/q", b"could not be started (error 2)"), (";/q", b"could not be started (error 3)"),
+    ("{dir}\\record_args.exe", b'holds no ";"'), ("{dir}\\t.bat;x & echo injected > injected.txt", b"batch file"),
+    ("{dir}\\needs_absent.exe;", b"status 0xC0000135")])
+def test_what_cannot_or_must_not_start_answers_two_and_says_why(wine, tmp_path, argument, why):
     place_helper(wine, tmp_path)
-    for batch in ("t.bat", "T.CMD"):
-        (tmp_path / batch).write_bytes(b"echo ran > ran.txt\r\n")
-    argument = argument.replace("{dir}", wine.windows_path(tmp_path))
-    assert wine.run("pelmora.exe", "exec", argument, cwd=tmp_path) == (2, b"", b"")
+    shutil.copy(wine.exe("needs_absent.exe"), tmp_path)  # without the DLL it imports
+    (tmp_path / "t.bat").write_bytes(b"echo ran > ran.txt\r\n")
+    code, out, err = wine.run("pelmora.exe", "exec", argument.replace("{dir}", wine.windows_path(tmp_path)),
+                              cwd=tmp_path)
+    assert (code, out, err.count(b"\r\n")) == (2, b"", 1) and err.startswith(b"pelmora.exe: ") and why in err
     assert [p.name for p in tmp_path.glob("*.txt")] == []
+
+
+def test_batch_helper_runs_by_its_full_path_not_one_of_the_same_name_here(wine, tmp_path):
+    named, here = tmp_path / "helper dir", tmp_path / "here"
+    for folder in (named, here):
+        folder.mkdir()
+        (folder / "post.bat").write_bytes(b'@>"%~dp0ran.txt" echo %*\r\n')
+    helper = wine.windows_path(named / "post.bat")
+    assert wine.run("pelmora.exe", "exec", helper + ";configure quiet", cwd=here) == (0, b"", b"")
+    assert (named / "ran.txt").read_bytes() == b"configure quiet\r\n" and not (here / "ran.txt").exists()
