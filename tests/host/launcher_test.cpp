@@ -30,59 +30,50 @@ class Exec : public SimTest {
 TEST_F(Exec, ProgramGetsItsFileNameAndParametersOrNothingStarts) {
   struct {
     const wchar_t* argument;
-    int exitCode;
     const wchar_t* applicationName;  // null: nothing is started
     const wchar_t* commandLine;
-    DWORD message;  // on standard error, 0 for none
+    DWORD message;  // on standard error, 0 for none (exit code 0), else exit code 2
     unsigned error;
   } const cases[] = {
-      {L"C:\\tools\\setup.exe;/quiet /norestart", 0, L"C:\\tools\\setup.exe", L"setup.exe /quiet /norestart", 0, 0},
-      {L"C:\\tools\\setup.exe; /q", 0, L"C:\\tools\\setup.exe", L"setup.exe /q", 0, 0},
-      {L"C:\\tools\\setup.exe;", 0, L"C:\\tools\\setup.exe", L"setup.exe", 0, 0},
-      {L"C:\\tools\\setup.exe;/a;/b \"c d\" &x", 0, L"C:\\tools\\setup.exe", L"setup.exe /a;/b \"c d\" &x", 0, 0},
-      {L"setup.exe;/q", 0, L"setup.exe", L"setup.exe /q", 0, 0},
-      {L"C:/tools/setup.exe;/q", 0, L"C:/tools/setup.exe", L"C:/tools/setup.exe /q", 0, 0},
-      {L"C:\\tools/sub\\x/y.exe;/q", 0, L"C:\\tools/sub\\x/y.exe", L"x/y.exe /q", 0, 0},
-      {L"C:\\My Tools\\set up.exe;--flag value", 0, L"C:\\My Tools\\set up.exe", L"\"set up.exe\" --flag value", 0, 0},
-      {L"C:\\tools\\t.bat.exe;x", 0, L"C:\\tools\\t.bat.exe", L"t.bat.exe x", 0, 0},
-      {L"C:\\tools\\absent.exe;/q", 2, L"C:\\tools\\absent.exe", L"absent.exe /q", 61308, 2},
-      {L";;", 2, L"", L" ;", 61308, 3},
-      {L"C:\\tools\\setup.exe /q", 2, nullptr, nullptr, 61306, 0},
-      {L"C:\\tools\\t.bat;configure quiet", 0, kCmd, L"cmd.exe /d /c \"\"C:\\tools\\t.bat\" configure quiet\"", 0, 0},
-      {L"..\\tools\\T.CMD;\t\"a b\"", 0, kCmd, L"cmd.exe /d /c \"\"C:\\tools\\T.CMD\" \t\"a b\"\"", 0, 0},
-      {L"C:/tools/t.Bat. ;", 0, kCmd, L"cmd.exe /d /c \"\"C:\\tools\\t.Bat\"\"", 0, 0},
-      {L"C:\\tools\\t.bat\\.;x", 0, kCmd, L"cmd.exe /d /c \"\"C:\\tools\\t.bat\" x\"", 0, 0},
-      {L"C:\\tools\\absent.bat;x", 2, nullptr, nullptr, 61308, 2},
-      {L"C:\\tools\\.bat;x", 2, nullptr, nullptr, 61308, 2},
-      {L"C:\\tools\\t.bat;x & del C:\\tools\\setup.exe", 2, nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\t.bat;a|b", 2, nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\t.bat;>out", 2, nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\t.bat;<in", 2, nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\t.bat;a^b", 2, nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\t.bat;%PATH%", 2, nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\t.bat;!x!", 2, nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\t.bat;\"a b\" \"c", 2, nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\t.bat;a\nb", 2, nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\a&b.bat;x", 2, nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\100%.cmd;", 2, nullptr, nullptr, 61307, 0},
+      {L"C:\\tools\\setup.exe;/quiet /norestart", L"C:\\tools\\setup.exe", L"setup.exe /quiet /norestart", 0, 0},
+      {L"C:\\tools\\setup.exe; /q", L"C:\\tools\\setup.exe", L"setup.exe /q", 0, 0},
+      {L"C:\\tools\\setup.exe;", L"C:\\tools\\setup.exe", L"setup.exe", 0, 0},
+      {L"C:\\tools\\setup.exe;/a;/b \"c d\" &x", L"C:\\tools\\setup.exe", L"setup.exe /a;/b \"c d\" &x", 0, 0},
+      {L"setup.exe;/q", L"setup.exe", L"setup.exe /q", 0, 0},
+      {L"C:/tools/setup.exe;/q", L"C:/tools/setup.exe", L"C:/tools/setup.exe /q", 0, 0},
+      {L"C:\\tools/sub\\x/y.exe;/q", L"C:\\tools/sub\\x/y.exe", L"x/y.exe /q", 0, 0},
+      {L"C:\\My Tools\\set up.exe;--flag value", L"C:\\My Tools\\set up.exe", L"\"set up.exe\" --flag value", 0, 0},
+      {L"C:\\tools\\t.bat.exe;x", L"C:\\tools\\t.bat.exe", L"t.bat.exe x", 0, 0},
+      {L"C:\\tools\\absent.exe;/q", L"C:\\tools\\absent.exe", L"absent.exe /q", 61308, 2},
+      {L";;", L"", L" ;", 61308, 3}, {L"C:\\tools\\setup.exe /q", nullptr, nullptr, 61306, 0},
+      {L"C:\\tools\\t.bat;configure quiet", kCmd, L"cmd.exe /d /c \"\"C:\\tools\\t.bat\" configure quiet\"", 0, 0},
+      {L"..\\tools\\T.CMD;\t\"a b\"", kCmd, L"cmd.exe /d /c \"\"C:\\tools\\T.CMD\" \t\"a b\"\"", 0, 0},
+      {L"C:/tools/t.Bat. ;", kCmd, L"cmd.exe /d /c \"\"C:\\tools\\t.Bat\"\"", 0, 0},
+      {L"C:\\tools\\t.bat\\.;x", kCmd, L"cmd.exe /d /c \"\"C:\\tools\\t.bat\" x\"", 0, 0},
+      {L"C:\\tools\\absent.bat;x", nullptr, nullptr, 61308, 2}, {L"C:\\tools\\.bat;x", nullptr, nullptr, 61308, 2},
+      {L"C:\\tools\\t.bat;x & del C:\\tools\\setup.exe", nullptr, nullptr, 61307, 0},
+      {L"C:\\tools\\t.bat;a|b", nullptr, nullptr, 61307, 0}, {L"C:\\tools\\t.bat;>o", nullptr, nullptr, 61307, 0},
+      {L"C:\\tools\\t.bat;<i", nullptr, nullptr, 61307, 0}, {L"C:\\tools\\t.bat;a^b", nullptr, nullptr, 61307, 0},
+      {L"C:\\tools\\t.bat;%P%", nullptr, nullptr, 61307, 0}, {L"C:\\tools\\t.bat;!x!", nullptr, nullptr, 61307, 0},
+      {L"C:\\tools\\t.bat;\"a\" \"", nullptr, nullptr, 61307, 0}, {L"C:\\tools\\t.bat;a\nb", nullptr, nullptr, 61307, 0},
+      {L"C:\\tools\\a&b.bat;x", nullptr, nullptr, 61307, 0}, {L"C:\\tools\\100%.cmd;", nullptr, nullptr, 61307, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(sim::Utf8(c.argument));
     sim::ClearOutput();
     const size_t before = sim::ProcessStarts().size();
-    EXPECT_EQ(c.exitCode, Run(c.argument));
+    EXPECT_EQ(c.message == 0 ? 0 : 2, Run(c.argument));
     const std::wstring program = std::wstring(c.argument).substr(0, std::wstring(c.argument).find(L';'));
-    EXPECT_EQ(c.message == 0            ? ""
-              : c.message == 61306      ? ExpectedMessage(61306, L"pelmora.exe")
-              : c.message == 61307      ? ExpectedMessage(61307, L"pelmora.exe", program.c_str())
-                                        : ExpectedMessage(61308, L"pelmora.exe", program.c_str(), c.error),
-              sim::StdErr());
+    const std::string said = c.message == 61306 ? ExpectedMessage(61306, L"pelmora.exe")
+                             : c.message == 61307 ? ExpectedMessage(61307, L"pelmora.exe", program.c_str())
+                                                  : ExpectedMessage(61308, L"pelmora.exe", program.c_str(), c.error);
+    EXPECT_EQ(c.message ? said : "", sim::StdErr());
     ASSERT_EQ(before + (c.applicationName ? 1 : 0), sim::ProcessStarts().size());
     if (!c.applicationName) continue;
     const sim::ProcessStart& start = sim::ProcessStarts().back();
     EXPECT_EQ(c.applicationName, start.applicationName);
     EXPECT_EQ(c.commandLine, start.commandLine);
-    EXPECT_EQ(c.exitCode == 0, start.created);
+    EXPECT_EQ(c.message == 0, start.created);
     // Hidden (SW_HIDE), CREATE_DEFAULT_ERROR_MODE alone; nothing inherited; the caller's environment and folder.
     EXPECT_EQ((std::vector<unsigned long>{0x04000000u, sizeof(STARTUPINFOW), 1u, 0u}),
               (std::vector<unsigned long>{start.creationFlags, start.startupInfoSize, start.startupFlags,
@@ -107,15 +98,13 @@ TEST_F(Exec, WaitsSixtySecondsAndLoaderFailuresAnswerTwo) {
   EXPECT_EQ(0, Run(L"C:\\tools\\setup.exe;/q"));
   EXPECT_EQ("", sim::StdOut() + sim::StdErr());
   sim::SetWaitResult(WAIT_OBJECT_0);
-  for (unsigned long code : {0xC0000135ul, 0xC0000138ul, 0xC0000139ul, 0xC000007Bul, 0xC0000142ul, 0ul, 1ul,
-                             2ul, 0xC0000005ul, 0xC000013Aul, 0xC0000134ul, 0xC0000136ul}) {
+  const unsigned loaderStatuses = 5;  // the first five codes
+  const unsigned codes[] = {0xC0000135, 0xC0000138, 0xC0000139, 0xC000007B, 0xC0000142, 0, 1, 0xC0000005, 0xC0000134};
+  for (unsigned i = 0; i < sizeof codes / sizeof codes[0]; ++i) {
     sim::ClearOutput();
-    sim::SetExitCode(code);
-    const bool loader = code == 0xC0000135 || code == 0xC0000138 || code == 0xC0000139 || code == 0xC000007B ||
-                        code == 0xC0000142;
-    EXPECT_EQ(loader ? 2 : 0, Run(L"C:\\tools\\t.bat;")) << std::hex << code;
-    EXPECT_EQ(loader ? ExpectedMessage(61309, L"pelmora.exe", L"C:\\tools\\t.bat", static_cast<unsigned>(code)) : "",
-              sim::StdErr());
+    sim::SetExitCode(codes[i]);
+    EXPECT_EQ(i < loaderStatuses ? 2 : 0, Run(L"C:\\tools\\t.bat;")) << std::hex << codes[i];
+    EXPECT_EQ(i < loaderStatuses ? ExpectedMessage(61309, L"pelmora.exe", L"C:\\tools\\t.bat", codes[i]) : "", sim::StdErr());
   }
   sim::SetExitCode(0xC0000135);
   sim::FailCall("GetExitCodeProcess", ERROR_INVALID_HANDLE);
