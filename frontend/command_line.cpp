@@ -59,11 +59,6 @@ int RunFrontEnd(int argc, const wchar_t* const* argv) {
   }
   if (!NeedsArgument(code)) return DispatchCommand(code, L"");
 
-  if (argc < 3 || (code == CMD_INSTALL && IsBlank(argv[2]))) {
-    PrintNarrow(TEXT_STDOUT, "ERROR: command required argument\n");
-    PrintUsage();
-    return 1;
-  }
   // An unquoted path with blanks arrives as several words; acting on the
   // first alone would act on some other folder or program. 2, not 1: an
   // installer reads 1 from "remove" as done, restart needed.
@@ -71,6 +66,11 @@ int RunFrontEnd(int argc, const wchar_t* const* argv) {
     PrintNarrow(TEXT_STDOUT, "ERROR: too many arguments (quote an argument that holds blanks)\n");
     PrintUsage();
     return 2;
+  }
+  if (argc < 3 || (code == CMD_INSTALL && IsBlank(argv[2]))) {
+    PrintNarrow(TEXT_STDOUT, "ERROR: command required argument\n");
+    PrintUsage();
+    return 1;
   }
   if (code == CMD_INSTALL) PrintNarrow(TEXT_STDERR, "Installing USB-driver...\n");
   return DispatchCommand(code, argv[2]);

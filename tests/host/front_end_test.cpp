@@ -31,7 +31,7 @@ TEST_F(FrontEnd, UsageErrorsAndFixedAnswers) {
                {{L"remove"}, 1, missing}, {{L"install"}, 1, missing}, {{L"exec"}, 1, missing},
                {{L"install", L""}, 1, missing}, {{L"install", L" \t "}, 1, missing},
                {{L"install", L"C:\\Program", L"Files\\Vendor"}, 2, tooMany}, {{L"remove", L"A|B", L""}, 2, tooMany},
-               {{L"exec", L"C:\\Program", L"Files\\x.exe;"}, 2, tooMany},
+               {{L"exec", L"C:\\Program", L"Files\\x.exe;"}, 2, tooMany}, {{L"install", L"", L"C:\\x"}, 2, tooMany},
                {{L"version", L"x"}, 1, ""}, {{L"is64bit", L"x", L"y"}, 0, ""}};
   for (const auto& c : cases) {
     sim::ClearOutput();
