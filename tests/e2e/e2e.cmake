@@ -11,10 +11,6 @@ foreach(helper ${E2E_HELPERS})
   set_target_properties(${helper_name} PROPERTIES SUFFIX ".exe")
   target_link_options(${helper_name} PRIVATE ${STATIC_RUNTIME})
 endforeach()
-add_library(pelmora_absent SHARED ${PROJECT_SOURCE_DIR}/tests/e2e/helpers/absent/absent.cpp)
-add_executable(needs_absent ${PROJECT_SOURCE_DIR}/tests/e2e/helpers/absent/needs_absent.cpp)
-target_link_libraries(needs_absent PRIVATE pelmora_absent)
-target_link_options(needs_absent PRIVATE ${STATIC_RUNTIME})
 add_test(NAME wine_end_to_end
   COMMAND ${PYTHON3} -m pytest -q -p no:cacheprovider ${PROJECT_SOURCE_DIR}/tests/e2e
           --bindir=${CMAKE_BINARY_DIR} --srcdir=${PROJECT_SOURCE_DIR})

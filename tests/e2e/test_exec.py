@@ -32,7 +32,9 @@ def test_program_sees_its_file_name_and_parameters_hidden(wine, tmp_path, name, 
 @pytest.mark.parametrize("argument,why", [
     ("{dir}\\t.bat;x & echo injected > injected.txt", b"batch file"), ("{dir}\\needs_absent.exe;", b"0xC0000135")])
 def test_what_cannot_or_must_not_start_answers_two_and_says_why(wine, tmp_path, argument, why):
-    shutil.copy(wine.exe("needs_absent.exe"), tmp_path)  # without the DLL it imports
+    # A real program whose DLL is missing: the loader ends it with 0xC0000135.
+    (tmp_path / "needs_absent.exe").write_bytes(open(wine.exe("record_args.exe"), "rb").read().replace(
+        b"msvcrt.dll", b"absent.dll"))
     (tmp_path / "t.bat").write_bytes(b"echo ran > ran.txt\r\n")
     code, out, err = wine.run("pelmora.exe", "exec", argument.replace("{dir}", wine.windows_path(tmp_path)),
                               cwd=tmp_path)

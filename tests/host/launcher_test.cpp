@@ -1,5 +1,5 @@
 // "exec program;arguments": the command line the program gets, how it is
-// started and waited for, what is never started, and the quiet failures.
+// started and waited for, what is never started, and the lines saying why.
 #include <vector>
 
 #include "expected_message.h"

@@ -1,6 +1,5 @@
 // The engine's output routine, and device data that cannot steer the reader's terminal.
 #include <string>
-#include <vector>
 
 #include "engine/engine.h"
 #include "engine/message_output.h"
@@ -48,7 +47,7 @@ TEST_F(MessageOutput, DeviceDataAndInsertsShowControlsAsQuestionMarks) {
   sim::AddFile(L"C:\\d\x1B[2J\\s.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=S\r\n"
                                       "ClassGuid={6f1c2a3e-8d4b-4c7a-9e21-5b0d3f7a9c41}\r\n");
   const struct {
-    std::vector<std::wstring> args;
+    std::initializer_list<std::wstring> args;
     std::string shown;  // the start of standard output
   } cases[] = {
       {{L"pelmora-engine.exe", L"findall", L"*"},
@@ -60,9 +59,8 @@ TEST_F(MessageOutput, DeviceDataAndInsertsShowControlsAsQuestionMarks) {
   };
   for (const auto& c : cases) {
     sim::ClearOutput();
-    std::vector<const wchar_t*> argv;
-    for (const std::wstring& arg : c.args) argv.push_back(arg.c_str());
-    EngineRun(static_cast<int>(argv.size()), argv.data());
+    Args args(c.args);
+    EngineRun(args.argc(), args.argv());
     EXPECT_TRUE(sim::StdOut().compare(0, c.shown.size(), c.shown) == 0 &&
                 (sim::StdOut() + sim::StdErr()).find_first_of("\x1B\x07") == std::string::npos) << sim::StdOut();
   }
