@@ -74,7 +74,7 @@ TEST_F(InstallFolder, FolderWithoutPackagesIsNamedOnStandardError) {
 // by side, in the \\?\ form that no name turns into a device or another folder. The prefix counts
 // against dp_add's MAX_PATH: a full package path of 256 characters or more is refused by name.
 TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
-  const std::wstring deep = L"C:\\" + std::wstring(246, L'd');
+  const std::wstring deep = L"C:\\" + std::wstring(246, L'd'), unc = L"\\\\server\\share\\" + std::wstring(233, L'u');
   const struct {
     std::wstring folder, file;  // the argument, and the one package it holds
     std::string copied;         // the path that reaches the driver store; "" when dp_add refuses it
@@ -87,7 +87,7 @@ TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
        "\\\\?\\C:\\Program Files\\V\\drivers\\a.inf"},  // "...\drivers\" as the C runtime hands it on
       {L"D:\"", L"D:\\a.inf", "\\\\?\\D:\\a.inf"},
       {deep, deep + L"\\a.inf", "\\\\?\\" + sim::Utf8(deep) + "\\a.inf"},  // 255 characters
-      {deep + L"d", deep + L"d\\a.inf", ""},
+      {deep + L"d", deep + L"d\\a.inf", ""}, {unc, unc + L"\\a.inf", ""},  // 254 characters, 260 with \\?\UNC
   };
   for (const auto& c : cases) {
     sim::Reset();

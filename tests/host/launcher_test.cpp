@@ -19,6 +19,7 @@ class Exec : public SimTest {
                                 L"C:\\tools\\sub\\x\\y.exe", L"C:\\tools\\t.bat", L"C:\\tools\\T.CMD",
                                 L"C:\\tools\\t.bat.exe", L"C:\\tools\\a&b.bat", L"C:\\tools\\100%.cmd", kCmd})
       sim::AddFile(file, "MZ");
+    sim::AddDirectory(L"C:\\tools\\d.bat");
   }
   int Run(const std::wstring& argument) {
     return RunFrontEnd(3, Args{L"pelmora.exe", L"exec", argument}.argv());
@@ -51,6 +52,7 @@ TEST_F(Exec, ProgramGetsItsFileNameAndParametersOrNothingStarts) {
       {L"C:/tools/t.Bat. ;", kCmd, L"cmd.exe /d /c \"\"C:\\tools\\t.Bat\"\"", 0, 0},
       {L"C:\\tools\\t.bat\\.;x", kCmd, L"cmd.exe /d /c \"\"C:\\tools\\t.bat\" x\"", 0, 0},
       {L"C:\\tools\\absent.bat;x", nullptr, nullptr, 61308, 2}, {L"C:\\tools\\.bat;x", nullptr, nullptr, 61308, 2},
+      {L"C:\\tools\\d.bat;x", nullptr, nullptr, 61308, 5},
       {L"C:\\tools\\t.bat;x & del C:\\tools\\setup.exe", nullptr, nullptr, 61307, 0},
       {L"C:\\tools\\t.bat;a|b", nullptr, nullptr, 61307, 0}, {L"C:\\tools\\t.bat;>o", nullptr, nullptr, 61307, 0},
       {L"C:\\tools\\t.bat;<i", nullptr, nullptr, 61307, 0}, {L"C:\\tools\\t.bat;a^b", nullptr, nullptr, 61307, 0},
