@@ -1,5 +1,5 @@
 """"exec" under Wine: the command line and window state the started program sees (the helper
-record_args.exe writes them to record_args.txt beside itself), batch files never started, quiet failures."""
+record_args.exe writes them to record_args.txt beside itself), batch helpers, and what cannot start."""
 import shutil
 
 import pytest
@@ -29,20 +29,7 @@ def test_program_sees_its_file_name_and_parameters_hidden(wine, tmp_path, name, 
     assert read_record(tmp_path / "with blank")["show"] != b"0"
 
 
-@pytest.mark.parametrize("argument,why", [
-    ("{dir}\\t.bat;x & echo injected > injected.txt", b"batch file"), ("{dir}\\needs_absent.exe;", b"0xC0000135")])
-def test_what_cannot_or_must_not_start_answers_two_and_says_why(wine, tmp_path, argument, why):
-    # A real program whose DLL is missing: the loader ends it with 0xC0000135.
-    (tmp_path / "needs_absent.exe").write_bytes(open(wine.exe("record_args.exe"), "rb").read().replace(
-        b"msvcrt.dll", b"absent.dll"))
-    (tmp_path / "t.bat").write_bytes(b"echo ran > ran.txt\r\n")
-    code, out, err = wine.run("pelmora.exe", "exec", argument.replace("{dir}", wine.windows_path(tmp_path)),
-                              cwd=tmp_path)
-    assert (code, out, err.count(b"\r\n")) == (2, b"", 1) and err.startswith(b"pelmora.exe: ") and why in err
-    assert [p.name for p in tmp_path.glob("*.txt")] == []
-
-
-def test_batch_helper_runs_by_its_full_path_not_one_of_the_same_name_here(wine, tmp_path):
+def test_batch_helper_runs_by_its_full_path_and_what_cannot_start_answers_two(wine, tmp_path):
     named, here = tmp_path / "helper dir", tmp_path / "here"
     for folder in (named, here):
         folder.mkdir()
@@ -50,3 +37,12 @@ def test_batch_helper_runs_by_its_full_path_not_one_of_the_same_name_here(wine, 
     helper = wine.windows_path(named / "post.bat")
     assert wine.run("pelmora.exe", "exec", helper + ";configure quiet", cwd=here) == (0, b"", b"")
     assert (named / "ran.txt").read_bytes() == b"configure quiet\r\n" and not (here / "ran.txt").exists()
+    (named / "ran.txt").unlink()
+    # A real program whose DLL is missing: the loader ends it with 0xC0000135.
+    (here / "needs_absent.exe").write_bytes(open(wine.exe("record_args.exe"), "rb").read().replace(
+        b"msvcrt.dll", b"absent.dll"))
+    for argument, why in ((helper + ";x & echo injected > injected.txt", b"batch file"),
+                          (wine.windows_path(here / "needs_absent.exe") + ";", b"0xC0000135")):
+        code, out, err = wine.run("pelmora.exe", "exec", argument, cwd=here)
+        assert (code, out, err.count(b"\r\n")) == (2, b"", 1) and err.startswith(b"pelmora.exe: ") and why in err
+    assert list(tmp_path.rglob("*.txt")) == []
