@@ -108,6 +108,10 @@ TEST_F(Exec, WaitsSixtySecondsAndLoaderFailuresAnswerTwo) {
     EXPECT_EQ(i < loaderStatuses ? 2 : 0, Run(L"C:\\tools\\t.bat;")) << std::hex << codes[i];
     EXPECT_EQ(i < loaderStatuses ? ExpectedMessage(61309, L"pelmora.exe", L"C:\\tools\\t.bat", codes[i]) : "", sim::StdErr());
   }
+  sim::FailCall("CreateProcessW", 0);  // a failure that gave no code is a failure still
+  EXPECT_EQ(2, Run(L"C:\\tools\\setup.exe;/q"));
+  sim::FailCall("GetFileAttributesW", 0);
+  EXPECT_EQ(2, Run(L"C:\\tools\\t.bat;"));
   sim::SetExitCode(0xC0000135);
   sim::FailCall("GetExitCodeProcess", ERROR_INVALID_HANDLE);
   EXPECT_EQ(0, Run(L"C:\\tools\\setup.exe;/q")) << "an unread code is no loader failure";
