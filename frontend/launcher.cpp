@@ -82,7 +82,8 @@ bool IsLoaderFailure(DWORD status) {
 const wchar_t* OwnName(const std::wstring& program) { return ProgramBaseName(program.c_str()); }
 
 // A launch that fails is named in one line on standard error, with why; the
-// caller turns the code into exit code 2.
+// caller turns the code into exit code 2. A failure is a failure even when
+// the system gave no code for it.
 DWORD Refuse(DWORD messageId, const std::wstring& programPath, DWORD code) {
   const std::wstring program = OwnProgramPath();
   if (messageId == MSG_BATCH_REFUSED) {
@@ -91,7 +92,7 @@ DWORD Refuse(DWORD messageId, const std::wstring& programPath, DWORD code) {
     WriteEngineMessage(TEXT_STDERR, messageId, OwnName(program), PrintableText(programPath.c_str()).c_str(),
                        static_cast<unsigned>(code));
   }
-  return code;
+  return code != 0 ? code : ERROR_GEN_FAILURE;
 }
 
 struct Launch {
@@ -149,9 +150,7 @@ DWORD RunProgramHidden(std::wstring programPath, std::wstring parameters, int wa
   // another program in its place.
   if (!CreateProcessW(launch.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                       CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process)) {
-    DWORD error = GetLastError();
-    // A failed start is a failure even when the system gave no code for it.
-    return Refuse(MSG_NOT_STARTED, programPath, error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE);
+    return Refuse(MSG_NOT_STARTED, programPath, GetLastError());
   }
   OwnedHandle thread(process.hThread);
   OwnedHandle started(process.hProcess);
