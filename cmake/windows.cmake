@@ -17,7 +17,7 @@ add_custom_command(
 add_custom_target(message_table DEPENDS ${MC_OUT}/messages.rc ${MC_OUT}/MSG00409.bin)
 
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++ -municode $<$<CONFIG:MinSizeRel>:-s>)
-set(WIN_LIBS setupapi shlwapi advapi32 user32)
+set(WIN_LIBS setupapi advapi32 user32)
 
 function(pelmora_program name entry description)
   configure_file(${PROJECT_SOURCE_DIR}/res/program.rc.in ${CMAKE_BINARY_DIR}/${name}.rc @ONLY)

@@ -41,7 +41,8 @@ int UpdateDriverFromInf(const wchar_t* baseName, const wchar_t* machine, DWORD f
   auto update = newdev.Find<UpdateDriverForPlugAndPlayDevicesWFn>("UpdateDriverForPlugAndPlayDevicesW");
   if (!update) return ENGINE_FAILED;
 
-  WriteEngineMessage(TEXT_STDOUT, MSG_UPDATING_DRIVERS, hardwareId, fullPath);
+  WriteEngineMessage(TEXT_STDOUT, MSG_UPDATING_DRIVERS, PrintableText(hardwareId).c_str(),
+                     PrintableText(fullPath).c_str());
   BOOL rebootRequired = FALSE;
   if (!update(nullptr, hardwareId, fullPath, INSTALLFLAG_FORCE, &rebootRequired)) return ENGINE_FAILED;
   WriteEngineMessage(TEXT_STDOUT, MSG_DRIVERS_UPDATED);

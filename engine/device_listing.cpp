@@ -56,12 +56,12 @@ int ListDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, in
   if (result != ENGINE_DONE) return result;
   if (tally.deviceCount == 0) {
     if (machine) {
-      WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_NONE_REMOTE, machine);
+      WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_NONE_REMOTE, PrintableText(machine).c_str());
     } else {
       WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_NONE, nullptr);
     }
   } else if (machine) {
-    WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_COUNT_REMOTE, tally.deviceCount, machine);
+    WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_COUNT_REMOTE, tally.deviceCount, PrintableText(machine).c_str());
   } else {
     WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_COUNT, tally.deviceCount, nullptr);
   }

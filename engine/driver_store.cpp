@@ -26,8 +26,22 @@ int UninstallPackage(SetupUninstallOEMInfWFn uninstall, const wchar_t* infName, 
   return ENGINE_FAILED;
 }
 
+// A path as its failure line names it: the file as found, without the
+// \\?\ prefix that only keeps the system from reinterpreting it.
+std::wstring ShownPath(const wchar_t* path) {
+  std::wstring shown = path;
+  if (shown.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+    shown.erase(2, 6);
+  } else if (shown.compare(0, 4, L"\\\\?\\") == 0) {
+    shown.erase(0, 4);
+  }
+  return PrintableText(shown.c_str());
+}
+
 }  // namespace
 
+// A path in the \\?\ form counts its prefix against MAX_PATH like any other
+// character, so that no buffer behind SetupCopyOEMInfW meets a longer one.
 // A path whose full form does not fit in MAX_PATH is refused, never cut: a
 // cut path would name some other file.
 int AddDriverPackage(const wchar_t*, const wchar_t*, DWORD, int argc, const wchar_t* const* argv) {
@@ -35,14 +49,14 @@ int AddDriverPackage(const wchar_t*, const wchar_t*, DWORD, int argc, const wcha
   WCHAR fullPath[MAX_PATH];
   DWORD length = GetFullPathNameW(argv[0], MAX_PATH, fullPath, nullptr);
   if (length == 0 || length >= MAX_PATH) {
-    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_BAD_PATH, PrintableText(argv[0]).c_str());
+    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_BAD_PATH, ShownPath(argv[0]).c_str());
     return ENGINE_FAILED;
   }
 
   WCHAR stored[MAX_PATH] = {0};
   PWSTR storedName = nullptr;
   if (!SetupCopyOEMInfW(fullPath, nullptr, SPOST_PATH, 0, stored, MAX_PATH, nullptr, &storedName)) {
-    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_FAILED, PrintableText(fullPath).c_str());
+    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_FAILED, ShownPath(fullPath).c_str());
     return ENGINE_FAILED;
   }
   WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADDED, PrintableText(storedName ? storedName : stored).c_str());

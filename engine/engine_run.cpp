@@ -73,7 +73,9 @@ const EngineCommandEntry* FindEngineCommand(const wchar_t* word) {
 int EngineRun(int argc, const wchar_t* const* argv) { return RunEngineTable(EngineCommandTable, argc, argv); }
 
 int RunEngineTable(const EngineCommandEntry* table, int argc, const wchar_t* const* argv) {
-  const wchar_t* baseName = argc > 0 ? ProgramBaseName(argv[0]) : L"";
+  // Element 0 is whatever the caller put first on the command line.
+  const std::wstring shownBaseName = PrintableText(argc > 0 ? ProgramBaseName(argv[0]) : L"");
+  const wchar_t* baseName = shownBaseName.c_str();
   EngineOptions options;
   int next = 1;
   while (next < argc && TakeOption(argv[next], options)) ++next;

@@ -51,4 +51,11 @@ enum : DWORD {
   MSG_RESCANNING = 61302,
   MSG_RESCANNING_LOCAL = 61303,
   MSG_RESCANNED = 61304,
+
+  // Refusals of the front end, on standard error.
+  MSG_REMOVE_WITHOUT_BAR = 61305,  // program base name
+  MSG_EXEC_WITHOUT_SEMICOLON = 61306,  // program base name
+  MSG_BATCH_REFUSED = 61307,       // program base name, program path
+  MSG_NOT_STARTED = 61308,         // program base name, program path, error (number)
+  MSG_NOT_LOADED = 61309,          // program base name, program path, status (number)
 };

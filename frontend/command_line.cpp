@@ -17,6 +17,15 @@ bool NeedsArgument(CommandCode code) {
   return code == CMD_REMOVE || code == CMD_INSTALL || code == CMD_EXEC;
 }
 
+// An installer property left empty still passes an argument: a folder of
+// blanks names no folder, never the current one.
+bool IsBlank(const wchar_t* text) {
+  for (; *text; ++text) {
+    if (*text != L' ' && *text != L'\t') return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void PrintUsage() {
@@ -50,7 +59,15 @@ int RunFrontEnd(int argc, const wchar_t* const* argv) {
   }
   if (!NeedsArgument(code)) return DispatchCommand(code, L"");
 
-  if (argc < 3) {
+  // An unquoted path with blanks arrives as several words; acting on the
+  // first alone would act on some other folder or program. 2, not 1: an
+  // installer reads 1 from "remove" as done, restart needed.
+  if (argc > 3) {
+    PrintNarrow(TEXT_STDOUT, "ERROR: too many arguments (quote an argument that holds blanks)\n");
+    PrintUsage();
+    return 2;
+  }
+  if (argc < 3 || (code == CMD_INSTALL && IsBlank(argv[2]))) {
     PrintNarrow(TEXT_STDOUT, "ERROR: command required argument\n");
     PrintUsage();
     return 1;

@@ -1,4 +1,6 @@
 #include "engine/engine.h"
+#include "engine/message_ids.h"
+#include "engine/message_output.h"
 #include "frontend/frontend.h"
 #include "frontend/launcher.h"
 #include "packages/packages.h"
@@ -10,7 +12,10 @@ const int kExecWaitSeconds = 60;
 // "program;arguments": split at the first ';', start the program hidden.
 int RunExec(const std::wstring& argument) {
   size_t split = argument.find(L';');
-  if (split == std::wstring::npos) return 2;
+  if (split == std::wstring::npos) {
+    WriteEngineMessage(TEXT_STDERR, MSG_EXEC_WITHOUT_SEMICOLON, ProgramBaseName(OwnProgramPath().c_str()));
+    return 2;
+  }
   DWORD result = RunProgramHidden(argument.substr(0, split), argument.substr(split + 1), kExecWaitSeconds);
   return result == 0 ? 0 : 2;
 }

@@ -1,9 +1,13 @@
 #include "frontend/launcher.h"
 
-#include <memory>
+#include <cwchar>
 #include <vector>
 
 #include "engine/ascii.h"
+#include "engine/engine.h"
+#include "engine/message_ids.h"
+#include "engine/message_output.h"
+#include "packages/packages.h"
 
 namespace {
 
@@ -21,10 +25,6 @@ class OwnedHandle {
   HANDLE handle_;
 };
 
-struct LocalFreeDeleter {
-  void operator()(wchar_t* text) const { LocalFree(text); }
-};
-
 // The program is named by its bare file name in its own command line: only a
 // backslash separates folders here, so "C:/tools/setup.exe" stays whole.
 std::wstring FileNameOf(const std::wstring& path) {
@@ -38,25 +38,89 @@ std::wstring CommandLineName(const std::wstring& fileName) {
   return fileName.find(L' ') == std::wstring::npos ? fileName : L"\"" + fileName + L"\"";
 }
 
-// The system hands a batch file's command line to the command interpreter,
-// which would run whatever the arguments chain on to it. Trailing dots and
-// blanks, which the system drops from a file name, do not hide one.
-bool IsBatchFile(const std::wstring& fileName) {
-  size_t end = fileName.find_last_not_of(L". ");
+// The system hands a batch file to the command interpreter by its bare name,
+// which the interpreter looks up again in the current folder and along PATH.
+// Trailing dots and blanks, which the system drops from a file name, do not
+// hide one.
+bool IsBatchFile(const std::wstring& path) {
+  size_t end = path.find_last_not_of(L". ");
   if (end == std::wstring::npos || end < 3) return false;
   std::wstring extension;
-  for (size_t i = end - 3; i <= end; ++i) extension += AsciiLower(fileName[i]);
+  for (size_t i = end - 3; i <= end; ++i) extension += AsciiLower(path[i]);
   return extension == L".bat" || extension == L".cmd";
 }
 
-// The system's text for an error code, or nothing when it has none.
-std::wstring SystemErrorText(DWORD error) {
-  wchar_t* buffer = nullptr;
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&buffer), 0,
-                 nullptr);
-  std::unique_ptr<wchar_t, LocalFreeDeleter> owned(buffer);
-  return owned ? std::wstring(owned.get()) : std::wstring();
+std::wstring FullPathOf(const std::wstring& path) {
+  DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return L"";
+  std::vector<wchar_t> full(size, L'\0');
+  DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  return length == 0 || length >= size ? L"" : std::wstring(full.data(), length);
+}
+
+// What the command interpreter would act on rather than pass to the batch
+// file: its operators, its variable marks, control characters (tab is a
+// blank to it), and an odd quotation mark, which would leave the rest of the
+// line unquoted.
+bool InterpreterWouldAct(const std::wstring& text) {
+  size_t quotes = 0;
+  for (wchar_t c : text) {
+    if ((c < 0x20 && c != L'\t') || (c != 0 && std::wcschr(L"&|<>^%!", c))) return true;
+    if (c == L'"') ++quotes;
+  }
+  return quotes % 2 != 0;
+}
+
+// Statuses with which the loader ends a process that could not load: a DLL,
+// an ordinal or an entry point missing, a bad image, a DLL that failed to
+// initialise.
+bool IsLoaderFailure(DWORD status) {
+  return status == 0xC0000135u || status == 0xC0000138u || status == 0xC0000139u || status == 0xC000007Bu ||
+         status == 0xC0000142u;
+}
+
+const wchar_t* OwnName(const std::wstring& program) { return ProgramBaseName(program.c_str()); }
+
+// A launch that fails is named in one line on standard error, with why; the
+// caller turns the code into exit code 2. A failure is a failure even when
+// the system gave no code for it.
+DWORD Refuse(DWORD messageId, const std::wstring& programPath, DWORD code) {
+  const std::wstring program = OwnProgramPath();
+  if (messageId == MSG_BATCH_REFUSED) {
+    WriteEngineMessage(TEXT_STDERR, messageId, OwnName(program), PrintableText(programPath.c_str()).c_str());
+  } else {
+    WriteEngineMessage(TEXT_STDERR, messageId, OwnName(program), PrintableText(programPath.c_str()).c_str(),
+                       static_cast<unsigned>(code));
+  }
+  return code != 0 ? code : ERROR_GEN_FAILURE;
+}
+
+struct Launch {
+  std::wstring application;
+  std::wstring commandLine;
+};
+
+// A batch file runs through the system directory's command interpreter,
+// named by its full path in quotes so that no other file of the same name
+// is found: cmd.exe /d /c ""<full path>" <arguments>". /d keeps the
+// interpreter's AutoRun commands out; /c strips the outer quotes.
+DWORD BatchLaunch(const std::wstring& programPath, const std::wstring& parameters, Launch* launch) {
+  const std::wstring full = FullPathOf(programPath);
+  if (full.empty()) return Refuse(MSG_NOT_STARTED, programPath, ERROR_INVALID_NAME);
+  // The interpreter would start, find nothing and end: that is no start.
+  DWORD attributes = GetFileAttributesW(full.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return Refuse(MSG_NOT_STARTED, programPath, GetLastError());
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Refuse(MSG_NOT_STARTED, programPath, ERROR_ACCESS_DENIED);
+  // No Windows name holds a quotation mark; one here would end the quoting.
+  if (InterpreterWouldAct(full) || full.find(L'"') != std::wstring::npos || InterpreterWouldAct(parameters)) {
+    return Refuse(MSG_BATCH_REFUSED, programPath, ERROR_INVALID_PARAMETER);
+  }
+  wchar_t system[MAX_PATH];
+  UINT length = GetSystemDirectoryW(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return Refuse(MSG_NOT_STARTED, programPath, ERROR_INVALID_NAME);
+  launch->application = std::wstring(system, length) + L"\\cmd.exe";
+  launch->commandLine = L"cmd.exe /d /c \"\"" + full + L"\"" + parameters + L"\"";
+  return 0;
 }
 
 }  // namespace
@@ -65,13 +129,16 @@ std::wstring SystemErrorText(DWORD error) {
 // reach the caller.
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
 DWORD RunProgramHidden(std::wstring programPath, std::wstring parameters, int waitSeconds) {
-  const std::wstring fileName = FileNameOf(programPath);
-  if (IsBatchFile(fileName)) return ERROR_BAD_EXE_FORMAT;
   if (!parameters.empty() && parameters[0] != L' ') parameters.insert(0, 1, L' ');
-  const std::wstring commandText = CommandLineName(fileName) + parameters;
+  Launch launch{programPath, CommandLineName(FileNameOf(programPath)) + parameters};
+  if (IsBatchFile(programPath) || IsBatchFile(FullPathOf(programPath))) {
+    DWORD refused = BatchLaunch(programPath, parameters, &launch);
+    if (refused != 0) return refused;
+  }
   // CreateProcessW may write into the command line, so it gets a buffer of
   // its own rather than the string's storage.
-  std::vector<wchar_t> commandLine(commandText.c_str(), commandText.c_str() + commandText.size() + 1);
+  std::vector<wchar_t> commandLine(launch.commandLine.c_str(),
+                                   launch.commandLine.c_str() + launch.commandLine.size() + 1);
 
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
@@ -81,19 +148,19 @@ DWORD RunProgramHidden(std::wstring programPath, std::wstring parameters, int wa
 
   // The application name is taken as given so that no search path can put
   // another program in its place.
-  if (!CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+  if (!CreateProcessW(launch.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                       CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process)) {
-    DWORD error = GetLastError();
-    // Looked up but shown nowhere: an installer that runs us reads the exit
-    // code alone, and the console stays quiet.
-    SystemErrorText(error);
-    // A failed start is a failure even when the system gave no code for it.
-    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+    return Refuse(MSG_NOT_STARTED, programPath, GetLastError());
   }
   OwnedHandle thread(process.hThread);
   OwnedHandle started(process.hProcess);
   // A program still running when the time is up is left to run: it counts as
-  // started, and its end or exit code is none of our business.
-  WaitForSingleObject(process.hProcess, static_cast<DWORD>(waitSeconds) * 1000u);
+  // started. Its exit code is none of our business, except for the statuses
+  // with which the loader ends a program that never ran.
+  if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(waitSeconds) * 1000u) != WAIT_OBJECT_0) return 0;
+  DWORD status = 0;
+  if (GetExitCodeProcess(process.hProcess, &status) && IsLoaderFailure(status)) {
+    return Refuse(MSG_NOT_LOADED, programPath, status);
+  }
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "packages/packages.h"
 
 #include <cwchar>
+#include <vector>
 
 #include "engine/ascii.h"
 #include "engine/engine.h"
@@ -9,35 +10,36 @@
 
 namespace {
 
-// The path buffers, and the longest folder that fits one with a backslash
-// and its terminator to spare.
-const size_t kPathBuffer = 1024;
-const size_t kLongestFolder = kPathBuffer - 2;
+// The prefix of a path taken as it stands, and its form for a share, which
+// takes the place of the share's leading two backslashes.
+const wchar_t kVerbatim[] = L"\\\\?\\";
+const wchar_t kVerbatimUnc[] = L"\\\\?\\UNC\\";
 
-// Copies at most kPathBuffer - 1 characters, terminator included.
-void CopyBounded(wchar_t* to, const wchar_t* from) {
-  size_t length = std::wcslen(from);
-  if (length > kPathBuffer - 2) length = kPathBuffer - 2;
-  std::wmemcpy(to, from, length);
-  to[length] = 0;
+// The folder as the system resolves it against the current directory, or ""
+// when it cannot be resolved.
+std::wstring FullFolder(const std::wstring& folder) {
+  DWORD size = GetFullPathNameW(folder.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return L"";
+  std::vector<wchar_t> full(size, L'\0');
+  DWORD length = GetFullPathNameW(folder.c_str(), size, full.data(), nullptr);
+  return length == 0 || length >= size ? L"" : std::wstring(full.data(), length);
 }
 
-void AppendBounded(wchar_t* to, const wchar_t* more) {
-  size_t used = std::wcslen(to);
-  size_t length = std::wcslen(more);
-  if (length > kPathBuffer - 2 - used) length = kPathBuffer - 2 - used;
-  std::wmemcpy(to + used, more, length);
-  to[used + length] = 0;
+// The prefixed form of a full path, so that a file named con.inf or nul.inf
+// stays that file instead of becoming a device, and nothing in the path is
+// interpreted again. A path already in a device form is left as it is.
+std::wstring VerbatimPath(const std::wstring& full) {
+  if (full.compare(0, 4, kVerbatim) == 0 || full.compare(0, 4, L"\\\\.\\") == 0) return full;
+  if (full.compare(0, 2, L"\\\\") == 0) return kVerbatimUnc + full.substr(2);
+  return kVerbatim + full;
 }
 
-// The shell functions work within MAX_PATH. An entry whose path outgrows it
-// is still handed on whole, so that the engine refuses it with its own
-// message instead of the package vanishing without a word.
-void ComposePackagePath(const wchar_t* directory, const wchar_t* name, wchar_t* path) {
-  CopyBounded(path, directory);
-  if (PathAppendW(path, name)) return;
-  CopyBounded(path, directory);
-  AppendBounded(path, name);
+// The C runtime reads the \" that closes "C:\drivers\" as a quotation mark,
+// so the folder arrives as C:\drivers" (and "D:\" as D:"). No Windows name
+// holds a quotation mark: it stands for the backslash.
+std::wstring FolderAsMeant(const std::wstring& folder) {
+  if (folder.empty() || folder.back() != L'"') return folder;
+  return folder.substr(0, folder.size() - 1) + L"\\";
 }
 
 void AddPackage(const std::wstring& program, const wchar_t* path) {
@@ -63,36 +65,31 @@ void ReportFolder(DWORD messageId, const std::wstring& program, const std::wstri
 
 }  // namespace
 
-// A folder too long for the buffers is refused like one that cannot be
-// searched: cutting it would search some other folder.
-int InstallPackagesFromFolder(const std::wstring& folder) {
+// The folder is resolved once; the pattern and each package path are that
+// folder and a name put side by side, never interpreted again, so that "..",
+// device names or dots in a found name cannot lead anywhere else.
+int InstallPackagesFromFolder(const std::wstring& given) {
   const std::wstring program = OwnProgramPath();
-  wchar_t pattern[kPathBuffer];
+  const std::wstring folder = FolderAsMeant(given);
+  std::wstring directory = FullFolder(folder);
   WIN32_FIND_DATAW found;
   HANDLE search = INVALID_HANDLE_VALUE;
-  bool searched = false;
-  if (folder.size() <= kLongestFolder) {
-    CopyBounded(pattern, folder.c_str());
-    searched = PathAddBackslashW(pattern) && PathAppendW(pattern, L"*.inf");
-    if (searched) search = FindFirstFileW(pattern, &found);
+  if (!directory.empty()) {
+    directory = VerbatimPath(directory);
+    if (directory.back() != L'\\') directory += L'\\';
+    search = FindFirstFileW((directory + L"*.inf").c_str(), &found);
   }
   if (search == INVALID_HANDLE_VALUE) {
     // "No such entry" is a folder that was searched and holds no INF file.
-    bool empty = searched && GetLastError() == ERROR_FILE_NOT_FOUND;
+    bool empty = !directory.empty() && GetLastError() == ERROR_FILE_NOT_FOUND;
     ReportFolder(empty ? MSG_FOLDER_WITHOUT_INF : MSG_FOLDER_NOT_SEARCHED, program, folder);
     return 0;
   }
 
-  wchar_t directory[kPathBuffer];
-  CopyBounded(directory, pattern);
-  PathRemoveFileSpecW(directory);
-  PathAddBackslashW(directory);
   int added = 0;
   do {
     if (!IsInfName(found.cFileName)) continue;
-    wchar_t packagePath[kPathBuffer];
-    ComposePackagePath(directory, found.cFileName, packagePath);
-    AddPackage(program, packagePath);
+    AddPackage(program, (directory + found.cFileName).c_str());
     ++added;
   } while (FindNextFileW(search, &found));
   FindClose(search);

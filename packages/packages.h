@@ -8,11 +8,14 @@
 // end and the package operations build.
 std::wstring OwnProgramPath();
 
-// Adds every "*.inf" entry directly in `folder` to the driver store. Always 0.
+// Adds every "*.inf" entry directly in `folder` to the driver store, each
+// named by the full folder and the name found, in the \\?\ form. A folder
+// that ends in '"' is read with '\' in its place. Always 0.
 int InstallPackagesFromFolder(const std::wstring& folder);
 
-// "pattern|text": removes the devices matching pattern, then, when the
-// engine answered 0, deletes every OEM package whose INF text holds `text`.
+// "pattern|text": removes the devices matching pattern (blanks and tabs
+// around it dropped), then, when the engine answered 0, deletes every OEM
+// package whose INF text holds `text`.
 // Returns the exit code: 2 without '|', for a pattern of '*' alone (every
 // device), or when a package could not be deleted or listed; else the
 // engine's result.

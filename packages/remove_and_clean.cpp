@@ -6,6 +6,8 @@
 
 #include "engine/device_commands.h"
 #include "engine/engine.h"
+#include "engine/message_ids.h"
+#include "engine/message_output.h"
 #include "packages/packages.h"
 #include "platform/platform.h"
 
@@ -27,6 +29,14 @@ bool SelectsEveryDevice(const std::wstring& pattern) {
 
 // A text without a visible character would be found in every package.
 bool IsBlank(const std::wstring& text) { return text.find_first_not_of(L" \t") == std::wstring::npos; }
+
+// Hardware IDs hold no blank, so blanks and tabs around a pattern ("ID | text")
+// can only make it miss the device that was meant.
+std::wstring TrimmedPattern(const std::wstring& pattern) {
+  size_t first = pattern.find_first_not_of(L" \t");
+  if (first == std::wstring::npos) return L"";
+  return pattern.substr(first, pattern.find_last_not_of(L" \t") - first + 1);
+}
 
 int DeletePackage(const std::wstring& infName) {
   const std::wstring program = OwnProgramPath();
@@ -53,8 +63,13 @@ bool SectionHolds(HINF inf, const wchar_t* section, const std::wstring& text) {
 
 int RemoveDevicesAndPackages(const std::wstring& argument) {
   size_t bar = argument.find(L'|');
-  if (bar == std::wstring::npos) return 2;
-  std::wstring pattern = argument.substr(0, bar);
+  if (bar == std::wstring::npos) {
+    WriteEngineMessage(TEXT_STDERR, MSG_REMOVE_WITHOUT_BAR, ProgramBaseName(OwnProgramPath().c_str()));
+    return 2;
+  }
+  // Every check below sees the pattern trimmed. The text after the bar is
+  // taken as given: a blank in it narrows what it matches.
+  const std::wstring pattern = TrimmedPattern(argument.substr(0, bar));
   if (SelectsEveryDevice(pattern)) return 2;
   if (!pattern.empty()) {
     const std::wstring program = OwnProgramPath();

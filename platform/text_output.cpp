@@ -26,7 +26,17 @@ std::wstring WithCrLf(const std::wstring& text) {
   return out;
 }
 
-void WriteToConsole(HANDLE handle, const std::wstring& text) {
+// Bidirectional controls reorder the rest of a console line, so that a device
+// name could make a line read otherwise than it is. No text of ours holds
+// one: wherever they come from, the console shows '?'.
+bool IsBidiControl(wchar_t c) {
+  return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+void WriteToConsole(HANDLE handle, std::wstring text) {
+  for (wchar_t& c : text) {
+    if (IsBidiControl(c)) c = L'?';
+  }
   for (size_t done = 0; done < text.size();) {
     size_t piece = text.size() - done < kConsolePiece ? text.size() - done : kConsolePiece;
     if (done + piece < text.size() && IsHighSurrogate(text[done + piece - 1])) --piece;

@@ -85,8 +85,8 @@ bool HasInfSignature(const std::string& content) {
 
 // Why `source` cannot be stored, or 0.
 DWORD SourceError(const std::wstring& source, std::string* content) {
-  std::wstring full = FullPath(source);
-  if (full.size() >= MAX_PATH) return ERROR_PATH_NOT_FOUND;
+  if (FullPath(source).size() >= MAX_PATH) return ERROR_PATH_NOT_FOUND;
+  std::wstring full = detail::Resolved(source);
   if (DirectoryExists(full)) return ERROR_ACCESS_DENIED;
   if (!ReadFile(full, content)) {
     size_t slash = full.rfind(L'\\');

@@ -72,7 +72,7 @@ FoundEntry Describe(const std::wstring& directory, const std::wstring& name) {
 // every directory but a drive root has them.
 std::vector<FoundEntry> Collect(const std::wstring& directory, const std::wstring& pattern) {
   std::vector<FoundEntry> found;
-  if (directory.size() > 3) {
+  if (directory.size() > detail::RootLength(directory)) {
     for (const wchar_t* dots : {L".", L".."}) {
       if (Matches(pattern.c_str(), dots)) found.push_back(FoundEntry{dots, L"", true, 0});
     }
@@ -94,12 +94,19 @@ void Fill(const FoundEntry& entry, LPWIN32_FIND_DATAW data) {
   std::wcsncpy(data->cAlternateFileName, entry.shortName.c_str(), 13);
 }
 
-// Where a path that cannot be used ends up: its error, or 0 when it can be.
-DWORD PathError(const std::wstring& full) {
-  if (full.size() >= MAX_PATH) return ERROR_PATH_NOT_FOUND;
+// The folder part of a full path, its root included.
+std::wstring FolderOf(const std::wstring& full) {
+  size_t root = detail::RootLength(full);
   size_t slash = full.rfind(L'\\');
-  std::wstring parent = slash <= 2 ? full.substr(0, 3) : full.substr(0, slash);
-  return DirectoryExists(parent) ? 0 : ERROR_PATH_NOT_FOUND;
+  return slash < root ? full.substr(0, root) : full.substr(0, slash);
+}
+
+// Where a path that cannot be used ends up: its error, or 0 when it can be.
+// Only a \\?\ path may be longer than MAX_PATH.
+DWORD PathError(const std::wstring& path) {
+  std::wstring given = FullPath(path);
+  if (given.size() >= MAX_PATH && given.compare(0, 4, L"\\\\?\\") != 0) return ERROR_PATH_NOT_FOUND;
+  return DirectoryExists(FolderOf(detail::Resolved(path))) ? 0 : ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace
@@ -116,10 +123,10 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData) {
   if (FaultedCall("FindFirstFileW", Quote(fileName))) return INVALID_HANDLE_VALUE;
   if (!fileName || !findData) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   if (*fileName == 0) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
-  std::wstring full = sim::FullPath(fileName);
-  if (DWORD error = sim::PathError(full)) return Fail(error, INVALID_HANDLE_VALUE);
+  if (DWORD error = sim::PathError(fileName)) return Fail(error, INVALID_HANDLE_VALUE);
+  std::wstring full = Resolved(fileName);
   size_t slash = full.rfind(L'\\');
-  std::wstring directory = slash <= 2 ? full.substr(0, 3) : full.substr(0, slash);
+  std::wstring directory = sim::FolderOf(full);
   // A pattern ending in a separator names no entry.
   std::vector<sim::FoundEntry> entries = sim::Collect(directory, full.substr(slash + 1));
   if (slash + 1 == full.size() || entries.empty()) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
@@ -177,7 +184,7 @@ DWORD GetFileAttributesW(LPCWSTR fileName) {
   if (full.size() >= MAX_PATH) return Fail(ERROR_PATH_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
   if (sim::FileExists(full)) return FILE_ATTRIBUTE_ARCHIVE;
   if (sim::DirectoryExists(full)) return FILE_ATTRIBUTE_DIRECTORY;
-  std::wstring trimmed = full.size() > 3 && full.back() == L'\\' ? full.substr(0, full.size() - 1) : full;
+  std::wstring trimmed = full.size() > RootLength(full) && full.back() == L'\\' ? full.substr(0, full.size() - 1) : full;
   DWORD error = sim::PathError(trimmed);
   return Fail(error ? error : ERROR_FILE_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
 }

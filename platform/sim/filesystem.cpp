@@ -29,11 +29,12 @@ FileSystem& State() {
   return fileSystem;
 }
 
-std::wstring Key(const std::wstring& path) { return detail::Lower(FullPath(path)); }
+std::wstring Key(const std::wstring& path) { return detail::Lower(detail::Resolved(path)); }
 
 std::wstring Parent(const std::wstring& full) {
+  size_t root = detail::RootLength(full);
   size_t slash = full.rfind(L'\\');
-  if (slash == std::wstring::npos || slash <= 2) return full.substr(0, 3);
+  if (slash == std::wstring::npos || slash < root) return full.substr(0, root);
   return full.substr(0, slash);
 }
 
@@ -49,7 +50,7 @@ void Put(const std::wstring& full, bool isDirectory, const std::string& content)
 }
 
 void EnsureDirectory(const std::wstring& full) {
-  if (full.size() <= 3) return;  // a drive root always exists
+  if (full.size() <= detail::RootLength(full)) return;  // a drive or share root always exists
   EnsureDirectory(Parent(full));
   if (!DirectoryExists(full)) Put(full, true, "");
 }
@@ -57,17 +58,23 @@ void EnsureDirectory(const std::wstring& full) {
 }  // namespace
 
 void SetCurrentDirectory(const std::wstring& path) {
-  std::wstring full = FullPath(path);
+  std::wstring full = detail::Resolved(path);
   EnsureDirectory(full);
   State().currentDirectory = full;
 }
 
 std::wstring FullPath(const std::wstring& path) {
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
   std::wstring text = path;
   std::replace(text.begin(), text.end(), L'/', L'\\');
   std::wstring root;
   std::wstring rest;
-  if (text.size() >= 2 && text[1] == L':') {
+  if (text.compare(0, 2, L"\\\\") == 0) {
+    size_t server = text.find(L'\\', 2);
+    size_t share = server == std::wstring::npos ? server : text.find(L'\\', server + 1);
+    root = text.substr(0, share);
+    rest = share == std::wstring::npos ? L"" : text.substr(share);
+  } else if (text.size() >= 2 && text[1] == L':') {
     root = text.substr(0, 2);
     rest = text.substr(2);
     if (rest.empty() || rest[0] != L'\\') rest = State().currentDirectory.substr(2) + L"\\" + rest;
@@ -102,13 +109,13 @@ std::wstring FullPath(const std::wstring& path) {
 }
 
 void AddDirectory(const std::wstring& path) {
-  std::wstring full = FullPath(path);
-  if (full.size() > 3 && full.back() == L'\\') full.pop_back();
+  std::wstring full = detail::Resolved(path);
+  if (full.size() > detail::RootLength(full) && full.back() == L'\\') full.pop_back();
   EnsureDirectory(full);
 }
 
 void AddFile(const std::wstring& path, const std::string& content) {
-  std::wstring full = FullPath(path);
+  std::wstring full = detail::Resolved(path);
   EnsureDirectory(Parent(full));
   Put(full, false, content);
 }
@@ -119,9 +126,10 @@ bool FileExists(const std::wstring& path) {
 }
 
 bool DirectoryExists(const std::wstring& path) {
-  std::wstring full = FullPath(path);
-  if (full.size() > 3 && full.back() == L'\\') full.pop_back();
-  if (full.size() <= 3) return true;
+  std::wstring full = detail::Resolved(path);
+  size_t root = detail::RootLength(full);
+  if (full.size() > root && full.back() == L'\\') full.pop_back();
+  if (full.size() <= root) return true;
   auto found = State().entries.find(detail::Lower(full));
   return found != State().entries.end() && found->second.isDirectory;
 }
@@ -146,7 +154,7 @@ namespace {
 // their parent's key as a prefix: only that range is read, so folders of
 // thousands of files stay cheap to list.
 std::vector<const Entry*> Children(const std::wstring& path) {
-  std::wstring full = FullPath(path);
+  std::wstring full = detail::Resolved(path);
   if (full.back() != L'\\') full += L'\\';
   const std::wstring prefix = detail::Lower(full);
   std::vector<const Entry*> children;
@@ -170,6 +178,19 @@ std::vector<std::wstring> ListDirectory(const std::wstring& path) {
 }
 
 namespace detail {
+
+std::wstring Resolved(const std::wstring& path) {
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return FullPath(L"\\\\" + path.substr(8));
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return FullPath(path.substr(4));
+  return FullPath(path);
+}
+
+size_t RootLength(const std::wstring& full) {
+  if (full.compare(0, 2, L"\\\\") != 0) return full.size() < 3 ? full.size() : 3;
+  size_t server = full.find(L'\\', 2);
+  size_t share = server == std::wstring::npos ? server : full.find(L'\\', server + 1);
+  return share == std::wstring::npos ? full.size() : share + 1;
+}
 
 std::vector<FileView> FilesIn(const std::wstring& directory) {
   std::vector<FileView> files;

@@ -1,5 +1,6 @@
 // Simulated processes: CreateProcessW records what it was given and hands out
-// handles, WaitForSingleObject records its time-out. No program ever runs.
+// handles, WaitForSingleObject records its time-out, GetExitCodeProcess gives
+// the code a test set. No program ever runs.
 #include <cwchar>
 
 #include "platform/sim/sim_internal.h"
@@ -12,6 +13,7 @@ struct Processes {
   std::vector<ProcessStart> starts;
   std::vector<ProcessWait> waits;
   unsigned long waitResult = WAIT_OBJECT_0;
+  unsigned long exitCode = 0;
   DWORD nextId = 1000;
 };
 
@@ -81,6 +83,8 @@ const std::vector<ProcessWait>& ProcessWaits() { return State().waits; }
 
 void SetWaitResult(unsigned long result) { State().waitResult = result; }
 
+void SetExitCode(unsigned long code) { State().exitCode = code; }
+
 namespace detail {
 void ResetProcesses() { State() = Processes(); }
 }  // namespace detail
@@ -149,4 +153,13 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   if (!onProcess && !IsOpen(HandleKind::Thread, handle)) return Fail(ERROR_INVALID_HANDLE, WAIT_FAILED);
   sim::State().waits.push_back(sim::ProcessWait{handle, onProcess, milliseconds});
   return static_cast<DWORD>(sim::State().waitResult);
+}
+
+// A program that has not ended (the wait timed out) reads STILL_ACTIVE.
+BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) {
+  if (FaultedCall("GetExitCodeProcess", "")) return FALSE;
+  if (!IsOpen(HandleKind::Process, process) || !exitCode) return Fail(ERROR_INVALID_HANDLE);
+  const sim::Processes& state = sim::State();
+  *exitCode = state.waitResult == WAIT_TIMEOUT ? STILL_ACTIVE : static_cast<DWORD>(state.exitCode);
+  return TRUE;
 }

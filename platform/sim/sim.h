@@ -77,13 +77,16 @@ void RemoveLibrary(const std::wstring& name);              // LoadLibraryW fails
 void RemoveExport(const std::wstring& library, const std::string& function);
 
 // --- File system ------------------------------------------------------------
-// Drive-letter paths with backslashes, compared without regard to case. The
+// Drive-letter and \\server\share paths with backslashes, compared without
+// regard to case; a \\?\ (or \\?\UNC\) prefix names the same file. The
 // machine starts with C:\, the system's INF directory and the current
 // directory C:\work. Relative paths are taken against the current directory.
 extern const wchar_t* const kInfDirectory;  // C:\Windows\INF
 void SetCurrentDirectory(const std::wstring& path);
 // Windows' full-path rules: '/' becomes '\', "." and ".." are resolved,
-// trailing dots and blanks of a component are dropped.
+// trailing dots and blanks of a component are dropped; a path that begins
+// with \\?\ is taken as it stands. (Device names such as con are not
+// modelled.)
 std::wstring FullPath(const std::wstring& path);
 void AddDirectory(const std::wstring& path);  // parents are created as needed
 void AddFile(const std::wstring& path, const std::string& content);

@@ -51,6 +51,12 @@ struct FileView {
 };
 std::vector<FileView> FilesIn(const std::wstring& directory);
 
+// A path as the file system keeps it: full, and without the \\?\ or
+// \\?\UNC\ prefix, which only turns the system's interpretation off.
+std::wstring Resolved(const std::wstring& path);
+// "X:\" of a drive path, "\\server\share\" of a share: what ".." never leaves.
+size_t RootLength(const std::wstring& full);
+
 // Area resets, called by sim::Reset in this order.
 void ResetSystem();
 void ResetMessages();

@@ -51,5 +51,8 @@ const std::vector<ProcessWait>& ProcessWaits();
 // What a wait answers: WAIT_OBJECT_0 (the program ended) by default,
 // WAIT_TIMEOUT for a program still running when the time-out passed.
 void SetWaitResult(unsigned long result);
+// The code a started program ends with (0 by default), as GetExitCodeProcess
+// reads it once the wait saw the end: 0xC0000135 for one whose DLL is missing.
+void SetExitCode(unsigned long code);
 
 }  // namespace sim

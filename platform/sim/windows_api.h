@@ -54,6 +54,7 @@ typedef UINT DI_FUNCTION;
 #define FILE_ATTRIBUTE_ARCHIVE 0x20
 #define WAIT_OBJECT_0 0
 #define WAIT_TIMEOUT 258
+#define STILL_ACTIVE 259
 #define WAIT_FAILED 0xFFFFFFFF
 
 struct GUID {
@@ -278,9 +279,6 @@ BOOL FindNextFileW(HANDLE findFile, LPWIN32_FIND_DATAW findData);
 BOOL FindClose(HANDLE findFile);
 DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
 DWORD GetFileAttributesW(LPCWSTR fileName);
-LPWSTR PathAddBackslashW(LPWSTR path);
-BOOL PathAppendW(LPWSTR path, LPCWSTR more);
-BOOL PathRemoveFileSpecW(LPWSTR path);
 
 // --- Processes, libraries, token, restart -------------------------------------
 
@@ -353,6 +351,7 @@ BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTR
                     LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
                     LPPROCESS_INFORMATION processInformation);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode);
 BOOL CloseHandle(HANDLE handle);
 HANDLE GetCurrentProcess();
 HMODULE LoadLibraryW(LPCWSTR fileName);

@@ -5,7 +5,6 @@
 #include <cfgmgr32.h>
 #include <newdev.h>
 #include <setupapi.h>
-#include <shlwapi.h>
 
 #ifndef ERROR_INF_IN_USE_BY_DEVICES
 #define ERROR_INF_IN_USE_BY_DEVICES (APPLICATION_ERROR_MASK | ERROR_SEVERITY_ERROR | 0x23D)

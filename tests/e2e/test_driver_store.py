@@ -45,11 +45,16 @@ def test_install_takes_inf_names_only_and_goes_on_past_what_cannot_be_copied(
     (folder / "pelmora_walk_empty.inf").write_bytes(b"")
     (folder / "pelmora_walk_text.inf").write_bytes(b"this is not an INF file\r\n")
     (folder / "pelmora_walk_folder.inf").mkdir()
-    code, out, err = wine.run("pelmora.exe", "install", wine.windows_path(folder))
+    device_named = (srcdir / "examples" / "pelmora_sample.inf").read_bytes() + b"; con\r\n"
+    (folder / "con.inf").write_bytes(device_named)  # a file, not the console; Wine stores it as oemN.inf
+    # As the C runtime hands on "<folder>\": the quotation mark stands for the backslash.
+    code, out, err = wine.run("pelmora.exe", "install", wine.windows_path(folder) + '"')
     assert (code, err) == (0, BANNER + b"pelmora.exe: the dp_add command failed.\r\n" * 3)
     failed = [message(61114, wine.windows_path(folder) + "\\pelmora_walk_" + name + ".inf")
               for name in ("empty", "text", "folder")]
-    assert lines(out) == sorted([message(61115, "pelmora_walk_a.inf"), message(61115, "pelmora_walk_B.INF")] + failed)
+    added = [message(61115, p.name) for p in wine.inf_dir.glob("*.inf") if p.read_bytes() == device_named]
+    assert lines(out) == sorted([message(61115, "pelmora_walk_a.inf"), message(61115, "pelmora_walk_B.INF")] + failed
+                                + added) and len(added) == 1
     stored = [p.name for p in wine.inf_dir.glob("pelmora_walk_*") if p.suffix.lower() != ".pnf"]
     assert sorted(stored) == ["pelmora_walk_B.INF", "pelmora_walk_a.inf"]
 
@@ -91,3 +96,4 @@ def test_dp_delete_of_what_the_store_does_not_hold(wine, message, inf_dir_kept, 
     assert wine.run("pelmora-engine.exe", "-f", "dp_delete", name) == (
         2, message(answer), b"pelmora-engine.exe: the dp_delete command failed.\r\n")
     assert target.read_bytes() == before
+

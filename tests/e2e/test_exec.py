@@ -1,5 +1,5 @@
 """"exec" under Wine: the command line and window state the started program sees (the helper
-record_args.exe writes them to record_args.txt beside itself), batch files never started, quiet failures."""
+record_args.exe writes them to record_args.txt beside itself), batch helpers, and what cannot start."""
 import shutil
 
 import pytest
@@ -15,14 +15,10 @@ def read_record(folder):
     return {key: value.encode() for key, _, value in (line.partition("=") for line in lines if line)}
 
 
+# The exact command lines are the host tests'; here the real program receives them, hidden.
 @pytest.mark.parametrize("name,parameters,command_line", [
-    ("record_args.exe", "/a b", b"record_args.exe /a b"),
-    ("record_args.exe", " /a", b"record_args.exe /a"),
-    ("record_args.exe", "\t/tab", b"record_args.exe \t/tab"),
-    ("record_args.exe", "", b"record_args.exe"),
     ("record_args.exe", 'x;y; "quoted arg"', b'record_args.exe x;y; "quoted arg"'),
-    ("rec args.exe", "--flag value", b'"rec args.exe" --flag value'),
-])
+    ("rec args.exe", "--flag value", b'"rec args.exe" --flag value')])
 def test_program_sees_its_file_name_and_parameters_hidden(wine, tmp_path, name, parameters, command_line):
     helper = place_helper(wine, tmp_path / "with blank", name)
     assert wine.run("pelmora.exe", "exec", wine.windows_path(helper) + ";" + parameters) == (0, b"", b"")
@@ -33,13 +29,20 @@ def test_program_sees_its_file_name_and_parameters_hidden(wine, tmp_path, name, 
     assert read_record(tmp_path / "with blank")["show"] != b"0"
 
 
-@pytest.mark.parametrize("argument", [
-    "{dir}\\absent.exe;/q", "{dir}\\absent\\record_args.exe;/q", "{dir}\\;/q", ";/q", "{dir}\\record_args.exe",
-    "{dir}\\t.bat;x & echo injected > {dir}\\injected.txt", "{dir}\\T.CMD;x", "{dir}\\t.Bat. ;x"])
-def test_what_cannot_or_must_not_start_answers_two_quietly(wine, tmp_path, argument):
-    place_helper(wine, tmp_path)
-    for batch in ("t.bat", "T.CMD"):
-        (tmp_path / batch).write_bytes(b"echo ran > ran.txt\r\n")
-    argument = argument.replace("{dir}", wine.windows_path(tmp_path))
-    assert wine.run("pelmora.exe", "exec", argument, cwd=tmp_path) == (2, b"", b"")
-    assert [p.name for p in tmp_path.glob("*.txt")] == []
+def test_batch_helper_runs_by_its_full_path_and_what_cannot_start_answers_two(wine, tmp_path):
+    named, here = tmp_path / "helper dir", tmp_path / "here"
+    for folder in (named, here):
+        folder.mkdir()
+        (folder / "post.bat").write_bytes(b'@>"%~dp0ran.txt" echo %*\r\n')
+    helper = wine.windows_path(named / "post.bat")
+    assert wine.run("pelmora.exe", "exec", helper + ";configure quiet", cwd=here) == (0, b"", b"")
+    assert (named / "ran.txt").read_bytes() == b"configure quiet\r\n" and not (here / "ran.txt").exists()
+    (named / "ran.txt").unlink()
+    # A real program whose DLL is missing: the loader ends it with 0xC0000135.
+    (here / "needs_absent.exe").write_bytes(open(wine.exe("record_args.exe"), "rb").read().replace(
+        b"msvcrt.dll", b"absent.dll"))
+    for argument, why in ((helper + ";x & echo injected > injected.txt", b"batch file"),
+                          (wine.windows_path(here / "needs_absent.exe") + ";", b"0xC0000135")):
+        code, out, err = wine.run("pelmora.exe", "exec", argument, cwd=here)
+        assert (code, out, err.count(b"\r\n")) == (2, b"", 1) and err.startswith(b"pelmora.exe: ") and why in err
+    assert list(tmp_path.rglob("*.txt")) == []

@@ -111,17 +111,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FuzzArgs args(L"C:\\pelmora.exe", data, size);
   const std::wstring word = args.argc() > 1 ? args.items[1] : L"";
-  const bool hasArgument = args.argc() > 2;
+  const bool takesOne = word == L"install" || word == L"remove" || word == L"exec";
+  // A folder of blanks alone is no folder.
+  const bool missing = args.argc() < 3 || (word == L"install" && args.argc() == 3 &&
+                                           args.items[2].find_first_not_of(L" \t") == std::wstring::npos);
   int code = RunFrontEnd(args.argc(), args.argv());
   RequireNothingOpen();
   Require(code >= 0 && code <= 3);
-  Require(StartsWith(sim::StdErr(), "Installing USB-driver...\n") == (word == L"install" && hasArgument));
-  if (word == L"install" && hasArgument) Require(code == 0);
+  const bool installs = word == L"install" && args.argc() == 3 && !missing;
+  Require(StartsWith(sim::StdErr(), "Installing USB-driver...\n") == installs);
+  if (installs) Require(code == 0);
   if (word == L"version") Require(code == 1);
   if (word == L"is64bit") Require(code == 0);
-  if ((word == L"install" || word == L"remove" || word == L"exec") && !hasArgument) {
-    Require(code == 1 && StartsWith(sim::StdOut(), "ERROR: command required argument\n"));
-  }
+  if (takesOne && missing) Require(code == 1 && StartsWith(sim::StdOut(), "ERROR: command required argument\n"));
+  if (takesOne && args.argc() > 3) Require(code == 2 && StartsWith(sim::StdOut(), "ERROR: too many arguments"));
   // The engine runs under the program's own name.
   Require(!StartsWith(sim::StdErr(), "dummy.exe:") && sim::StdErr().find("\ndummy.exe:") == std::string::npos);
   Require(sim::RestartRequests().empty() && sim::DriverUpdates().empty());

@@ -121,7 +121,11 @@ std::vector<FaultScenario> BuildScenarios() {
       {"engine dp_delete, package in use", ArrangePackageInUse, Command({L"dummy.exe", L"dp_delete", L"oem3.inf"}),
        {0, 2}, dpDeleteFailures},
       {"pelmora exec", [] { sim::AddFile(L"C:\\tools\\helper.exe", "MZ"); },
-       Command({L"pelmora.exe", L"exec", L"C:\\tools\\helper.exe;-x y"}), {0, 2}, {}},
+       Command({L"pelmora.exe", L"exec", L"C:\\tools\\helper.exe;-x y"}), {0, 2},
+       Patterns({ExpectedMessage(61308, L"pelmora.exe", L"C:\\tools\\helper.exe", 12345u)}, R"(\d+)")},
+      {"pelmora exec of a batch file", [] { sim::AddFile(L"C:\\tools\\post.bat", "@echo off"); },
+       Command({L"pelmora.exe", L"exec", L"C:\\tools\\post.bat;configure quiet"}), {0, 2},
+       Patterns({ExpectedMessage(61308, L"pelmora.exe", L"C:\\tools\\post.bat", 12345u)}, R"(\d+)")},
       // A help line without text still gets the line feed written after it.
       {"engine help", [] {}, Command({L"dummy.exe", L"?"}), {0}, {""}},
       {"engine help on one command", [] {}, Command({L"dummy.exe", L"?", L"dp_add"}), {0}, {}},

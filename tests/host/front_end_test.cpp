@@ -21,6 +21,7 @@ class FrontEnd : public SimTest {
 
 TEST_F(FrontEnd, UsageErrorsAndFixedAnswers) {
   const std::string missing = "ERROR: command required argument\r\n" + kUsage;
+  const std::string tooMany = "ERROR: too many arguments (quote an argument that holds blanks)\r\n" + kUsage;
   const struct {
     std::vector<std::wstring> args;  // after the program's own name
     int exitCode;
@@ -28,6 +29,9 @@ TEST_F(FrontEnd, UsageErrorsAndFixedAnswers) {
   } cases[] = {{{}, 1, kUsage}, {{L"Install", L"C:\\x"}, 1, kUsage}, {{L"remove ", L"a|b"}, 1, kUsage},
                {{L"iswinxsp3orlater"}, 1, kUsage}, {{L"%1%n"}, 1, kUsage}, {{std::wstring(40000, L'x')}, 1, kUsage},
                {{L"remove"}, 1, missing}, {{L"install"}, 1, missing}, {{L"exec"}, 1, missing},
+               {{L"install", L""}, 1, missing}, {{L"install", L" \t "}, 1, missing},
+               {{L"install", L"C:\\Program", L"Files\\Vendor"}, 2, tooMany}, {{L"remove", L"A|B", L""}, 2, tooMany},
+               {{L"exec", L"C:\\Program", L"Files\\x.exe;"}, 2, tooMany}, {{L"install", L"", L"C:\\x"}, 2, tooMany},
                {{L"version", L"x"}, 1, ""}, {{L"is64bit", L"x", L"y"}, 0, ""}};
   for (const auto& c : cases) {
     sim::ClearOutput();

@@ -17,7 +17,7 @@ const char kBanner[] = "Installing USB-driver...\n";
 class InstallFolder : public SimTest {
  protected:
   int Install(const std::wstring& folder) {
-    return RunFrontEnd(4, Args{L"pelmora.exe", L"install", folder, L"ignored"}.argv());
+    return RunFrontEnd(3, Args{L"pelmora.exe", L"install", folder}.argv());
   }
   // The INF files the engine copied into the driver store, in order.
   std::vector<std::string> Copied() {
@@ -40,8 +40,10 @@ TEST_F(InstallFolder, AddsTheEntriesWhoseLongNameEndsInInf) {
   sim::AddFile(L"C:\\pkgs\\empty.inf", "");
   sim::AddDirectory(L"C:\\pkgs\\folder.inf");
   EXPECT_EQ(0, Install(L"C:\\pkgs"));
-  EXPECT_EQ((std::vector<std::string>{"C:\\pkgs\\a.inf", "C:\\pkgs\\B.INF", "C:\\pkgs\\c.Inf",
-                                      "C:\\pkgs\\empty.inf", "C:\\pkgs\\folder.inf"}), Copied());
+  EXPECT_EQ((std::vector<std::string>{"\\\\?\\C:\\pkgs\\a.inf", "\\\\?\\C:\\pkgs\\B.INF",
+                                      "\\\\?\\C:\\pkgs\\c.Inf", "\\\\?\\C:\\pkgs\\empty.inf",
+                                      "\\\\?\\C:\\pkgs\\folder.inf"}),
+            Copied());
   EXPECT_TRUE(sim::StoredPackages().size() == 3 &&
               sim::StdOut().find(ExpectedMessage(61114, L"C:\\pkgs\\folder.inf")) != std::string::npos);
   const std::string failed = ExpectedMessage(60001, L"pelmora.exe", L"dp_add");
@@ -53,14 +55,11 @@ TEST_F(InstallFolder, FolderWithoutPackagesIsNamedOnStandardError) {
   sim::AddFile(L"C:\\odd\\a.inf_", Inf("short name only"));
   sim::AddFile(L"C:\\nested\\sub\\deep.inf", Inf("deep"));
   sim::AddFile(L"C:\\locked\\a.inf", Inf("a"));
-  std::wstring longest = L"C:\\nested\\";  // 1022 characters that name C:\nested, searched; 1023 are not
-  for (int i = 0; i < 506; ++i) longest += L".\\";
   struct {
     std::wstring folder;
     DWORD message;
   } const cases[] = {{L"C:\\missing", 61111}, {L"C:\\empty\\notes.txt", 61111},
-                     {longest + L".", 61111}, {longest, 61112},
-                     {L"C:\\" + std::wstring(254, L'f'), 61111},   // the pattern outgrows MAX_PATH
+                     {L"C:\\nested\\" + std::wstring(600, L'x') + L"\\..", 61112},
                      {L"C:\\locked", 61111}, {L"C:\\empty", 61112}, {L"C:\\odd", 61112}};
   for (const auto& c : cases) {
     sim::ClearOutput();
@@ -71,13 +70,35 @@ TEST_F(InstallFolder, FolderWithoutPackagesIsNamedOnStandardError) {
   EXPECT_TRUE(Copied().empty() && sim::StdOut().empty());
 }
 
-// The shell's path functions stop at MAX_PATH; such a package still reaches the engine whole, which
-// refuses it by name rather than it vanishing without a word.
-TEST_F(InstallFolder, PackagePathBeyondTheShellLimitReachesTheEngineWhole) {
-  const std::wstring path = L"C:\\" + std::wstring(247, L'd') + L"\\long-package-name.inf";
-  sim::AddFile(path, Inf("long"));
-  EXPECT_EQ(0, Install(path.substr(0, 250)));
-  EXPECT_EQ(ExpectedMessage(61113, path.c_str()), sim::StdOut());
+// The folder is made full once; the pattern and each package path are that folder and a name side
+// by side, in the \\?\ form that no name turns into a device or another folder. The prefix counts
+// against dp_add's MAX_PATH: a full package path of 256 characters or more is refused by name.
+TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
+  const std::wstring deep = L"C:\\" + std::wstring(246, L'd'), unc = L"\\\\server\\share\\" + std::wstring(233, L'u');
+  const struct {
+    std::wstring folder, file;  // the argument, and the one package it holds
+    std::string copied;         // the path that reaches the driver store; "" when dp_add refuses it
+  } cases[] = {
+      {L"sub\\..\\sub", L"C:\\work\\sub\\a.inf", "\\\\?\\C:\\work\\sub\\a.inf"},
+      {L"C:\\par\\drv", L"C:\\par\\drv\\..inf", "\\\\?\\C:\\par\\drv\\..inf"},
+      {L"C:\\dev", L"C:\\dev\\con.inf", "\\\\?\\C:\\dev\\con.inf"},
+      {L"\\\\server\\share\\drivers\\", L"\\\\server\\share\\drivers\\a.inf", "\\\\?\\UNC\\server\\share\\drivers\\a.inf"},
+      {L"C:\\Program Files\\V\\drivers\"", L"C:\\Program Files\\V\\drivers\\a.inf",
+       "\\\\?\\C:\\Program Files\\V\\drivers\\a.inf"},  // "...\drivers\" as the C runtime hands it on
+      {L"D:\"", L"D:\\a.inf", "\\\\?\\D:\\a.inf"},
+      {deep, deep + L"\\a.inf", "\\\\?\\" + sim::Utf8(deep) + "\\a.inf"},  // 255 characters
+      {deep + L"d", deep + L"d\\a.inf", ""}, {unc, unc + L"\\a.inf", ""},  // 254 characters, 260 with \\?\UNC
+  };
+  for (const auto& c : cases) {
+    sim::Reset();
+    sim::AddFile(c.file, Inf("package"));
+    sim::AddFile(L"C:\\sub\\b.inf", Inf("not meant"));
+    sim::AddFile(L"C:\\parinf", Inf("not meant"));
+    EXPECT_EQ(0, Install(c.folder));
+    EXPECT_EQ(c.copied.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.copied}, Copied());
+    EXPECT_EQ(c.copied.empty() ? ExpectedMessage(61113, c.file.c_str()) : ExpectedMessage(61115, L"oem0.inf"),
+              sim::StdOut()) << sim::Utf8(c.folder);
+  }
 }
 
 }  // namespace

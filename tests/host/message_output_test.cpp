@@ -37,14 +37,33 @@ TEST_F(MessageOutput, TextsAndDeviceLinesAsShown) {
   EXPECT_TRUE(PrintableText(L"oem\x1B.inf") == L"oem?.inf" && PrintableText(nullptr).empty());
 }
 
-TEST_F(MessageOutput, FindallWritesDeviceNamesAndIdsThroughTheRule) {
+// Device data and every insert taken from the command line, a file or the system: a word asked
+// about, a hardware ID and INF path, a machine name, the program's own name.
+TEST_F(MessageOutput, DeviceDataAndInsertsShowControlsAsQuestionMarks) {
   sim::DeviceSpec device = sim::Device(L"ROOT\\EVIL\x1B\\0000", L"System", {L"ROOT\\EVIL"});
   sim::SetProperty(device, SPDRP_FRIENDLYNAME, sim::Sz(L"Evil\x1B]0;owned\x07 \u00E9"));
   sim::AddDevice(device);
-  EXPECT_EQ(0, EngineRun(3, Args{L"pelmora-engine.exe", L"findall", L"*"}.argv()));
-  EXPECT_EQ("ROOT\\EVIL?\\0000" + std::string(45, ' ') + ": Evil?]0;owned? \xC3\xA9\n" +
-                ExpectedMessage(60405, 1u, nullptr),
-            sim::StdOut());
+  sim::AddRemoteMachine(L"PC\x1B[2J");
+  sim::AddFile(L"C:\\d\x1B[2J\\s.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=S\r\n"
+                                      "ClassGuid={6f1c2a3e-8d4b-4c7a-9e21-5b0d3f7a9c41}\r\n");
+  const struct {
+    std::initializer_list<std::wstring> args;
+    std::string shown;  // the start of standard output
+  } cases[] = {
+      {{L"pelmora-engine.exe", L"findall", L"*"},
+       "ROOT\\EVIL?\\0000" + std::string(45, ' ') + ": Evil?]0;owned? \xC3\xA9\n" + ExpectedMessage(60405, 1u, nullptr)},
+      {{L"x\x1B]0;t\x07.exe", L"?", L"no\x1B[2J"}, ExpectedMessage(60102, L"x?]0;t?.exe", L"no?[2J")},
+      {{L"x.exe", L"-m:PC\x1B[2J", L"findall", L"NOTHING"}, ExpectedMessage(60402, L"PC?[2J")},
+      {{L"x.exe", L"install", L"C:\\d\x1B[2J\\s.inf", L"ROOT\\X\x1B]0;t\x07"},
+       ExpectedMessage(61002) + ExpectedMessage(61102, L"ROOT\\X?]0;t?", L"C:\\d?[2J\\s.inf")},
+  };
+  for (const auto& c : cases) {
+    sim::ClearOutput();
+    Args args(c.args);
+    EngineRun(args.argc(), args.argv());
+    EXPECT_TRUE(sim::StdOut().compare(0, c.shown.size(), c.shown) == 0 &&
+                (sim::StdOut() + sim::StdErr()).find_first_of("\x1B\x07") == std::string::npos) << sim::StdOut();
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // "pelmora.exe remove pattern|text": how the argument is split, which
 // selections are refused, and which packages the clean-up deletes.
+#include <cwchar>
 #include <vector>
 
 #include "device_test_support.h"
@@ -40,6 +41,11 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
       {L"**|", 2, false, false},
       {L"|left|right", 0, false, true},  // a further bar belongs to the text
       {L"| \t ", 0, false, false},       // no visible character: nothing deleted
+      // Blanks and tabs around the pattern are dropped first; the text stays as given.
+      {L" \tPELMORA\\SAMPLE \t|PELMORA\\SAMPLE", 0, true, true},
+      {L"PELMORA\\SAMPLE | PELMORA\\SAMPLE", 0, true, false},
+      {L" \t |PELMORA\\SAMPLE", 0, false, true},
+      {L"\t* |", 2, false, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(sim::Utf8(row.argument));
@@ -51,8 +57,11 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
     EXPECT_EQ(row.deviceGone, !sim::DeviceExists(L"ROOT\\SAMPLE\\0000"));
     EXPECT_EQ(row.packageGone, !sim::FileExists(InInfDirectory(L"oem1.inf")));
     EXPECT_TRUE(sim::FileExists(InInfDirectory(L"oem2.inf")));
-    if (row.exitCode == 2) {
-      EXPECT_TRUE(sim::Calls().empty());
+    if (row.exitCode == 2) {  // refused before anything is touched, with a line saying why
+      EXPECT_EQ(0u, sim::CountCalls("SetupDiGetClassDevsExW") + sim::CountCalls("SetupGetInfFileListW"));
+    }
+    if (!std::wcschr(row.argument, L'|')) {
+      EXPECT_EQ(ExpectedMessage(61305, L"pelmora.exe"), sim::StdErr());
     }
   }
 }

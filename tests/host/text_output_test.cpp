@@ -25,6 +25,9 @@ TEST_F(TextOutput, WideTextBecomesWhatTheReaderCanRead) {
       {850, L"Caf\u00E9 \u03A9\n", "Caf? ?\r\n"},  // a code page the system cannot convert to: ASCII
       {437, L"a\r\nb\nc\rd\r\r\n", "a\r\nb\r\nc\rd\r\r\n"},
       {kConsole, L"a\nb\r\n\n", "a\r\nb\r\n\r\n"},
+      // Bidirectional controls would reorder a console line; a file keeps them where its code page can.
+      {kConsole, L"\u061C\u200E\u200F\u202A\u202E\u2066\u2069|\u202B\u2067\u2068\u200D", "???????|???\xE2\x80\x8D"},
+      {65001, L"\u202Eab", "\xE2\x80\xAE" "ab"},
   };
   for (const auto& c : cases) {
     sim::Reset();
