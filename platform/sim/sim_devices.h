@@ -44,6 +44,10 @@ struct DeviceSpec {
   // answers CR_SUCCESS without writing the buffer (as Wine 8 does).
   bool idReadFails = false;
   bool idReadWritesNothing = false;
+  // Its driver key (SetupDiOpenDevRegKey with DIREG_DRV), and the key's
+  // InfPath value: the package it is installed from (empty: no value).
+  bool hasDriverKey = false;
+  std::wstring infPath;
 };
 
 // Convenience for the common shapes of a device.
@@ -66,6 +70,9 @@ GUID MakeGuid(unsigned number);
 
 // A computer reachable by name ("PC7" or "\\PC7").
 void AddRemoteMachine(const std::wstring& name);
+
+// The InfPath of every device that is present and not removed, in tree order.
+std::vector<std::wstring> PackagesOfPresentDevices();
 
 // The tree as it stands: instance IDs of every device (local ones unless a
 // machine is named), in tree order; removed devices are gone.

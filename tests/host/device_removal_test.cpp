@@ -50,6 +50,8 @@ void Arrange(const Outcome& row) {
     }
     sim::AddDevice(device);
   }
+  // One device the pattern does not select, so that it is no "every device".
+  sim::AddDevice(sim::Device(L"PCI\\VEN_1\\0", L"Net", {L"PCI\\VEN_1"}));
   sim::AddFile(kPackage, "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Models]\r\nx = y, PELMORA\\SAMPLE\r\n");
   if (row.failing) sim::FailCall(row.failing, ERROR_INVALID_HANDLE, row.nth);
 }

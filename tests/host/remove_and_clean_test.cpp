@@ -15,6 +15,30 @@ void AddInf(const std::wstring& name, const std::string& body) {
   sim::AddFile(InInfDirectory(name), "[Version]\r\nSignature=\"$Windows NT$\"\r\n" + body);
 }
 
+// Beside the sample: a network card, and a device without any ID, which no
+// hardware-ID pattern selects.
+void AddOtherDevices() {
+  sim::AddDevice(sim::Device(L"PCI\\VEN_8086&DEV_1234\\3&1", L"Net", {L"PCI\\VEN_8086&DEV_1234"}));
+  sim::AddDevice(sim::Device(L"ROOT\\LEGACY_X\\0000", L"System", {}));
+}
+
+// Present devices installed from oem5.inf (named in another case), from no
+// package, with no driver key; and a phantom installed from oem6.inf.
+void AddInstalledDevices() {
+  sim::DeviceSpec user = sim::Device(L"ROOT\\USER\\0000", L"System", {L"ROOT\\USER"});
+  user.hasDriverKey = true;
+  user.infPath = L"OEM5.INF";
+  sim::DeviceSpec bare = sim::Device(L"ROOT\\BARE\\0000", L"System", {L"ROOT\\BARE"});
+  bare.hasDriverKey = true;
+  sim::DeviceSpec phantom = sim::Device(L"ROOT\\GONE\\0000", L"System", {L"ROOT\\GONE"});
+  phantom.hasDriverKey = true;
+  phantom.infPath = L"oem6.inf";
+  phantom.present = false;
+  for (const sim::DeviceSpec& device : {user, bare, sim::Device(L"ROOT\\KEYLESS\\0000", L"System", {}), phantom}) {
+    sim::AddDevice(device);
+  }
+}
+
 class RemoveAndClean : public SimTest {};
 
 TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
@@ -23,36 +47,51 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
     int exitCode;
     bool deviceGone;
     bool packageGone;
+    DWORD refusal;         // the one line on standard error, or 0
+    const char* failing;  // a call failing throughout, or null
   };
   const Row rows[] = {
-      {L"PELMORA\\SAMPLE", 2, false, false},  // no bar: nothing at all
-      {L"|", 0, false, false},
-      {L"|PELMORA\\SAMPLE", 0, false, true},
-      {L"PELMORA\\SAMPLE|", 0, true, false},
-      {L"pelmora\\*|PELMORA\\SAMPLE", 0, true, true},
-      {L"*SAMPLE|PELMORA\\SAMPLE", 0, true, true},
-      {L"=Sample|PELMORA\\SAMPLE", 0, true, true},
-      {L"NOTHING\\HERE|PELMORA\\SAMPLE", 0, false, true},  // a device not plugged in
-      {L"@|PELMORA\\SAMPLE", 0, false, true},
-      // Every device of the computer is refused before anything is touched.
-      {L"*|PELMORA\\SAMPLE", 2, false, false},
-      {L"@*|PELMORA\\SAMPLE", 2, false, false},
-      {L"**|", 2, false, false},
-      {L"|left|right", 0, false, true},  // a further bar belongs to the text
-      {L"| \t ", 0, false, false},       // no visible character: nothing deleted
+      {L"PELMORA\\SAMPLE", 2, false, false, 0, nullptr},  // no bar: nothing at all
+      {L"|", 0, false, false, 0, nullptr},
+      {L"|PELMORA\\SAMPLE", 0, false, true, 0, nullptr},
+      {L"PELMORA\\SAMPLE|", 0, true, false, 0, nullptr},
+      {L"pelmora\\*|PELMORA\\SAMPLE", 0, true, true, 0, nullptr},
+      {L"*SAMPLE|PELMORA\\SAMPLE", 0, true, true, 0, nullptr},
+      {L"NOTHING\\HERE|PELMORA\\SAMPLE", 0, false, true, 0, nullptr},  // a device not plugged in
+      {L"@|PELMORA\\SAMPLE", 0, false, true, 0, nullptr},
+      {L"@ROOT\\*|PELMORA\\SAMPLE", 0, true, true, 0, nullptr},  // all but the card
+      // Every device, however spelled, and the class selector: refused
+      // before anything is removed or deleted.
+      {L"=Sample|PELMORA\\SAMPLE", 2, false, false, 61327, nullptr},
+      {L"=|", 2, false, false, 61327, nullptr},
+      {L"*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},
+      {L"@*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},
+      {L"**|", 2, false, false, 61328, nullptr},
+      {L"*\\*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},  // the device without IDs does not count
+      {L"@*\\*|", 2, false, false, 61328, nullptr},
+      {L"*SAMPLE|", 2, false, false, 61329, "SetupDiGetDeviceRegistryPropertyW"},
+      {L"*SAMPLE|", 2, false, false, 61329, "SetupDiEnumDeviceInfo"},
+      {L"|left|right", 0, false, true, 0, nullptr},  // a further bar belongs to the text
+      {L"| \t ", 0, false, false, 0, nullptr},       // no visible character: nothing deleted
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(sim::Utf8(row.argument));
     sim::Reset();
     sim::AddDevice(sim::Device(L"ROOT\\SAMPLE\\0000", L"Sample", {L"PELMORA\\SAMPLE"}));
+    AddOtherDevices();
     AddInf(L"oem1.inf", "[Models]\r\nx = y, PELMORA\\SAMPLE\r\n[Strings]\r\nA = \"left|right\"\r\n");
     AddInf(L"oem2.inf", "[Strings]\r\nA = \"right\"\r\n");
+    if (row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED, 1, 0);
     EXPECT_EQ(row.exitCode, RemoveDevicesAndPackages(row.argument));
     EXPECT_EQ(row.deviceGone, !sim::DeviceExists(L"ROOT\\SAMPLE\\0000"));
     EXPECT_EQ(row.packageGone, !sim::FileExists(InInfDirectory(L"oem1.inf")));
     EXPECT_TRUE(sim::FileExists(InInfDirectory(L"oem2.inf")));
+    EXPECT_EQ(3u - (row.deviceGone ? 1u : 0u) - (std::wstring(row.argument).find(L"@ROOT") == 0 ? 1u : 0u),
+              sim::DeviceIds().size());
+    std::wstring pattern = std::wstring(row.argument).substr(0, std::wstring(row.argument).find(L'|'));
+    EXPECT_EQ(row.refusal ? ExpectedMessage(row.refusal, L"pelmora.exe", pattern.c_str()) : "", sim::StdErr());
     if (row.exitCode == 2) {
-      EXPECT_TRUE(sim::Calls().empty());
+      EXPECT_EQ(0u, sim::CountCalls("SetupDiCallClassInstaller") + sim::CountCalls("SetupUninstallOEMInfW"));
     }
   }
 }
@@ -68,6 +107,7 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
     int exitCode;
     std::vector<std::wstring> kept;
     size_t deletions;  // runs of the engine's dp_delete
+    DWORD errorMessage = 0;  // a line on standard error, naming oem5.inf where it names a package
   };
   const std::string longLine(1024 - 6, 't');  // with "widget" one more than the buffer holds
   const std::string longSection(255, 'S');    // its terminator does not fit
@@ -89,7 +129,22 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
        {{L"oem1.inf", "[A]\r\nwidget\r\n"}, {L"oem2.inf", "[A]\r\nwidget\r\n"}},
        "SetupUninstallOEMInfW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem1.inf"}, 2},
       {"the list's size cannot be had", {{L"oem1.inf", "[A]\r\nwidget\r\n"}},
-       "SetupGetInfFileListW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem1.inf"}, 0},
+       "SetupGetInfFileListW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem1.inf"}, 0, 61326},
+      {"the Windows directory cannot be had", {{L"oem1.inf", "[A]\r\nwidget\r\n"}},
+       "GetSystemWindowsDirectoryW", 1, 1, ERROR_NOT_ENOUGH_MEMORY, 2, {L"oem1.inf"}, 0, 61326},
+      {"a present device's package is kept, a phantom's is not",
+       {{L"oem5.inf", "[A]\r\nwidget\r\n"}, {L"oem6.inf", "[A]\r\nwidget\r\n"}, {L"oem7.inf", "[A]\r\nwidget\r\n"}},
+       nullptr, 0, 0, 0, 2, {L"oem5.inf"}, 2, 61324},
+      {"a device without a driver key keeps nothing", {{L"oem5.inf", "[A]\r\nwidget\r\n"}},
+       "SetupDiOpenDevRegKey", 1, 1, ERROR_KEY_DOES_NOT_EXIST, 0, {}, 1},
+      {"a driver key that cannot be opened", {{L"oem5.inf", "[A]\r\nwidget\r\n"}, {L"oem7.inf", "[A]\r\nwidget\r\n"}},
+       "SetupDiOpenDevRegKey", 2, 1, ERROR_ACCESS_DENIED, 2, {L"oem5.inf", L"oem7.inf"}, 0, 61325},
+      {"an InfPath that cannot be read", {{L"oem7.inf", "[A]\r\nwidget\r\n"}},
+       "RegQueryValueExW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem7.inf"}, 0, 61325},
+      {"present devices that cannot be listed", {{L"oem7.inf", "[A]\r\nwidget\r\n"}},
+       "SetupDiGetClassDevsExW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem7.inf"}, 0, 61325},
+      {"a walk over present devices that breaks off", {{L"oem7.inf", "[A]\r\nwidget\r\n"}},
+       "SetupDiEnumDeviceInfo", 2, 1, ERROR_INVALID_HANDLE, 2, {L"oem7.inf"}, 0, 61325},
       {"the list cannot be filled", {{L"oem1.inf", "[A]\r\nwidget\r\n"}},
        "SetupGetInfFileListW", 2, 1, ERROR_INSUFFICIENT_BUFFER, 2, {L"oem1.inf"}, 0},
       {"a file that cannot be opened is passed over",
@@ -101,6 +156,7 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     sim::Reset();
+    AddInstalledDevices();
     for (const auto& file : row.files) AddInf(file.first, file.second);
     sim::MarkPackageInUse(L"oem4.inf");
     if (row.failing) sim::FailCall(row.failing, row.error, row.nth, row.count);
@@ -111,18 +167,24 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
     }
     EXPECT_EQ(row.kept, kept);
     EXPECT_EQ(row.deletions, sim::CountCalls("SetupUninstallOEMInfW"));
+    if (row.errorMessage) {
+      EXPECT_EQ(ExpectedMessage(row.errorMessage, L"pelmora.exe", L"oem5.inf"), sim::StdErr());
+    }
   }
 }
 
+// The INF folder is the shared Windows directory's, each package opened by
+// its full path there.
 TEST_F(RemoveAndClean, PackagesAreDeletedInListOrderAndBlankTextsDeleteNothing) {
   AddInf(L"oem7.inf", "[A]\r\nwidget\r\n");
   AddInf(L"oem2.inf", "[A]\r\nwidget\r\n");
   EXPECT_EQ(0, DeleteMatchingOemPackages(L" "));
-  EXPECT_EQ(0, DeleteMatchingOemPackages(L""));
-  EXPECT_EQ(0, DeleteOemPackageIfMatch(L"oem7.inf", L"\t"));
+  EXPECT_EQ(0, DeleteMatchingOemPackages(L"\t"));
   EXPECT_TRUE(sim::Calls().empty());
   EXPECT_EQ(0, DeleteMatchingOemPackages(L"widget"));
   EXPECT_EQ(ExpectedMessage(61119, L"oem7.inf") + ExpectedMessage(61119, L"oem2.inf"), sim::StdOut());
+  EXPECT_EQ("SetupGetInfFileListW(\"C:\\Windows\\inf\", 0x2, no buffer, 0)", sim::CallsTo("SetupGetInfFileListW").at(0));
+  EXPECT_EQ("SetupOpenInfFileW(\"C:\\Windows\\inf\\oem2.inf\", null, 0x2)", sim::CallsTo("SetupOpenInfFileW").at(1));
 }
 
 }  // namespace
