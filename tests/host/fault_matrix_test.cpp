@@ -132,6 +132,7 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
     ASSERT_EQ(0, sim::OpenHandles()) << scenario.name << ": baseline left open " << sim::OpenHandleReport();
     ASSERT_TRUE(scenario.allowedResults.count(baseline.result)) << scenario.name << ": baseline " << baseline.result;
     ASSERT_FALSE(baseline.calls.empty()) << scenario.name;
+    EXPECT_FALSE(baseline.packageInUseDeleted) << scenario.name << ": the package of a present device deleted";
     std::set<std::string> seen(baseline.lines.begin(), baseline.lines.end());
     std::vector<std::regex> patterns(scenario.failureLines.begin(), scenario.failureLines.end());
     std::map<std::string, int> occurrences;
