@@ -90,10 +90,7 @@ std::wstring VersionValue(HINF inf, const wchar_t* key) {
 
 class ScopedInf {
  public:
-  explicit ScopedInf(const std::wstring& path) {
-    UINT errorLine = 0;
-    inf_ = SetupOpenInfFileW(path.c_str(), nullptr, INF_STYLE_WIN4, &errorLine);
-  }
+  explicit ScopedInf(const std::wstring& path) : inf_(Open(path)) {}
   ~ScopedInf() {
     if (valid()) SetupCloseInfFile(inf_);
   }
@@ -103,6 +100,10 @@ class ScopedInf {
   bool valid() const { return inf_ != INVALID_HANDLE_VALUE; }
 
  private:
+  static HINF Open(const std::wstring& path) {
+    UINT errorLine = 0;
+    return SetupOpenInfFileW(path.c_str(), nullptr, INF_STYLE_WIN4, &errorLine);
+  }
   HINF inf_;
 };
 
