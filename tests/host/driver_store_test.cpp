@@ -114,24 +114,24 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
   const std::string two = "oem2.inf  Class: Sample\n";
   const std::string three = "oem3.inf  Provider: Acme Corp";
   const struct {
-    std::vector<std::wstring> args;
+    Args args;
     const char* failing;
     int result;
     std::string out;
   } rows[] = {
-      {{L"dp_enum"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage(61322, 3u)},
-      {{L"-m:PC7", L"DP_ENUM"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage(61322, 3u)},
-      {{L"dp_enum", L"widget"}, nullptr, 0,
+      {{L"dummy.exe", L"dp_enum"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage(61322, 3u)},
+      {{L"dummy.exe", L"-m:PC7", L"DP_ENUM"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage(61322, 3u)},
+      {{L"dummy.exe", L"dp_enum", L"widget"}, nullptr, 0,
        one + three + "  [kept: a present device uses it]\n" + ExpectedMessage(61322, 2u)},
       // Line texts are searched with their %strkey% tokens replaced.
-      {{L"dp_enum", L"Acme"}, nullptr, 0, three + "  [kept: a present device uses it]\n" + ExpectedMessage(61322, 1u)},
-      {{L"dp_enum", L"nothing"}, nullptr, 0, ExpectedMessage(61323)},
-      {{L"dp_enum", L" \t"}, nullptr, 0, ExpectedMessage(61323)},
-      {{L"dp_enum"}, "GetSystemWindowsDirectoryW", 2, ""},
-      {{L"dp_enum", L"widget"}, "SetupDiOpenDevRegKey", 2, ""},
+      {{L"dummy.exe", L"dp_enum", L"Acme"}, nullptr, 0, three + "  [kept: a present device uses it]\n" + ExpectedMessage(61322, 1u)},
+      {{L"dummy.exe", L"dp_enum", L"nothing"}, nullptr, 0, ExpectedMessage(61323)},
+      {{L"dummy.exe", L"dp_enum", L" \t"}, nullptr, 0, ExpectedMessage(61323)},
+      {{L"dummy.exe", L"dp_enum"}, "GetSystemWindowsDirectoryW", 2, ""},
+      {{L"dummy.exe", L"dp_enum", L"widget"}, "SetupDiOpenDevRegKey", 2, ""},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(sim::Utf8(row.args.back()));
+    SCOPED_TRACE(sim::Utf8(row.args.argv()[row.args.argc() - 1]));
     sim::Reset();
     sim::AddFile(Stored(L"oem1.inf"), std::string(kInf) + "Provider=Pelmora\r\nDriverVer=01/02/2026,1.2.3.4\r\n[A]\r\nwidget\r\n");
     sim::AddFile(Stored(L"oem2.inf"), std::string(kInf) + "[A]\r\nWIDGET\r\n");
@@ -143,11 +143,7 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
     device.infPath = L"oem3.inf";
     sim::AddDevice(device);
     if (row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
-    std::vector<std::wstring> items = {L"dummy.exe"};
-    items.insert(items.end(), row.args.begin(), row.args.end());
-    std::vector<const wchar_t*> argv;
-    for (const std::wstring& item : items) argv.push_back(item.c_str());
-    EXPECT_EQ(row.result, EngineRun(static_cast<int>(argv.size()), argv.data()));
+    EXPECT_EQ(row.result, EngineRun(row.args.argc(), row.args.argv()));
     EXPECT_EQ(row.out, sim::StdOut());
     EXPECT_EQ(row.result ? ExpectedMessage(60001, L"dummy.exe", L"dp_enum") : "", sim::StdErr());
     EXPECT_EQ(3u, sim::StoredPackages().size());

@@ -23,18 +23,14 @@ void AddOtherDevices() {
 }
 
 // Present devices installed from oem5.inf (named in another case), from no
-// package, with no driver key; and a phantom installed from oem6.inf.
+// package (a driver key without InfPath), with no driver key; and a phantom
+// installed from oem6.inf.
 void AddInstalledDevices() {
-  sim::DeviceSpec user = sim::Device(L"ROOT\\USER\\0000", L"System", {L"ROOT\\USER"});
-  user.hasDriverKey = true;
-  user.infPath = L"OEM5.INF";
-  sim::DeviceSpec bare = sim::Device(L"ROOT\\BARE\\0000", L"System", {L"ROOT\\BARE"});
-  bare.hasDriverKey = true;
-  sim::DeviceSpec phantom = sim::Device(L"ROOT\\GONE\\0000", L"System", {L"ROOT\\GONE"});
-  phantom.hasDriverKey = true;
-  phantom.infPath = L"oem6.inf";
-  phantom.present = false;
-  for (const sim::DeviceSpec& device : {user, bare, sim::Device(L"ROOT\\KEYLESS\\0000", L"System", {}), phantom}) {
+  for (const wchar_t* package : {L"OEM5.INF", L"", L"-", L"oem6.inf"}) {
+    sim::DeviceSpec device = sim::Device(L"ROOT\\D\\" + std::wstring(package), L"System", {L"ROOT\\D"});
+    device.hasDriverKey = *package != L'-';
+    device.infPath = device.hasDriverKey ? package : L"";
+    device.present = *package != L'o';
     sim::AddDevice(device);
   }
 }
@@ -45,8 +41,7 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
   struct Row {
     const wchar_t* argument;
     int exitCode;
-    bool deviceGone;
-    bool packageGone;
+    bool deviceGone, packageGone;
     DWORD refusal;         // the one line on standard error, or 0
     const char* failing;  // a call failing throughout, or null
   };
@@ -101,8 +96,7 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
     const char* name;
     std::vector<std::pair<std::wstring, std::string>> files;
     const char* failing;  // calls that fail from the nth on (count 0: all), or null
-    int nth;
-    int count;
+    int nth, count;
     unsigned long error;
     int exitCode;
     std::vector<std::wstring> kept;
