@@ -66,22 +66,6 @@ def test_folder_without_packages_runs_nothing(wine, message, tmp_path, folder, s
                                                                                                    folder))
 
 
-def test_dp_delete_removes_only_an_oem_named_package_and_only_with_force(wine, srcdir, message, inf_dir_kept):
-    # Wine stores a package under its own name, which is not a name dp_delete
-    # takes; Windows would have stored it as oemN.inf, as this copy stands.
-    sample = (srcdir / "examples" / "pelmora_sample.inf").read_bytes()
-    stored = wine.inf_dir / "OEM91.INF"
-    stored.write_bytes(sample)
-    (wine.inf_dir / "pelmora_sample.inf").write_bytes(sample)
-    assert wine.run("pelmora-engine.exe", "-f", "dp_delete", "pelmora_sample.inf")[:2] == (2, message(61118))
-    assert (wine.inf_dir / "pelmora_sample.inf").exists()
-    # Without force Wine deletes nothing and still reports success.
-    assert wine.run("pelmora-engine.exe", "dp_delete", "oem91.inf") == (0, message(61119, "oem91.inf"), b"")
-    assert stored.exists()
-    assert wine.run("pelmora-engine.exe", "-f", "dp_delete", "Oem91.inf") == (0, message(61119, "Oem91.inf"), b"")
-    assert not stored.exists()
-
-
 # Wine fails with an error of its own for an OEM name it does not hold, rather
 # than ERROR_NOT_AN_INSTALLED_OEM_INF, so the general message comes. With
 # force, Wine would delete any path it is given from the INF folder.
@@ -109,6 +93,7 @@ def class_key_of(wine, class_guid, inf_path):
     raise AssertionError("no driver key with InfPath " + inf_path)
 
 
+# The clean-up deletes by force (the engine's "-f dp_delete") exactly what dp_enum shows beforehand.
 def test_clean_up_deletes_exactly_the_unused_oem_packages_that_dp_enum_shows(
         wine, tmp_path, message, inf_dir_kept):
     text = "PELMORA_CLEANUP"
@@ -135,6 +120,8 @@ def test_clean_up_deletes_exactly_the_unused_oem_packages_that_dp_enum_shows(
                                 (line("oem9205.inf") + "  [kept: a present device uses it]").encode()]
     assert summary + b"\r\n" == message(61322, 3)
 
+    # Without force Wine deletes nothing and still reports success.
+    assert wine.run("pelmora-engine.exe", "dp_delete", "oem9203.inf") == (0, message(61119, "oem9203.inf"), b"")
     code, out, err = wine.run("pelmora.exe", "remove", "ROOT\\PELMORA_NO_SUCH_DEVICE|" + text)
     assert (code, err) == (2, message(61324, "pelmora.exe", "oem9205.inf"))
     assert out.startswith(message(61202))
