@@ -41,7 +41,8 @@ struct DeviceSpec {
   Removal removal = Removal::kRemoved;
   DWORD removalError = ERROR_ACCESS_DENIED;  // for the two failing removals
   // CM_Get_Device_ID_ExW on this device: fails with CR_NO_SUCH_DEVNODE, or
-  // answers CR_SUCCESS without writing the buffer (as Wine 8 does).
+  // answers CR_SUCCESS without writing the buffer (as Wine 8 does, while its
+  // CM_Get_Device_IDW writes it). The first fails CM_Get_Device_IDW too.
   bool idReadFails = false;
   bool idReadWritesNothing = false;
   // Its driver key (SetupDiOpenDevRegKey with DIREG_DRV), and the key's
