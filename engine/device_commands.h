@@ -25,7 +25,7 @@ struct ListingTally : VisitorContext {
 // Writes one device's line and counts it. Always 0.
 int ReportDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext* context);
 // The device's instance ID into `instanceId`; false, and the ID empty, when
-// it cannot be read.
+// it cannot be read or reads as empty.
 bool ReadInstanceId(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, WCHAR (&instanceId)[MAX_DEVICE_ID_LEN]);
 // "<instance ID padded to 60>: <name>", or the ID alone when `name` is null;
 // "?" stands for an ID that cannot be read.

@@ -10,16 +10,13 @@
 #include "engine/message_output.h"
 
 bool ReadInstanceId(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, WCHAR (&instanceId)[MAX_DEVICE_ID_LEN]) {
-  // Empty first: a platform may report success without writing.
-  std::wmemset(instanceId, L'\0', MAX_DEVICE_ID_LEN);
   SP_DEVINFO_LIST_DETAIL_DATA_W detail;
   detail.cbSize = sizeof detail;
-  bool read = SetupDiGetDeviceInfoListDetailW(devs, &detail) &&
-              CM_Get_Device_ID_ExW(devInfo->DevInst, instanceId, MAX_DEVICE_ID_LEN, 0,
-                                   static_cast<HMACHINE>(detail.RemoteMachineHandle)) == CR_SUCCESS;
-  if (!read) instanceId[0] = L'\0';
-  instanceId[MAX_DEVICE_ID_LEN - 1] = L'\0';
-  return read;
+  if (SetupDiGetDeviceInfoListDetailW(devs, &detail)) {
+    return ReadDeviceInstanceId(devInfo->DevInst, detail.RemoteMachineHandle, instanceId);
+  }
+  std::wmemset(instanceId, L'\0', MAX_DEVICE_ID_LEN);
+  return false;
 }
 
 void PrintDeviceLine(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, const wchar_t* name) {
@@ -54,6 +51,8 @@ int ListDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, in
   ListingTally tally;
   int result = ForEachMatchingDevice(machine, argc, argv, ReportDevice, &tally);
   if (result != ENGINE_DONE) return result;
+  // A device whose IDs cannot be read may be one that was asked for: the
+  // summary tells what was listed, the result that the list is not whole.
   if (tally.deviceCount == 0) {
     if (machine) {
       WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_NONE_REMOTE, PrintableText(machine).c_str());
@@ -65,5 +64,5 @@ int ListDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, in
   } else {
     WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_COUNT, tally.deviceCount, nullptr);
   }
-  return ENGINE_DONE;
+  return tally.unreadableDevices ? ENGINE_FAILED : ENGINE_DONE;
 }

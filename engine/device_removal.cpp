@@ -72,5 +72,5 @@ int RemoveMatchingDevices(const wchar_t* baseName, const wchar_t* machine, DWORD
     WriteEngineMessage(TEXT_STDOUT, MSG_REMOVED_REBOOT, tally.removedCount);
     result = ENGINE_NEEDS_REBOOT;
   }
-  return tally.anyFailed ? ENGINE_FAILED : result;
+  return tally.anyFailed || tally.unreadableDevices ? ENGINE_FAILED : result;
 }

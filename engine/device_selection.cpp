@@ -48,6 +48,34 @@ HDEVINFO CreateDeviceSet(const Selection& selection, const wchar_t* machine) {
   return SetupDiGetClassDevsExW(classGuid, nullptr, nullptr, flags, nullptr, machine, nullptr);
 }
 
+// A list the device does not have (ERROR_INVALID_DATA), or one of another
+// type, is no list; any other failure clears `readable`.
+StringList ReadIdList(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD property, bool* readable) {
+  StringList list = GetDeviceStringListProperty(devs, devInfo, property);
+  DWORD error = GetLastError();
+  if (!list && error != ERROR_INVALID_DATA && error != ERROR_INSUFFICIENT_BUFFER) *readable = false;
+  return list;
+}
+
+// Counts the visited devices that carry a hardware or compatible ID.
+struct IdCount : VisitorContext {
+  DWORD withIds = 0;
+};
+
+int CountDeviceWithIds(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext* context) {
+  (void)index;
+  bool readable = true;
+  bool hasIds = false;
+  for (DWORD property : {SPDRP_HARDWAREID, SPDRP_COMPATIBLEIDS}) {
+    StringList list = ReadIdList(devs, devInfo, property, &readable);
+    hasIds = hasIds || (list && *list);
+    FreeStringList(list);
+  }
+  if (!readable) return ENGINE_FAILED;  // the count cannot be made
+  if (hasIds) ++static_cast<IdCount*>(context)->withIds;
+  return 0;
+}
+
 // The IDs of one device, each read at most once however many patterns are
 // tried. A read that fails leaves an empty ID or no list, and the device
 // unreadable: it may carry an ID that was asked for.
@@ -65,14 +93,7 @@ class DeviceIds {
   const wchar_t* InstanceId() {
     if (!instanceIdRead_) {
       instanceIdRead_ = true;
-      // Empty first: a platform may report success without writing.
-      instanceId_[0] = L'\0';
-      if (CM_Get_Device_ID_ExW(devInfo_->DevInst, instanceId_, MAX_DEVICE_ID_LEN, 0,
-                               static_cast<HMACHINE>(machineHandle_)) != CR_SUCCESS) {
-        instanceId_[0] = L'\0';
-        readable_ = false;
-      }
-      instanceId_[MAX_DEVICE_ID_LEN - 1] = L'\0';
+      if (!ReadDeviceInstanceId(devInfo_->DevInst, machineHandle_, instanceId_)) readable_ = false;
     }
     return instanceId_;
   }
@@ -89,14 +110,7 @@ class DeviceIds {
   bool Readable() const { return readable_; }
 
  private:
-  // A list the device does not have (ERROR_INVALID_DATA), or one of another
-  // type, is no list; any other failure leaves the device unreadable.
-  StringList ReadList(DWORD property) {
-    StringList list = GetDeviceStringListProperty(devs_, devInfo_, property);
-    DWORD error = GetLastError();
-    if (!list && error != ERROR_INVALID_DATA && error != ERROR_INSUFFICIENT_BUFFER) readable_ = false;
-    return list;
-  }
+  StringList ReadList(DWORD property) { return ReadIdList(devs_, devInfo_, property, &readable_); }
 
   static bool ListMatches(StringList list, const IdPattern& pattern) {
     for (StringList id = list; id && *id; ++id) {
@@ -128,6 +142,21 @@ Match DeviceMatches(const Selection& selection, HDEVINFO devs, SP_DEVINFO_DATA* 
 }
 
 }  // namespace
+
+bool ReadDeviceInstanceId(DEVINST devInst, HANDLE machineHandle, WCHAR (&instanceId)[MAX_DEVICE_ID_LEN]) {
+  // Empty first: a platform may report success without writing.
+  std::wmemset(instanceId, L'\0', MAX_DEVICE_ID_LEN);
+  HMACHINE machine = static_cast<HMACHINE>(machineHandle);
+  bool read = CM_Get_Device_ID_ExW(devInst, instanceId, MAX_DEVICE_ID_LEN, 0, machine) == CR_SUCCESS;
+  // Some platforms answer the machine-taking form without writing the ID;
+  // on this computer the plain form is asked once more.
+  if (read && instanceId[0] == L'\0' && !machine) {
+    read = CM_Get_Device_IDW(devInst, instanceId, MAX_DEVICE_ID_LEN, 0) == CR_SUCCESS;
+  }
+  if (!read) instanceId[0] = L'\0';
+  instanceId[MAX_DEVICE_ID_LEN - 1] = L'\0';
+  return instanceId[0] != L'\0';
+}
 
 int ForEachMatchingDevice(const wchar_t* machine, int argc, const wchar_t* const* argv, DeviceVisitor visitor,
                           VisitorContext* context) {
@@ -171,10 +200,20 @@ int ForEachMatchingDevice(const wchar_t* machine, int argc, const wchar_t* const
     }
     Match match = matching ? DeviceMatches(selection, set.get(), &devInfo, detail.RemoteMachineHandle) : Match::kYes;
     // A device that cannot be told apart may be one that was asked for:
-    // passing it over would report a walk over part of the devices as whole.
-    if (match == Match::kUnknown) return ENGINE_FAILED;
+    // the caller learns of it, and the walk goes on with the others.
+    if (match == Match::kUnknown) {
+      ++context->unreadableDevices;
+      continue;
+    }
     if (match == Match::kNo) continue;
     int result = visitor(set.get(), &devInfo, index, context);
     if (result != 0) return result;
   }
+}
+
+int CountDevicesWithIds(int argc, const wchar_t* const* argv, DWORD* count) {
+  IdCount tally;
+  int result = ForEachMatchingDevice(nullptr, argc, argv, CountDeviceWithIds, &tally);
+  *count = tally.withIds;
+  return result == ENGINE_DONE && tally.unreadableDevices == 0 ? ENGINE_DONE : ENGINE_FAILED;
 }

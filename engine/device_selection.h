@@ -34,9 +34,16 @@ struct IdPattern {
 // their leftmost occurrence; the last segment is anchored at the ID's end.
 bool MatchIdPattern(const wchar_t* id, const IdPattern& pattern);
 
+// The instance ID of a device into `instanceId`: false, and the ID empty,
+// when it cannot be read or reads as empty. `machineHandle` is that of the
+// device's set (null: this computer).
+bool ReadDeviceInstanceId(DEVINST devInst, HANDLE machineHandle, WCHAR (&instanceId)[MAX_DEVICE_ID_LEN]);
+
 // What a visitor gets handed through the walk; each command derives its own
 // record from it.
-struct VisitorContext {};
+struct VisitorContext {
+  DWORD unreadableDevices = 0;  // whose selection could not be told; not visited
+};
 
 // Called for each selected device with the walk's set, the device, its index
 // in the set and the caller's context; a nonzero result ends the walk.
@@ -44,9 +51,14 @@ typedef int (*DeviceVisitor)(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD inde
 
 // Walks the devices that the arguments select on `machine` (null: this
 // computer). ENGINE_DONE when the walk ran to its end, also when nothing was
-// selected; ENGINE_FAILED when the set could not be built, its walk ended
-// on an error, or a device's IDs could not be read to tell whether it is
-// selected; else the value with which a visitor ended the walk. Writes
-// nothing.
+// selected; ENGINE_FAILED when the set could not be built or its walk ended
+// on an error; else the value with which a visitor ended the walk. A device
+// whose IDs cannot be read to tell whether it is selected is not visited
+// but counted in context->unreadableDevices. Writes nothing.
 int ForEachMatchingDevice(const wchar_t* machine, int argc, const wchar_t* const* argv, DeviceVisitor visitor,
                           VisitorContext* context);
+
+// How many of the devices of this computer that the arguments select carry
+// at least one hardware or compatible ID, over the same walk. ENGINE_FAILED
+// when that cannot be told of every device.
+int CountDevicesWithIds(int argc, const wchar_t* const* argv, DWORD* count);

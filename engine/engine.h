@@ -65,5 +65,9 @@ int AddDriverPackage(const wchar_t* baseName, const wchar_t* machine, DWORD flag
                      const wchar_t* const* argv);
 int DeleteDriverPackage(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
                         const wchar_t* const* argv);
+// "dp_enum [<text>]": the OEM packages, or those the clean-up would delete
+// for the text.
+int ListDriverPackages(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
+                       const wchar_t* const* argv);
 int ShowEngineHelp(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
                    const wchar_t* const* argv);

@@ -11,6 +11,7 @@ const EngineCommandEntry EngineCommandTable[] = {
     {L"rescan", RescanDevices, MSG_RESCAN_SHORT_HELP, MSG_RESCAN_LONG_HELP},
     {L"dp_add", AddDriverPackage, MSG_DP_ADD_SHORT_HELP, MSG_DP_ADD_LONG_HELP},
     {L"dp_delete", DeleteDriverPackage, MSG_DP_DELETE_SHORT_HELP, MSG_DP_DELETE_LONG_HELP},
+    {L"dp_enum", ListDriverPackages, MSG_DP_ENUM_SHORT_HELP, MSG_DP_ENUM_LONG_HELP},
     {L"?", ShowEngineHelp, 0, 0},
     {nullptr, nullptr, 0, 0},
 };

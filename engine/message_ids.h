@@ -58,4 +58,16 @@ enum : DWORD {
   MSG_BATCH_REFUSED = 61307,       // program base name, program path
   MSG_NOT_STARTED = 61308,         // program base name, program path, error (number)
   MSG_NOT_LOADED = 61309,          // program base name, program path, status (number)
+  MSG_DP_ENUM_LONG_HELP = 61320,
+  MSG_DP_ENUM_SHORT_HELP = 61321,
+  MSG_DP_ENUM_COUNT = 61322,  // number
+  MSG_DP_ENUM_NONE = 61323,
+  // The package clean-up and the refusals of "pelmora.exe remove", on
+  // standard error; each takes the program base name first.
+  MSG_PACKAGE_KEPT = 61324,             // base name, package name
+  MSG_PRESENT_DEVICES_UNREADABLE = 61325,  // base name
+  MSG_INF_LIST_UNREADABLE = 61326,      // base name
+  MSG_REMOVE_CLASS_REFUSED = 61327,     // base name, pattern
+  MSG_REMOVE_EVERY_DEVICE = 61328,      // base name, pattern
+  MSG_REMOVE_UNCOUNTED = 61329,         // base name, pattern
 };

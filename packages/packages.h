@@ -16,13 +16,14 @@ int InstallPackagesFromFolder(const std::wstring& folder);
 // "pattern|text": removes the devices matching pattern (blanks and tabs
 // around it dropped), then, when the engine answered 0, deletes every OEM
 // package whose INF text holds `text`.
-// Returns the exit code: 2 without '|', for a pattern of '*' alone (every
-// device), or when a package could not be deleted or listed; else the
-// engine's result.
+// Returns the exit code: 2, with one line on standard error, without '|';
+// 2, with one line on standard error and nothing tried, for a pattern that
+// begins with '=' or selects every device with an ID (or whose selection
+// cannot be counted); 2 when a package could not be deleted, was kept for a
+// present device, or the packages could not be listed; else the engine's
+// result.
 int RemoveDevicesAndPackages(const std::wstring& argument);
-// 0, or 2 when the INF list cannot be read or a matching package could not
-// be deleted. A text of blanks and tabs alone deletes nothing.
+// 0, or 2 when the packages cannot be listed, a matching package could not
+// be deleted, or one was kept because a present device is installed from
+// it. A text of blanks and tabs alone deletes nothing.
 int DeleteMatchingOemPackages(const std::wstring& text);
-// 0 when nothing was deleted or the deletion went well, else the engine's
-// result of the deletion.
-int DeleteOemPackageIfMatch(const std::wstring& infName, const std::wstring& text);

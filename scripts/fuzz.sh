@@ -3,7 +3,7 @@
 # for a bounded time from copies of the seed corpora in tests/fuzz/corpus,
 # with ASan and UBSan on, two targets at a time (one per core). Any crash,
 # leak, sanitizer report, broken property or open handle fails the run.
-#   scripts/fuzz.sh          the CI run: 70 s per target, about 2 minutes for 3
+#   scripts/fuzz.sh          the CI run: 70 s per target, two rounds (about 2½ minutes) for 4
 #   scripts/fuzz.sh 1800     a longer local run: 30 minutes per target
 # Inputs that found a fault are kept in build/fuzz-findings/.
 set -euo pipefail

@@ -38,7 +38,8 @@ Core& State() {
 // In the order of detail::HandleKind.
 const char* KindName(detail::HandleKind kind) {
   static const char* const kNames[] = {"device information set", "INF handle", "find handle", "library",
-                                       "process handle", "thread handle", "token", "LocalAlloc buffer"};
+                                       "process handle", "thread handle", "token", "LocalAlloc buffer",
+                                       "registry key"};
   return kNames[static_cast<int>(kind)];
 }
 

@@ -223,17 +223,18 @@ void ResetDevices() {
 
 using namespace sim::detail;
 
-CONFIGRET CM_Get_Device_ID_ExW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULONG flags, HMACHINE machine) {
-  unsigned long error = 0;
-  std::string arguments = std::to_string(devInst) + ", " + std::to_string(bufferLen) + ", " + Hex(flags) +
-                          ", " + MachineText(static_cast<const Machine*>(machine));
-  if (Enter("CM_Get_Device_ID_ExW", arguments, &error)) return static_cast<CONFIGRET>(error);
+namespace {
+
+// The ID read of both CM functions. `writes` false: CR_SUCCESS without
+// writing the buffer, as Wine 8 answers the machine-taking form.
+CONFIGRET GiveDeviceId(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULONG flags, const Machine* machine,
+                       bool writes) {
   if (!buffer) return CR_INVALID_POINTER;
   if (flags != 0) return CR_INVALID_FLAG;
   SimDevice* device = FindDevice(devInst);
-  if (!device || !OnMachine(*device, static_cast<const Machine*>(machine))) return CR_INVALID_DEVNODE;
+  if (!device || !OnMachine(*device, machine)) return CR_INVALID_DEVNODE;
   if (device->spec.idReadFails) return CR_NO_SUCH_DEVNODE;
-  if (device->spec.idReadWritesNothing) return CR_SUCCESS;
+  if (!writes) return CR_SUCCESS;
   // As much of the ID as fits; the terminator only when there is room.
   const std::wstring& id = device->spec.instanceId;
   size_t copied = std::min(id.size(), static_cast<size_t>(bufferLen));
@@ -241,6 +242,26 @@ CONFIGRET CM_Get_Device_ID_ExW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, U
   if (id.size() >= bufferLen) return CR_BUFFER_SMALL;
   buffer[copied] = L'\0';
   return CR_SUCCESS;
+}
+
+}  // namespace
+
+CONFIGRET CM_Get_Device_ID_ExW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULONG flags, HMACHINE machine) {
+  unsigned long error = 0;
+  std::string arguments = std::to_string(devInst) + ", " + std::to_string(bufferLen) + ", " + Hex(flags) +
+                          ", " + MachineText(static_cast<const Machine*>(machine));
+  if (Enter("CM_Get_Device_ID_ExW", arguments, &error)) return static_cast<CONFIGRET>(error);
+  SimDevice* device = FindDevice(devInst);
+  bool writes = !(device && device->spec.idReadWritesNothing);
+  return GiveDeviceId(devInst, buffer, bufferLen, flags, static_cast<const Machine*>(machine), writes);
+}
+
+// This computer's devices only.
+CONFIGRET CM_Get_Device_IDW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULONG flags) {
+  unsigned long error = 0;
+  std::string arguments = std::to_string(devInst) + ", " + std::to_string(bufferLen) + ", " + Hex(flags);
+  if (Enter("CM_Get_Device_IDW", arguments, &error)) return static_cast<CONFIGRET>(error);
+  return GiveDeviceId(devInst, buffer, bufferLen, flags, nullptr, true);
 }
 
 BOOL SetupDiClassGuidsFromNameExW(PCWSTR className, LPGUID classGuidList, DWORD classGuidListSize,

@@ -41,9 +41,14 @@ struct DeviceSpec {
   Removal removal = Removal::kRemoved;
   DWORD removalError = ERROR_ACCESS_DENIED;  // for the two failing removals
   // CM_Get_Device_ID_ExW on this device: fails with CR_NO_SUCH_DEVNODE, or
-  // answers CR_SUCCESS without writing the buffer (as Wine 8 does).
+  // answers CR_SUCCESS without writing the buffer (as Wine 8 does, while its
+  // CM_Get_Device_IDW writes it). The first fails CM_Get_Device_IDW too.
   bool idReadFails = false;
   bool idReadWritesNothing = false;
+  // Its driver key (SetupDiOpenDevRegKey with DIREG_DRV), and the key's
+  // InfPath value: the package it is installed from (empty: no value).
+  bool hasDriverKey = false;
+  std::wstring infPath;
 };
 
 // Convenience for the common shapes of a device.
@@ -66,6 +71,9 @@ GUID MakeGuid(unsigned number);
 
 // A computer reachable by name ("PC7" or "\\PC7").
 void AddRemoteMachine(const std::wstring& name);
+
+// The InfPath of every device that is present and not removed, in tree order.
+std::vector<std::wstring> PackagesOfPresentDevices();
 
 // The tree as it stands: instance IDs of every device (local ones unless a
 // machine is named), in tree order; removed devices are gone.

@@ -32,6 +32,7 @@ enum class HandleKind {
   Thread,
   Token,
   LocalBuffer,
+  RegistryKey,
 };
 
 // Handles are unique addresses; the registry tells open from closed.

@@ -155,6 +155,16 @@ UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) {
   return static_cast<UINT>(directory.size());
 }
 
+// The shared Windows directory, also under Terminal Services.
+UINT GetSystemWindowsDirectoryW(LPWSTR buffer, UINT size) {
+  if (FaultedCall("GetSystemWindowsDirectoryW", std::to_string(size))) return 0;
+  const std::wstring directory = L"C:\\Windows";
+  if (!buffer || size <= directory.size()) return static_cast<UINT>(directory.size() + 1);
+  directory.copy(buffer, directory.size());
+  buffer[directory.size()] = 0;
+  return static_cast<UINT>(directory.size());
+}
+
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
   if (FaultedCall("GetModuleFileNameW", module ? "module" : "null")) return 0;
   const std::wstring path = L"C:\\Program Files\\Pelmora\\pelmora.exe";

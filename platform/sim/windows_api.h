@@ -28,6 +28,7 @@ typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef BYTE* PBYTE;
 typedef DWORD* PDWORD;
+typedef DWORD* LPDWORD;
 typedef BOOL* PBOOL;
 typedef UINT* PUINT;
 typedef void* HANDLE;
@@ -83,6 +84,7 @@ typedef GUID* LPGUID;
 #define ERROR_PROC_NOT_FOUND 127
 #define ERROR_BAD_EXE_FORMAT 193
 #define ERROR_FILENAME_EXCED_RANGE 206
+#define ERROR_MORE_DATA 234
 #define ERROR_NO_MORE_ITEMS 259
 #define ERROR_MR_MID_NOT_FOUND 317
 #define ERROR_INVALID_USER_BUFFER 1784
@@ -97,6 +99,7 @@ typedef GUID* LPGUID;
 #define ERROR_WRONG_INF_STYLE 0xE0000100
 #define ERROR_NO_SUCH_DEVINST 0xE000020B
 #define ERROR_INVALID_DEVINST_NAME 0xE0000205
+#define ERROR_KEY_DOES_NOT_EXIST 0xE0000204
 #define ERROR_INVALID_MACHINENAME 0xE0000220
 #define ERROR_DI_DO_DEFAULT 0xE000020E
 #define ERROR_NOT_AN_INSTALLED_OEM_INF 0xE000023C
@@ -125,6 +128,7 @@ CONFIGRET CM_Locate_DevNodeW(PDEVINST devInst, const WCHAR* deviceId, ULONG flag
 CONFIGRET CM_Reenumerate_DevNode(DEVINST devInst, ULONG flags);
 CONFIGRET CM_Get_Device_ID_ExW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULONG flags,
                                HMACHINE machine);
+CONFIGRET CM_Get_Device_IDW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULONG flags);
 
 // --- SetupAPI: device information sets --------------------------------------
 
@@ -218,6 +222,21 @@ BOOL SetupDiGetDeviceInstallParamsW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoDa
                                     PSP_DEVINSTALL_PARAMS_W deviceInstallParams);
 BOOL SetupDiGetINFClassW(PCWSTR infName, LPGUID classGuid, PWSTR className, DWORD classNameSize,
                          PDWORD requiredSize);
+// Registry keys of a device, and reading their values.
+typedef struct SimKey* HKEY;
+typedef DWORD REGSAM;
+typedef BYTE* LPBYTE;
+#define DICS_FLAG_GLOBAL 0x00000001
+#define DICS_FLAG_CONFIGSPECIFIC 0x00000002
+#define DIREG_DEV 0x00000001
+#define DIREG_DRV 0x00000002
+#define KEY_QUERY_VALUE 0x0001
+HKEY SetupDiOpenDevRegKey(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, DWORD scope, DWORD hwProfile,
+                          DWORD keyType, REGSAM samDesired);
+LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                      LPDWORD dataSize);
+LONG RegCloseKey(HKEY key);
+
 BOOL SetupDiCreateDeviceInfoW(HDEVINFO devs, PCWSTR deviceName, const GUID* classGuid,
                               PCWSTR deviceDescription, HWND parent, DWORD creationFlags,
                               PSP_DEVINFO_DATA deviceInfoData);
@@ -396,7 +415,6 @@ BOOL GetVersionExW(LPOSVERSIONINFOW versionInformation);
 
 typedef char* LPSTR;
 typedef const char* LPCSTR;
-typedef DWORD* LPDWORD;
 #define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
 #define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
 #define CP_UTF8 65001
@@ -411,6 +429,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID 
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR bytes, int size,
                         LPCSTR replacement, PBOOL usedReplacement);
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
+UINT GetSystemWindowsDirectoryW(LPWSTR buffer, UINT size);
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100

@@ -1,16 +1,25 @@
 """Device listing and removal of the real programs under Wine.
 
 Wine 8's CM_Get_Device_ID_ExW reports success without writing the instance
-ID, so under Wine every device line shows an empty ID (blanks to column 60)
-and instance-ID patterns find nothing; Windows shows the IDs. Wine's
-SetupDiSetClassInstallParamsW fails, so Wine refuses every removal.
+ID; the programs then read it with CM_Get_Device_IDW, so the lines show the
+real IDs as on Windows. Wine's SetupDiSetClassInstallParamsW fails, so Wine
+refuses every removal.
 """
+import re
+
 import pytest
 
 from messages import message
 
-EMPTY_ID = b" " * 60 + b": "
 SAMPLE_ID = "ROOT\\PELMORA_SAMPLE"
+# An instance ID, padded to column 60, then the name or the outcome.
+DEVICE_LINE = re.compile(rb"([A-Z]+\\[^ ]+) *: (.+)")
+
+
+def instance_id(line):
+    match = DEVICE_LINE.fullmatch(line)
+    assert match, line
+    return match.group(1)
 
 
 def findall(wine, *args):
@@ -28,10 +37,10 @@ def device_lines(srcdir, lines):
 
 @pytest.mark.parametrize("selection,found", [(["*", "NOSUCH"], "all"), (["=System"], "some"),
                                              (["root\\*", "NOSUCH"], "some"), (["=NoSuchClass"], "none"),
-                                             (["@ROOT\\*"], "none")])
+                                             (["@ROOT\\*"], "some")])
 def test_selections_list_each_device_once_and_count_them(wine, srcdir, selection, found):
     everything = device_lines(srcdir, findall(wine, "*"))
-    assert all(line.startswith(EMPTY_ID) and len(line) > len(EMPTY_ID) for line in everything)
+    assert len({instance_id(line) for line in everything}) == len(everything)
     lines = findall(wine, *selection)
     if found == "none":
         assert lines == [message(srcdir, 60403)[:-2]]
@@ -44,7 +53,8 @@ def test_engine_remove_reports_each_refused_device_and_fails(wine, srcdir):
     before = findall(wine, "ROOT\\*")
     code, out, err = wine.run("pelmora-engine.exe", "-r", "remove", "ROOT\\*")
     assert (code, err) == (2, message(srcdir, 60001, "pelmora-engine.exe", "remove"))
-    assert out == (EMPTY_ID + b"Remove failed\r\n") * (len(before) - 1) + message(srcdir, 61202)
+    assert out == b"".join(instance_id(line).ljust(60) + b": Remove failed\r\n" for line in before[:-1]) + \
+        message(srcdir, 61202)
     assert findall(wine, "ROOT\\*") == before
 
 
@@ -54,8 +64,17 @@ def test_installed_device_is_listed_and_a_refused_removal_keeps_its_package(wine
     assert (code, err) == (0, b"")
     assert out == (message(srcdir, 61002) + message(srcdir, 61102, SAMPLE_ID, wine.windows_path(inf)) +
                    message(srcdir, 61106))
-    assert device_lines(srcdir, findall(wine, SAMPLE_ID.lower())) == [EMPTY_ID + b"Pelmora sample device"]
+    [line] = device_lines(srcdir, findall(wine, SAMPLE_ID.lower()))
+    assert DEVICE_LINE.fullmatch(line).group(2) == b"Pelmora sample device"
     (wine.inf_dir / "oem90.inf").write_bytes(inf.read_bytes())
     assert wine.run("pelmora.exe", "remove", SAMPLE_ID + "|PELMORA_SAMPLE") == (
-        2, EMPTY_ID + b"Remove failed\r\n" + message(srcdir, 61202), message(srcdir, 60001, "pelmora.exe", "remove"))
+        2, instance_id(line).ljust(60) + b": Remove failed\r\n" + message(srcdir, 61202),
+        message(srcdir, 60001, "pelmora.exe", "remove"))
     assert (wine.inf_dir / "oem90.inf").read_bytes() == inf.read_bytes()
+
+
+@pytest.mark.parametrize("pattern,said", [("*\\*", 61328), ("=System", 61327), ("@*", 61328)])
+def test_remove_refuses_every_device_and_the_class_selector_before_trying_one(wine, srcdir, pattern, said):
+    before = findall(wine, "*")
+    assert wine.run("pelmora.exe", "remove", pattern + "|") == (2, b"", message(srcdir, said, "pelmora.exe", pattern))
+    assert findall(wine, "*") == before

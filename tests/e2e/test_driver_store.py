@@ -4,10 +4,14 @@ with their real effects on C:\\windows\\inf.
 Wine 8 differs from Windows here, and these tests assert what Wine does:
 SetupCopyOEMInfW keeps the source file's name instead of giving oemN.inf, and
 SetupUninstallOEMInfW without force deletes nothing and reports success.
+Wine also writes that kept name as the InfPath of a device's driver key.
 """
+import re
+
 import pytest
 
 import messages
+from conftest import write_inf
 
 BANNER = b"Installing USB-driver...\r\n"
 
@@ -67,22 +71,6 @@ def test_folder_without_packages_runs_nothing(wine, message, tmp_path, folder, s
                                                                                                    folder))
 
 
-def test_dp_delete_removes_only_an_oem_named_package_and_only_with_force(wine, srcdir, message, inf_dir_kept):
-    # Wine stores a package under its own name, which is not a name dp_delete
-    # takes; Windows would have stored it as oemN.inf, as this copy stands.
-    sample = (srcdir / "examples" / "pelmora_sample.inf").read_bytes()
-    stored = wine.inf_dir / "OEM91.INF"
-    stored.write_bytes(sample)
-    (wine.inf_dir / "pelmora_sample.inf").write_bytes(sample)
-    assert wine.run("pelmora-engine.exe", "-f", "dp_delete", "pelmora_sample.inf")[:2] == (2, message(61118))
-    assert (wine.inf_dir / "pelmora_sample.inf").exists()
-    # Without force Wine deletes nothing and still reports success.
-    assert wine.run("pelmora-engine.exe", "dp_delete", "oem91.inf") == (0, message(61119, "oem91.inf"), b"")
-    assert stored.exists()
-    assert wine.run("pelmora-engine.exe", "-f", "dp_delete", "Oem91.inf") == (0, message(61119, "Oem91.inf"), b"")
-    assert not stored.exists()
-
-
 # Wine fails with an error of its own for an OEM name it does not hold, rather
 # than ERROR_NOT_AN_INSTALLED_OEM_INF, so the general message comes. With
 # force, Wine would delete any path it is given from the INF folder.
@@ -97,3 +85,52 @@ def test_dp_delete_of_what_the_store_does_not_hold(wine, message, inf_dir_kept, 
         2, message(answer), b"pelmora-engine.exe: the dp_delete command failed.\r\n")
     assert target.read_bytes() == before
 
+
+def class_key_of(wine, class_guid, inf_path):
+    """The driver key (under the class key) whose InfPath is `inf_path`."""
+    out = wine.run("reg", "query", "HKLM\\System\\CurrentControlSet\\Control\\Class\\" + class_guid, "/s")[1]
+    key = None
+    for line in out.decode("latin-1").splitlines():
+        if line.startswith("HKEY_"):
+            key = line.strip()
+        elif re.match(r"\s+InfPath\s+REG_SZ\s+" + re.escape(inf_path) + r"\s*$", line, re.I):
+            return key
+    raise AssertionError("no driver key with InfPath " + inf_path)
+
+
+# The clean-up deletes by force (the engine's "-f dp_delete") exactly what dp_enum shows beforehand.
+def test_clean_up_deletes_exactly_the_unused_oem_packages_that_dp_enum_shows(
+        wine, tmp_path, message, inf_dir_kept):
+    text = "PELMORA_CLEANUP"
+    # A present device of the test's own, made by the engine.
+    keeper = tmp_path / "pelmora_cleanup_keeper.inf"
+    write_inf(keeper, "ROOT\\PELMORA_CLEANUP_KEEPER", "Clean-up keeper")
+    assert wine.run("pelmora-engine.exe", "install", wine.windows_path(keeper), "ROOT\\PELMORA_CLEANUP_KEEPER")[0] == 0
+    planted = {"oem9201.inf": "ROOT\\PELMORA_CLEANUP_A", "oem9203.inf": "ROOT\\PELMORA_OTHER",
+               "oem9204.inf": "root\\pelmora_cleanup_c", "pelmora_cleanup_d.inf": "ROOT\\PELMORA_CLEANUP_D"}
+    for name, hardware_id in planted.items():
+        write_inf(wine.inf_dir / name, hardware_id, name)
+    write_inf(wine.inf_dir / "oem9202.inf", "ROOT\\PELMORA_CLEANUP_B", "oem9202.inf", utf16=True)
+    (wine.inf_dir / "oem9205.inf").write_bytes(keeper.read_bytes())
+    # Windows would have stored the keeper's package as an oem<N>.inf and named it in the driver key; Wine
+    # keeps the source's name there, so the test names the copy it planted.
+    key = class_key_of(wine, "{3b7f2d1c-4a5e-4f60-8c9d-0e1f2a3b4c5d}", keeper.name)
+    wine.reg_add(key, "InfPath", "oem9205.inf")
+
+    line = "{}  Provider: Pelmora tests  Class: PelmoraTest  DriverVer: 01/15/2024,1.0.0.0".format
+    code, out, err = wine.run("pelmora-engine.exe", "dp_enum", text)
+    assert (code, err) == (0, b"")
+    *packages, summary = out.split(b"\r\n")[:-1]
+    assert sorted(packages) == [line("oem9201.inf").encode(), line("oem9202.inf").encode(),
+                                (line("oem9205.inf") + "  [kept: a present device uses it]").encode()]
+    assert summary + b"\r\n" == message(61322, 3)
+
+    # Without force Wine deletes nothing and still reports success.
+    assert wine.run("pelmora-engine.exe", "dp_delete", "oem9203.inf") == (0, message(61119, "oem9203.inf"), b"")
+    code, out, err = wine.run("pelmora.exe", "remove", "ROOT\\PELMORA_NO_SUCH_DEVICE|" + text)
+    assert (code, err) == (2, message(61324, "pelmora.exe", "oem9205.inf"))
+    assert out.startswith(message(61202))
+    assert lines(out[len(message(61202)):]) == [message(61119, "oem9201.inf"), message(61119, "oem9202.inf")]
+    left = {p.name for p in wine.inf_dir.iterdir()}
+    assert {"oem9201.inf", "oem9202.inf"} & left == set()
+    assert {"oem9203.inf", "oem9204.inf", "oem9205.inf", "pelmora_cleanup_d.inf"} <= left

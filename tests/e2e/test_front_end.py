@@ -13,7 +13,8 @@ USAGE = (b"usage: Pelmora [command] [arg]\r\n"
     ([], (1, USAGE, b"")), (["iswinxsp3orlater"], (1, USAGE, b"")), (["x" * 30000], (1, USAGE, b"")),
     (["version", "extra"], (1, b"", b"")), (["is64bit", "extra", "more"], (0, b"", b"")),
     # The engine runs under the program's own name; a pattern of stars alone would select every device.
-    (["remove", "NOSUCH\\DEVICE|"], (0, b"No devices were removed.\r\n", b"")), (["remove", "*|"], (2, b"", b"")),
+    (["remove", "NOSUCH\\DEVICE|"], (0, b"No devices were removed.\r\n", b"")),
+    (["remove", "*|"], (2, b"", b"pelmora.exe: remove: the pattern * selects every device. Nothing was removed.\r\n")),
     # Wine's CM_Locate_DevNodeW answers CR_FAILURE, so "rescan" fails before it writes a line.
     (["rescan"], (2, b"", b"pelmora.exe: the rescan command failed.\r\n"))])
 def test_command_line(wine, args, result):
@@ -33,14 +34,14 @@ def test_version_answers(wine, version, answers):
 
 
 @pytest.mark.parametrize("word", [None, "nosuch", "\u03a9\u4e2d"])
-def test_engine_help_lists_six_commands_each_on_its_own_line(wine, word):
+def test_engine_help_lists_seven_commands_each_on_its_own_line(wine, word):
     code, out, err = wine.run("pelmora-engine.exe", "?", *([word] if word else []))
     assert (code, err) == (0, b"")
     text = out.split(b"\r\n")
     assert text[-1] == b"" and b"\n" not in b"".join(text)
     # A word the console cannot show does not silence what follows it.
-    assert [line.split()[0] for line in text[-7:-1]] == [b"findall", b"install", b"remove", b"rescan", b"dp_add",
-                                                         b"dp_delete"]
+    assert [line.split()[0] for line in text[-8:-1]] == [b"findall", b"install", b"remove", b"rescan", b"dp_add",
+                                                         b"dp_delete", b"dp_enum"]
     assert b"pelmora-engine.exe" in text[0]
 
 

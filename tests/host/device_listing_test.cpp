@@ -59,4 +59,15 @@ TEST_F(DeviceListing, FailedWalkWritesNoSummary) {
   EXPECT_EQ(ExpectedMessage(60001, L"dummy.exe", L"findall"), sim::StdErr());
 }
 
+// A device whose IDs cannot be read is passed over, the others are listed
+// and counted, and the result tells that the list is not whole.
+TEST_F(DeviceListing, UnreadableIdsFailTheListAfterItsSummary) {
+  Add(L"ROOT\\A\\0000", L"A", nullptr);
+  Add(L"ROOT\\B\\0000", L"B", nullptr);
+  sim::FailCall("SetupDiGetDeviceRegistryPropertyW", ERROR_INVALID_HANDLE, 1, 2);  // A's two ID lists
+  EXPECT_EQ(2, FindAll({L"dummy.exe", L"findall", L"PELMORA\\*"}));
+  EXPECT_EQ(Line("ROOT\\B\\0000", "B") + ExpectedMessage(60405, 1u, nullptr), sim::StdOut());
+  EXPECT_EQ(ExpectedMessage(60001, L"dummy.exe", L"findall"), sim::StdErr());
+}
+
 }  // namespace

@@ -66,7 +66,8 @@ TEST_F(DeviceSelection, ArgumentsSelectTheseDevices) {
       {{L"@root\\legacy_foo\\0000"}, "0:ROOT\\LEGACY_FOO\\0000"},  // opened into an empty set
       {{L"@ROOT\\NONE", L"@USB\\ROOT_HUB\\5&3", L"@ROOT\\" + std::wstring(194, L'L')}, "0:USB\\ROOT_HUB\\5&3 1:LONG"},
       {{L"=Net", L"@ROOT\\LEGACY_FOO\\0000"}, ""},
-      {{L"@ROOT\\*"}, "3:ROOT\\LEGACY_FOO\\0000 5:LONG"},  // an ID read as empty is not taken for another
+      // An ID that one read leaves empty is read again with the plain form.
+      {{L"@ROOT\\*"}, "3:ROOT\\LEGACY_FOO\\0000 4:ROOT\\SILENT\\0000 5:LONG"},
       {{L"@*L"}, "5:LONG"},
       {{L"@"}, ""},
   };
@@ -104,9 +105,14 @@ TEST_F(DeviceSelection, TheWalkFailsOrEndsAsThePlatformAnswers) {
       {"SetupDiOpenDeviceInfoW", ERROR_NO_SUCH_DEVINST, 1, nullptr, L"@USB\\ROOT_HUB\\5&3", 0, ""},
       {"SetupDiGetDeviceRegistryPropertyW", ERROR_INVALID_DATA, 1, nullptr, L"PCI*", 0,
        "1:PCI\\VEN_10EC&DEV_8168\\4&2"},  // a list the device does not have
-      // IDs that cannot be read may be the ones asked for: the walk cannot finish.
-      {"SetupDiGetDeviceRegistryPropertyW", ERROR_NO_SUCH_DEVINST, 1, nullptr, L"PCI*", 2, ""},
-      {"CM_Get_Device_ID_ExW", CR_INVALID_DEVNODE, 1, nullptr, L"@ROOT\\*", 2, ""},
+      // IDs that cannot be read may be the ones asked for: such a device is
+      // counted for the caller, and the walk goes on.
+      {"SetupDiGetDeviceRegistryPropertyW", ERROR_NO_SUCH_DEVINST, 1, nullptr, L"PCI*", 0,
+       "1:PCI\\VEN_10EC&DEV_8168\\4&2 unreadable:1"},
+      {"CM_Get_Device_ID_ExW", CR_INVALID_DEVNODE, 1, nullptr, L"@ROOT\\*", 0,
+       "3:ROOT\\LEGACY_FOO\\0000 4:ROOT\\SILENT\\0000 5:LONG unreadable:2"},
+      {"CM_Get_Device_IDW", CR_NO_SUCH_DEVNODE, 1, nullptr, L"@ROOT\\*", 0,
+       "3:ROOT\\LEGACY_FOO\\0000 5:LONG unreadable:1"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.failing ? row.failing : "machine");
@@ -115,6 +121,7 @@ TEST_F(DeviceSelection, TheWalkFailsOrEndsAsThePlatformAnswers) {
     AddMachine(visits);
     if (row.failing) sim::FailCall(row.failing, row.error, row.nth, 2);
     EXPECT_EQ(row.result, ForEachMatchingDevice(row.machine, 1, &row.arg, RecordVisit, &visits));
+    if (visits.unreadableDevices) visits.seen += " unreadable:" + std::to_string(visits.unreadableDevices);
     EXPECT_EQ(row.visited, visits.seen);
     EXPECT_EQ(0, sim::OpenHandles());
   }

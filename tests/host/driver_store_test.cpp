@@ -6,6 +6,7 @@
 #include "engine/engine.h"
 #include "engine_output.h"
 #include "expected_message.h"
+#include "platform/sim/sim_devices.h"
 #include "platform/sim/sim_store.h"
 #include "sim_test.h"
 
@@ -104,6 +105,49 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
     EXPECT_EQ(row.result == 0 ? 1u : 2u, sim::StoredPackages().size());
   }
   EXPECT_EQ(3, Engine({L"dummy.exe", L"-f", L"dp_delete"}));
+}
+
+// "dp_enum": the OEM packages with their [Version] values, or those the
+// clean-up would delete for a text; it changes nothing.
+TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
+  const std::string one = "oem1.inf  Provider: Pelmora  Class: Sample  DriverVer: 01/02/2026,1.2.3.4\n";
+  const std::string two = "oem2.inf  Class: Sample\n";
+  const std::string three = "oem3.inf  Provider: Acme Corp";
+  const struct {
+    Args args;
+    const char* failing;
+    int result;
+    std::string out;
+  } rows[] = {
+      {{L"dummy.exe", L"dp_enum"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage(61322, 3u)},
+      {{L"dummy.exe", L"-m:PC7", L"DP_ENUM"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage(61322, 3u)},
+      {{L"dummy.exe", L"dp_enum", L"widget"}, nullptr, 0,
+       one + three + "  [kept: a present device uses it]\n" + ExpectedMessage(61322, 2u)},
+      // Line texts are searched with their %strkey% tokens replaced.
+      {{L"dummy.exe", L"dp_enum", L"Acme"}, nullptr, 0, three + "  [kept: a present device uses it]\n" + ExpectedMessage(61322, 1u)},
+      {{L"dummy.exe", L"dp_enum", L"nothing"}, nullptr, 0, ExpectedMessage(61323)},
+      {{L"dummy.exe", L"dp_enum", L" \t"}, nullptr, 0, ExpectedMessage(61323)},
+      {{L"dummy.exe", L"dp_enum"}, "GetSystemWindowsDirectoryW", 2, ""},
+      {{L"dummy.exe", L"dp_enum", L"widget"}, "SetupDiOpenDevRegKey", 2, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(sim::Utf8(row.args.argv()[row.args.argc() - 1]));
+    sim::Reset();
+    sim::AddFile(Stored(L"oem1.inf"), std::string(kInf) + "Provider=Pelmora\r\nDriverVer=01/02/2026,1.2.3.4\r\n[A]\r\nwidget\r\n");
+    sim::AddFile(Stored(L"oem2.inf"), std::string(kInf) + "[A]\r\nWIDGET\r\n");
+    sim::AddFile(Stored(L"oem3.inf"), "[Version]\r\nSignature=\"$Windows NT$\"\r\nProvider=%P%\r\n[A]\r\nx = widget\r\n"
+                                      "[Strings]\r\nP = \"Acme Corp\"\r\n");
+    sim::AddFile(Stored(L"machine.inf"), std::string(kInf) + "[A]\r\nwidget\r\n");
+    sim::DeviceSpec device = sim::Device(L"ROOT\\X\\0000", L"System", {L"ROOT\\X"});
+    device.hasDriverKey = true;
+    device.infPath = L"oem3.inf";
+    sim::AddDevice(device);
+    if (row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(row.result, EngineRun(row.args.argc(), row.args.argv()));
+    EXPECT_EQ(row.out, sim::StdOut());
+    EXPECT_EQ(row.result ? ExpectedMessage(60001, L"dummy.exe", L"dp_enum") : "", sim::StdErr());
+    EXPECT_EQ(3u, sim::StoredPackages().size());
+  }
 }
 
 }  // namespace

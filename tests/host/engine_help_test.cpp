@@ -8,11 +8,11 @@
 
 namespace {
 
-// The six one-line descriptions, each ended by a line feed of its own.
+// The seven one-line descriptions, each ended by a line feed of its own.
 std::string CommandList() {
   return ExpectedMessage(60407, L"findall") + "\n" + ExpectedMessage(61001, L"install") + "\n" +
          ExpectedMessage(61201, L"remove") + "\n" + ExpectedMessage(61301, L"rescan") + "\n" +
-         ExpectedMessage(61108, L"dp_add") + "\n" + ExpectedMessage(61110, L"dp_delete") + "\n";
+         ExpectedMessage(61108, L"dp_add") + "\n" + ExpectedMessage(61110, L"dp_delete") + "\n" + ExpectedMessage(61321, L"dp_enum") + "\n";
 }
 
 class EngineHelp : public SimTest {};
@@ -30,6 +30,7 @@ TEST_F(EngineHelp, ListDetailOrNote) {
       {{L"x.exe", L"?", L"rescan"}, ExpectedMessage(61300, L"x.exe", L"rescan")},
       {{L"x.exe", L"?", L"dp_add"}, ExpectedMessage(61107, L"x.exe", L"dp_add")},
       {{L"x.exe", L"?", L"dp_delete"}, ExpectedMessage(61109, L"x.exe", L"dp_delete")},
+      {{L"x.exe", L"?", L"DP_ENUM"}, ExpectedMessage(61320, L"x.exe", L"dp_enum")},
       {{L"x.exe", L"?", L"nosuch"}, ExpectedMessage(60102, L"x.exe", L"nosuch") + CommandList()},
       // A word with insert syntax is shown as typed.
       {{L"x.exe", L"?", L"%1!u!%n"}, ExpectedMessage(60102, L"x.exe", L"%1!u!%n") + CommandList()},

@@ -4,7 +4,9 @@
 // recorded call with that call failing, for each error the call can really
 // give. Every rerun must end with a result the command allows, nothing open,
 // no output line beyond what the command writes on its failure paths, and,
-// for "remove", no package deleted while a selected device is still there.
+// for "remove", no package deleted while a selected device is still there,
+// and for every command, no package deleted that a present device is
+// installed from.
 #include <algorithm>
 #include <iostream>
 #include <map>
@@ -30,7 +32,10 @@ const std::map<std::string, std::vector<unsigned long>> kErrors = {
     {"FindFirstFileW", {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED}},
     {"FindNextFileW", {ERROR_NO_MORE_FILES, ERROR_ACCESS_DENIED}},
     {"SetupCopyOEMInfW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_WRONG_INF_STYLE}},
-    {"GetSystemDirectoryW", {ERROR_NOT_ENOUGH_MEMORY}}, {"GetModuleFileNameW", {ERROR_INSUFFICIENT_BUFFER}},
+    {"GetSystemDirectoryW", {ERROR_NOT_ENOUGH_MEMORY}}, {"GetSystemWindowsDirectoryW", {ERROR_NOT_ENOUGH_MEMORY}},
+    {"SetupDiOpenDevRegKey", {ERROR_KEY_DOES_NOT_EXIST, ERROR_ACCESS_DENIED, ERROR_INVALID_FLAGS}},
+    {"RegQueryValueExW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_MORE_DATA}}, {"RegCloseKey", {}},
+    {"CM_Get_Device_IDW", {CR_INVALID_DEVNODE, CR_BUFFER_SMALL}}, {"GetModuleFileNameW", {ERROR_INSUFFICIENT_BUFFER}},
     {"LoadLibraryW", {ERROR_MOD_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}}, {"GetProcAddress", {ERROR_PROC_NOT_FOUND}},
     {"SetupUninstallOEMInfW", {ERROR_INF_IN_USE_BY_DEVICES, ERROR_NOT_AN_INSTALLED_OEM_INF, ERROR_ACCESS_DENIED}},
     {"FormatMessageW", {ERROR_MR_MID_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}},
@@ -67,6 +72,8 @@ struct Outcome {
   bool packageDeleted = false;     // an OEM package the arranged machine had is gone
   bool devicePresent = false;      // a selected device is still there
   bool deviceLeft = false;         // ... and not waiting for a restart
+  int packagesInUse = 0;           // OEM packages present devices are installed from
+  bool packageInUseDeleted = false;  // ... of which one is gone
 };
 
 // One run on a freshly arranged machine, with `failing` (when not empty)
@@ -85,6 +92,11 @@ Outcome RunOnce(const FaultScenario& scenario, const std::string& failing = "", 
     bool oem = name.size() > 3 && (name[0] | 0x20) == L'o' && (name[1] | 0x20) == L'e' && (name[2] | 0x20) == L'm';
     outcome.packageDeleted |= oem && !sim::FileExists(std::wstring(sim::kInfDirectory) + L"\\" + name);
   }
+  for (const std::wstring& name : sim::PackagesOfPresentDevices()) {
+    if (std::find(infFiles.begin(), infFiles.end(), name) == infFiles.end()) continue;
+    ++outcome.packagesInUse;
+    outcome.packageInUseDeleted |= !sim::FileExists(std::wstring(sim::kInfDirectory) + L"\\" + name);
+  }
   for (const std::wstring& id : scenario.matched) {
     outcome.devicePresent |= sim::DeviceExists(id);
     outcome.deviceLeft |= sim::DeviceExists(id) && !sim::DeviceRemovalPending(id);
@@ -99,17 +111,26 @@ bool HidesDevices(const std::string& call, unsigned long error) {
          (error == ERROR_INVALID_DATA || error == ERROR_NO_MORE_ITEMS);
 }
 
+// Faults after which the platform itself shows a device as installed from
+// no package.
+bool HidesPackage(const std::string& call, unsigned long error) {
+  return (call == "SetupDiOpenDevRegKey" && error == ERROR_KEY_DOES_NOT_EXIST) ||
+         (call == "RegQueryValueExW" && error == ERROR_FILE_NOT_FOUND);
+}
+
 class FaultMatrix : public SimTest {};
 
 TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
   int failurePoints = 0;
   int removalsChecked = 0;
+  int packagesInUseChecked = 0;
   std::set<std::string> unknownCalls;
   for (const FaultScenario& scenario : FaultScenarios()) {
     Outcome baseline = RunOnce(scenario);
     ASSERT_EQ(0, sim::OpenHandles()) << scenario.name << ": baseline left open " << sim::OpenHandleReport();
     ASSERT_TRUE(scenario.allowedResults.count(baseline.result)) << scenario.name << ": baseline " << baseline.result;
     ASSERT_FALSE(baseline.calls.empty()) << scenario.name;
+    EXPECT_FALSE(baseline.packageInUseDeleted) << scenario.name << ": the package of a present device deleted";
     std::set<std::string> seen(baseline.lines.begin(), baseline.lines.end());
     std::vector<std::regex> patterns(scenario.failureLines.begin(), scenario.failureLines.end());
     std::map<std::string, int> occurrences;
@@ -123,6 +144,10 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
         std::string where = scenario.name + ": " + name + " #" + std::to_string(nth) + " failing with " +
                             std::to_string(error);
         EXPECT_TRUE(scenario.allowedResults.count(failed.result)) << where << " gave " << failed.result;
+        if (!HidesPackage(name, error)) {
+          packagesInUseChecked += failed.packagesInUse;
+          EXPECT_FALSE(failed.packageInUseDeleted) << where << ": the package of a present device deleted";
+        }
         EXPECT_EQ(0, sim::OpenHandles()) << where << " left open " << sim::OpenHandleReport();
         for (const std::string& line : failed.lines) {
           auto matches = [&line](const std::regex& pattern) { return std::regex_match(line, pattern); };
@@ -138,9 +163,11 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
   }
   EXPECT_TRUE(unknownCalls.empty()) << "calls without an error list: " << ::testing::PrintToString(unknownCalls);
   std::cout << "fault matrix: " << FaultScenarios().size() << " scenarios, " << failurePoints << " failure points, "
-            << removalsChecked << " of them removals held to what they leave behind\n";
+            << removalsChecked << " of them removals held to what they leave behind, " << packagesInUseChecked
+            << " checks that no package of a present device was deleted\n";
   EXPECT_GT(failurePoints, static_cast<int>(FaultScenarios().size()));
   EXPECT_GT(removalsChecked, 100);
+  EXPECT_GT(packagesInUseChecked, 100);
 }
 
 }  // namespace

@@ -16,52 +16,86 @@ void AddInf(const std::wstring& name, const std::string& body) {
   sim::AddFile(InInfDirectory(name), "[Version]\r\nSignature=\"$Windows NT$\"\r\n" + body);
 }
 
+// Beside the sample: a network card, and a device without any ID, which no
+// hardware-ID pattern selects.
+void AddOtherDevices() {
+  sim::AddDevice(sim::Device(L"PCI\\VEN_8086&DEV_1234\\3&1", L"Net", {L"PCI\\VEN_8086&DEV_1234"}));
+  sim::AddDevice(sim::Device(L"ROOT\\LEGACY_X\\0000", L"System", {}));
+}
+
+// Present devices installed from oem5.inf (named in another case), from no
+// package (a driver key without InfPath), with no driver key; and a phantom
+// installed from oem6.inf.
+void AddInstalledDevices() {
+  for (const wchar_t* package : {L"OEM5.INF", L"", L"-", L"oem6.inf"}) {
+    sim::DeviceSpec device = sim::Device(L"ROOT\\D\\" + std::wstring(package), L"System", {L"ROOT\\D"});
+    device.hasDriverKey = *package != L'-';
+    device.infPath = device.hasDriverKey ? package : L"";
+    device.present = *package != L'o';
+    sim::AddDevice(device);
+  }
+}
+
 class RemoveAndClean : public SimTest {};
 
 TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
   struct Row {
     const wchar_t* argument;
     int exitCode;
-    bool deviceGone;
-    bool packageGone;
+    bool deviceGone, packageGone;
+    DWORD refusal;         // the one line on standard error, or 0
+    const char* failing;  // a call failing throughout, or null
   };
   const Row rows[] = {
-      {L"PELMORA\\SAMPLE", 2, false, false},  // no bar: nothing at all
-      {L"|", 0, false, false},
-      {L"|PELMORA\\SAMPLE", 0, false, true},
-      {L"PELMORA\\SAMPLE|", 0, true, false},
-      {L"pelmora\\*|PELMORA\\SAMPLE", 0, true, true},
-      {L"*SAMPLE|PELMORA\\SAMPLE", 0, true, true},
-      {L"=Sample|PELMORA\\SAMPLE", 0, true, true},
-      {L"NOTHING\\HERE|PELMORA\\SAMPLE", 0, false, true},  // a device not plugged in
-      {L"@|PELMORA\\SAMPLE", 0, false, true},
-      // Every device of the computer is refused before anything is touched.
-      {L"*|PELMORA\\SAMPLE", 2, false, false},
-      {L"@*|PELMORA\\SAMPLE", 2, false, false},
-      {L"**|", 2, false, false},
-      {L"|left|right", 0, false, true},  // a further bar belongs to the text
-      {L"| \t ", 0, false, false},       // no visible character: nothing deleted
+      {L"PELMORA\\SAMPLE", 2, false, false, 61305, nullptr},  // no bar: nothing at all
+      {L"|", 0, false, false, 0, nullptr},
+      {L"|PELMORA\\SAMPLE", 0, false, true, 0, nullptr},
+      {L"PELMORA\\SAMPLE|", 0, true, false, 0, nullptr},
+      {L"pelmora\\*|PELMORA\\SAMPLE", 0, true, true, 0, nullptr},
+      {L"*SAMPLE|PELMORA\\SAMPLE", 0, true, true, 0, nullptr},
+      {L"NOTHING\\HERE|PELMORA\\SAMPLE", 0, false, true, 0, nullptr},  // a device not plugged in
+      {L"@|PELMORA\\SAMPLE", 0, false, true, 0, nullptr},
+      {L"@ROOT\\*|PELMORA\\SAMPLE", 0, true, true, 0, nullptr},  // all but the card
+      // Every device, however spelled, and the class selector: refused
+      // before anything is removed or deleted.
+      {L"=Sample|PELMORA\\SAMPLE", 2, false, false, 61327, nullptr},
+      {L"=|", 2, false, false, 61327, nullptr},
+      {L"*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},
+      {L"@*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},
+      {L"**|", 2, false, false, 61328, nullptr},
+      {L"*\\*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},  // the device without IDs does not count
+      {L"@*\\*|", 2, false, false, 61328, nullptr},
+      {L"*SAMPLE|", 2, false, false, 61329, "SetupDiGetDeviceRegistryPropertyW"},
+      {L"*SAMPLE|", 2, false, false, 61329, "SetupDiEnumDeviceInfo"},
+      {L"|left|right", 0, false, true, 0, nullptr},  // a further bar belongs to the text
+      {L"| \t ", 0, false, false, 0, nullptr},       // no visible character: nothing deleted
       // Blanks and tabs around the pattern are dropped first; the text stays as given.
-      {L" \tPELMORA\\SAMPLE \t|PELMORA\\SAMPLE", 0, true, true},
-      {L"PELMORA\\SAMPLE | PELMORA\\SAMPLE", 0, true, false},
-      {L" \t |PELMORA\\SAMPLE", 0, false, true},
-      {L"\t* |", 2, false, false},
+      {L" \tPELMORA\\SAMPLE \t|PELMORA\\SAMPLE", 0, true, true, 0, nullptr},
+      {L"PELMORA\\SAMPLE | PELMORA\\SAMPLE", 0, true, false, 0, nullptr},
+      {L" \t |PELMORA\\SAMPLE", 0, false, true, 0, nullptr},
+      {L"\t* |", 2, false, false, 61328, nullptr},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(sim::Utf8(row.argument));
     sim::Reset();
     sim::AddDevice(sim::Device(L"ROOT\\SAMPLE\\0000", L"Sample", {L"PELMORA\\SAMPLE"}));
+    AddOtherDevices();
     AddInf(L"oem1.inf", "[Models]\r\nx = y, PELMORA\\SAMPLE\r\n[Strings]\r\nA = \"left|right\"\r\n");
     AddInf(L"oem2.inf", "[Strings]\r\nA = \"right\"\r\n");
+    if (row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED, 1, 0);
     EXPECT_EQ(row.exitCode, RemoveDevicesAndPackages(row.argument));
     EXPECT_EQ(row.deviceGone, !sim::DeviceExists(L"ROOT\\SAMPLE\\0000"));
     EXPECT_EQ(row.packageGone, !sim::FileExists(InInfDirectory(L"oem1.inf")));
     EXPECT_TRUE(sim::FileExists(InInfDirectory(L"oem2.inf")));
-    if (row.exitCode == 2) {  // refused before anything is touched, with a line saying why
-      EXPECT_EQ(0u, sim::CountCalls("SetupDiGetClassDevsExW") + sim::CountCalls("SetupGetInfFileListW"));
-    }
-    if (!std::wcschr(row.argument, L'|')) {
-      EXPECT_EQ(ExpectedMessage(61305, L"pelmora.exe"), sim::StdErr());
+    EXPECT_EQ(3u - (row.deviceGone ? 1u : 0u) - (std::wstring(row.argument).find(L"@ROOT") == 0 ? 1u : 0u),
+              sim::DeviceIds().size());
+    // The line names the pattern as the checks saw it: without the blanks and tabs around it.
+    std::wstring pattern = std::wstring(row.argument).substr(0, std::wstring(row.argument).find(L'|'));
+    pattern.erase(0, pattern.find_first_not_of(L" \t"));
+    pattern.erase(pattern.find_last_not_of(L" \t") + 1);
+    EXPECT_EQ(row.refusal ? ExpectedMessage(row.refusal, L"pelmora.exe", pattern.c_str()) : "", sim::StdErr());
+    if (row.exitCode == 2) {
+      EXPECT_EQ(0u, sim::CountCalls("SetupDiCallClassInstaller") + sim::CountCalls("SetupUninstallOEMInfW"));
     }
   }
 }
@@ -71,12 +105,12 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
     const char* name;
     std::vector<std::pair<std::wstring, std::string>> files;
     const char* failing;  // calls that fail from the nth on (count 0: all), or null
-    int nth;
-    int count;
+    int nth, count;
     unsigned long error;
     int exitCode;
     std::vector<std::wstring> kept;
     size_t deletions;  // runs of the engine's dp_delete
+    DWORD errorMessage = 0;  // a line on standard error, naming oem5.inf where it names a package
   };
   const std::string longLine(1024 - 6, 't');  // with "widget" one more than the buffer holds
   const std::string longSection(255, 'S');    // its terminator does not fit
@@ -98,7 +132,22 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
        {{L"oem1.inf", "[A]\r\nwidget\r\n"}, {L"oem2.inf", "[A]\r\nwidget\r\n"}},
        "SetupUninstallOEMInfW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem1.inf"}, 2},
       {"the list's size cannot be had", {{L"oem1.inf", "[A]\r\nwidget\r\n"}},
-       "SetupGetInfFileListW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem1.inf"}, 0},
+       "SetupGetInfFileListW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem1.inf"}, 0, 61326},
+      {"the Windows directory cannot be had", {{L"oem1.inf", "[A]\r\nwidget\r\n"}},
+       "GetSystemWindowsDirectoryW", 1, 1, ERROR_NOT_ENOUGH_MEMORY, 2, {L"oem1.inf"}, 0, 61326},
+      {"a present device's package is kept, a phantom's is not",
+       {{L"oem5.inf", "[A]\r\nwidget\r\n"}, {L"oem6.inf", "[A]\r\nwidget\r\n"}, {L"oem7.inf", "[A]\r\nwidget\r\n"}},
+       nullptr, 0, 0, 0, 2, {L"oem5.inf"}, 2, 61324},
+      {"a device without a driver key keeps nothing", {{L"oem5.inf", "[A]\r\nwidget\r\n"}},
+       "SetupDiOpenDevRegKey", 1, 1, ERROR_KEY_DOES_NOT_EXIST, 0, {}, 1},
+      {"a driver key that cannot be opened", {{L"oem5.inf", "[A]\r\nwidget\r\n"}, {L"oem7.inf", "[A]\r\nwidget\r\n"}},
+       "SetupDiOpenDevRegKey", 2, 1, ERROR_ACCESS_DENIED, 2, {L"oem5.inf", L"oem7.inf"}, 0, 61325},
+      {"an InfPath that cannot be read", {{L"oem7.inf", "[A]\r\nwidget\r\n"}},
+       "RegQueryValueExW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem7.inf"}, 0, 61325},
+      {"present devices that cannot be listed", {{L"oem7.inf", "[A]\r\nwidget\r\n"}},
+       "SetupDiGetClassDevsExW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem7.inf"}, 0, 61325},
+      {"a walk over present devices that breaks off", {{L"oem7.inf", "[A]\r\nwidget\r\n"}},
+       "SetupDiEnumDeviceInfo", 2, 1, ERROR_INVALID_HANDLE, 2, {L"oem7.inf"}, 0, 61325},
       {"the list cannot be filled", {{L"oem1.inf", "[A]\r\nwidget\r\n"}},
        "SetupGetInfFileListW", 2, 1, ERROR_INSUFFICIENT_BUFFER, 2, {L"oem1.inf"}, 0},
       {"a file that cannot be opened is passed over",
@@ -110,6 +159,7 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     sim::Reset();
+    AddInstalledDevices();
     for (const auto& file : row.files) AddInf(file.first, file.second);
     sim::MarkPackageInUse(L"oem4.inf");
     if (row.failing) sim::FailCall(row.failing, row.error, row.nth, row.count);
@@ -120,18 +170,21 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
     }
     EXPECT_EQ(row.kept, kept);
     EXPECT_EQ(row.deletions, sim::CountCalls("SetupUninstallOEMInfW"));
+    if (row.errorMessage) {
+      EXPECT_EQ(ExpectedMessage(row.errorMessage, L"pelmora.exe", L"oem5.inf"), sim::StdErr());
+    }
   }
 }
 
-TEST_F(RemoveAndClean, PackagesAreDeletedInListOrderAndBlankTextsDeleteNothing) {
+// In list order, from the shared Windows directory's INF folder, each package
+// opened by its full path there.
+TEST_F(RemoveAndClean, PackagesAreDeletedInListOrderFromTheInfFolder) {
   AddInf(L"oem7.inf", "[A]\r\nwidget\r\n");
   AddInf(L"oem2.inf", "[A]\r\nwidget\r\n");
-  EXPECT_EQ(0, DeleteMatchingOemPackages(L" "));
-  EXPECT_EQ(0, DeleteMatchingOemPackages(L""));
-  EXPECT_EQ(0, DeleteOemPackageIfMatch(L"oem7.inf", L"\t"));
-  EXPECT_TRUE(sim::Calls().empty());
   EXPECT_EQ(0, DeleteMatchingOemPackages(L"widget"));
   EXPECT_EQ(ExpectedMessage(61119, L"oem7.inf") + ExpectedMessage(61119, L"oem2.inf"), sim::StdOut());
+  EXPECT_EQ("SetupGetInfFileListW(\"C:\\Windows\\inf\", 0x2, no buffer, 0)", sim::CallsTo("SetupGetInfFileListW").at(0));
+  EXPECT_EQ("SetupOpenInfFileW(\"C:\\Windows\\inf\\oem2.inf\", null, 0x2)", sim::CallsTo("SetupOpenInfFileW").at(1));
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+// The OEM packages of this computer's driver store, and which of them the
+// package clean-up would delete for a text. "dp_enum" shows what the
+// clean-up of "remove pattern|text" decides, by the same functions.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+struct OemPackage {
+  std::wstring name;  // oem<digits>.inf, as the INF list gives it
+  // From its [Version] section, when asked for; empty where it has none.
+  std::wstring provider;
+  std::wstring className;
+  std::wstring driverVersion;
+  bool usedByPresentDevice = false;  // a present device is installed from it
+};
+
+enum class SurveyResult {
+  kDone,
+  kListUnreadable,     // the INF folder or its list cannot be had
+  kDevicesUnreadable,  // the packages of present devices cannot be told
+};
+
+// The OEM packages (oem<digits>.inf) of <Windows>\inf, in list order. With
+// `text`, only those in one of whose lines the text occurs (with case);
+// a text of blanks and tabs alone selects none. `describe` reads the
+// [Version] values. A file that cannot be opened is passed over when a
+// text is given, and listed without values when not.
+SurveyResult SurveyOemPackages(const wchar_t* text, bool describe, std::vector<OemPackage>* packages);
+
+// A text without a visible character, which every package would hold.
+bool IsBlankText(const wchar_t* text);
