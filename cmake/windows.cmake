@@ -22,6 +22,10 @@ set(WIN_LIBS setupapi advapi32 user32)
 function(pelmora_program name entry description)
   configure_file(${PROJECT_SOURCE_DIR}/res/program.rc.in ${CMAKE_BINARY_DIR}/${name}.rc @ONLY)
   add_executable(${name} ${entry} ${CMAKE_BINARY_DIR}/${name}.rc)
+  # windres does not report what the script pulls in: without this, a changed
+  # message table or manifest leaves the programs with the old one.
+  set_source_files_properties(${CMAKE_BINARY_DIR}/${name}.rc PROPERTIES
+    OBJECT_DEPENDS "${MC_OUT}/MSG00409.bin;${PROJECT_SOURCE_DIR}/res/pelmora.manifest")
   add_dependencies(${name} message_table)
   set_target_properties(${name} PROPERTIES SUFFIX ".exe")
   target_include_directories(${name} PRIVATE ${MC_OUT} ${PROJECT_SOURCE_DIR}/res)
