@@ -50,7 +50,8 @@ for file in pelmora.exe pelmora-engine.exe "$zip" SHA256SUMS; do
   check "$file is the same in both clones" cmp "$first/dist/$file" "$second/dist/$file"
 done
 check "unsigned programs are said to be unsigned" grep -q '^Programs: unsigned' "$first.log"
-check "SHA256SUMS checks the unsigned set" bash -c "cd '$first/dist' && sha256sum --quiet -c SHA256SUMS"
+sums_check() { (cd "$first/dist" && sha256sum --quiet -c SHA256SUMS); }
+check "SHA256SUMS checks the unsigned set" sums_check
 cp -r "$first/dist" "$work/unsigned"
 
 # The archive's layout, and the version in its name is the programs' own.
@@ -90,8 +91,8 @@ for program in ("pelmora.exe", "pelmora-engine.exe"):
         value = version_string(archive.read(program), key)
         if value != version:
             faults.append(f"{program}: {key} {value!r}, the zip's name {version!r}")
-print(*faults, sep="\n")
-sys.exit(1 if faults else 0)
+if faults:
+    sys.exit("\n".join(faults))
 EOF
 
 echo "== release: signing with a throw-away certificate"
@@ -108,20 +109,21 @@ make_certificate "$work/signer" "$password"
 make_certificate "$work/stranger" "$password"
 signing=(PELMORA_SIGN_PFX="$work/signer/signer.p12" PELMORA_SIGN_PASSWORD="$password")
 
+verifies() { osslsigncode verify -CAfile "$work/$1/cert.pem" -in "$2" >"$work/verify.log" 2>&1; }
+rejects() { ! verifies "$@"; }
+
 must_package "$first" "${signing[@]}"
 check "signed programs are said to be signed" grep -q '^Programs: signed with ' "$first.log"
 mkdir "$work/unzipped"
 python3 -m zipfile -e "$first/dist/$zip" "$work/unzipped"
 for program in pelmora.exe pelmora-engine.exe; do
   check "$program in the zip is the signed one" cmp "$work/unzipped/$program" "$first/dist/$program"
-  check "$program's signature verifies against its certificate" \
-    osslsigncode verify -CAfile "$work/signer/cert.pem" -in "$first/dist/$program" >/dev/null
-  check "$program's signature does not verify against another certificate" \
-    bash -c "! osslsigncode verify -CAfile '$work/stranger/cert.pem' -in '$first/dist/$program' >/dev/null 2>&1"
+  check "$program's signature verifies against its certificate" verifies signer "$first/dist/$program"
+  check "$program's signature does not verify against another certificate" rejects stranger "$first/dist/$program"
   osslsigncode remove-signature -in "$first/dist/$program" -out "$work/stripped-$program" >/dev/null
   check "$program without its signature is the unsigned program" cmp "$work/stripped-$program" "$work/unsigned/$program"
 done
-check "SHA256SUMS checks the signed set" bash -c "cd '$first/dist' && sha256sum --quiet -c SHA256SUMS"
+check "SHA256SUMS checks the signed set" sums_check
 must_package "$second" "${signing[@]}"
 check "the signed zip is the same in both clones" cmp "$first/dist/$zip" "$second/dist/$zip"
 
