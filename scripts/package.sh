@@ -10,8 +10,9 @@
 # both programs are signed (SHA-256) before they are hashed and packed, with
 # the signing time pinned to the last commit's; with PELMORA_SIGN_TIMESTAMP_URL
 # also set, the signatures are time-stamped (RFC 3161) by that server.
-# The zip and unsigned or untime-stamped programs are the same bytes for the
-# same commit and toolchain, whatever the folder, time zone, umask or cache.
+# Unless time-stamped, the programs and the zip are the same bytes for the same
+# commit, toolchain and certificate, whatever the folder, time, time zone,
+# umask or compiler cache.
 set -euo pipefail
 
 programs=(pelmora.exe pelmora-engine.exe)
