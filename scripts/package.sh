@@ -49,7 +49,8 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
 mkdir -p "$dist"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# A run that fails half-way leaves no dist/ at all.
+trap 'status=$?; rm -rf "$work"; if [ "$status" -ne 0 ]; then rm -rf "$dist"; fi' EXIT
 
 if [ "$sign" = yes ]; then
   # The password goes through a file of this user's alone, never through a
