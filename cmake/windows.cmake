@@ -17,6 +17,13 @@ add_custom_command(
 add_custom_target(message_table DEPENDS ${MC_OUT}/messages.rc ${MC_OUT}/MSG00409.bin)
 
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++ -municode $<$<CONFIG:MinSizeRel>:-s>)
+
+# The same commit gives the same bytes: no link time in the PE header, and no
+# checkout or build folder in any file name the compiler writes (__FILE__,
+# debug information).
+target_compile_options(pelmora_logic PUBLIC
+  -ffile-prefix-map=${PROJECT_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
+set(REPRODUCIBLE_LINK -Wl,--no-insert-timestamp)
 set(WIN_LIBS setupapi advapi32 user32)
 
 function(pelmora_program name entry description)
@@ -30,7 +37,7 @@ function(pelmora_program name entry description)
   set_target_properties(${name} PROPERTIES SUFFIX ".exe")
   target_include_directories(${name} PRIVATE ${MC_OUT} ${PROJECT_SOURCE_DIR}/res)
   target_link_libraries(${name} PRIVATE pelmora_logic ${WIN_LIBS})
-  target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
+  target_link_options(${name} PRIVATE ${STATIC_RUNTIME} ${REPRODUCIBLE_LINK})
 endfunction()
 
 set(PROGRAM_NAME pelmora)
