@@ -50,14 +50,6 @@ bool IsBatchFile(const std::wstring& path) {
   return extension == L".bat" || extension == L".cmd";
 }
 
-std::wstring FullPathOf(const std::wstring& path) {
-  DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return L"";
-  std::vector<wchar_t> full(size, L'\0');
-  DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-  return length == 0 || length >= size ? L"" : std::wstring(full.data(), length);
-}
-
 // What the command interpreter would act on rather than pass to the batch
 // file: its operators, its variable marks, control characters (tab is a
 // blank to it), and an odd quotation mark, which would leave the rest of the

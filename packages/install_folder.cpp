@@ -15,16 +15,6 @@ namespace {
 const wchar_t kVerbatim[] = L"\\\\?\\";
 const wchar_t kVerbatimUnc[] = L"\\\\?\\UNC\\";
 
-// The folder as the system resolves it against the current directory, or ""
-// when it cannot be resolved.
-std::wstring FullFolder(const std::wstring& folder) {
-  DWORD size = GetFullPathNameW(folder.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return L"";
-  std::vector<wchar_t> full(size, L'\0');
-  DWORD length = GetFullPathNameW(folder.c_str(), size, full.data(), nullptr);
-  return length == 0 || length >= size ? L"" : std::wstring(full.data(), length);
-}
-
 // The prefixed form of a full path, so that a file named con.inf or nul.inf
 // stays that file instead of becoming a device, and nothing in the path is
 // interpreted again. A path already in a device form is left as it is.
@@ -71,7 +61,7 @@ void ReportFolder(DWORD messageId, const std::wstring& program, const std::wstri
 int InstallPackagesFromFolder(const std::wstring& given) {
   const std::wstring program = OwnProgramPath();
   const std::wstring folder = FolderAsMeant(given);
-  std::wstring directory = FullFolder(folder);
+  std::wstring directory = FullPathOf(folder);
   WIN32_FIND_DATAW found;
   HANDLE search = INVALID_HANDLE_VALUE;
   if (!directory.empty()) {

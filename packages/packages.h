@@ -7,6 +7,9 @@
 // This program's own path, element 0 of every engine vector that the front
 // end and the package operations build.
 std::wstring OwnProgramPath();
+// `path` as the system resolves it against the current directory, or "" when
+// it cannot be resolved.
+std::wstring FullPathOf(const std::wstring& path);
 
 // Adds every "*.inf" entry directly in `folder` to the driver store, each
 // named by the full folder and the name found, in the \\?\ form. A folder

@@ -11,3 +11,11 @@ std::wstring OwnProgramPath() {
   if (length == 0 || length >= path.size()) return L"pelmora.exe";
   return std::wstring(path.data(), length);
 }
+
+std::wstring FullPathOf(const std::wstring& path) {
+  DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return L"";
+  std::vector<wchar_t> full(size, L'\0');
+  DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  return length == 0 || length >= size ? L"" : std::wstring(full.data(), length);
+}
