@@ -49,15 +49,6 @@ def test_selections_list_each_device_once_and_count_them(wine, srcdir, selection
         assert 1 <= len(selected) and (len(selected) == len(everything)) == (found == "all")
 
 
-def test_engine_remove_reports_each_refused_device_and_fails(wine, srcdir):
-    before = findall(wine, "ROOT\\*")
-    code, out, err = wine.run("pelmora-engine.exe", "-r", "remove", "ROOT\\*")
-    assert (code, err) == (2, message(srcdir, 60001, "pelmora-engine.exe", "remove"))
-    assert out == b"".join(instance_id(line).ljust(60) + b": Remove failed\r\n" for line in before[:-1]) + \
-        message(srcdir, 61202)
-    assert findall(wine, "ROOT\\*") == before
-
-
 def test_installed_device_is_listed_and_a_refused_removal_keeps_its_package(wine, srcdir, inf_dir_kept):
     inf = srcdir / "examples" / "pelmora_sample.inf"
     code, out, err = wine.run("pelmora-engine.exe", "install", wine.windows_path(inf), SAMPLE_ID)

@@ -1,7 +1,8 @@
 // Engine "findall": one line per device, then the count.
-#include "device_test_support.h"
 #include "engine/engine.h"
 #include "expected_message.h"
+#include "platform/sim/sim_devices.h"
+#include "sim_test.h"
 
 namespace {
 

@@ -4,12 +4,31 @@
 #include <string>
 #include <vector>
 
-#include "device_test_support.h"
 #include "engine/device_selection.h"
 #include "engine/engine.h"
 #include "expected_message.h"
+#include "platform/sim/sim_devices.h"
+#include "sim_test.h"
 
 namespace {
+
+// Every device of this computer in one set, destroyed at the end of scope.
+class AllDevices {
+ public:
+  AllDevices() : devs_(SetupDiGetClassDevsExW(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES, nullptr, nullptr,
+                                              nullptr)) {}
+  ~AllDevices() { SetupDiDestroyDeviceInfoList(devs_); }
+  HDEVINFO devs() const { return devs_; }
+  SP_DEVINFO_DATA* At(DWORD index) {
+    data_.cbSize = sizeof data_;
+    EXPECT_TRUE(SetupDiEnumDeviceInfo(devs_, index, &data_));
+    return &data_;
+  }
+
+ private:
+  HDEVINFO devs_;
+  SP_DEVINFO_DATA data_ = {};
+};
 
 using Values = std::vector<sim::PropertyValue>;
 const DWORD kName = SPDRP_FRIENDLYNAME, kList = SPDRP_HARDWAREID;
@@ -27,7 +46,7 @@ class DeviceProperties : public SimTest {
     AllDevices all;
     if (property == kName) {
       std::unique_ptr<wchar_t[]> text(GetDeviceStringProperty(all.devs(), all.At(0), kName));
-      return Text(text.get());
+      return text ? sim::Utf8(text.get()) : "(null)";
     }
     StringList list = GetDeviceStringListProperty(all.devs(), all.At(0), kList);
     if (!list) return "(null)";

@@ -1,10 +1,11 @@
 // Engine "remove" and the clean-up behind it, one row per outcome a user
 // sees: the lines, the summary, the result, a restart asked for by "-r", and
 // whether "pelmora.exe remove" went on to delete the device's package.
-#include "device_test_support.h"
 #include "engine/engine.h"
 #include "expected_message.h"
 #include "packages/packages.h"
+#include "platform/sim/sim_devices.h"
+#include "sim_test.h"
 
 namespace {
 
