@@ -1,12 +1,10 @@
 // A device's names and ID lists as the engine reads them, whatever their
-// size, type or terminators, and how a name of any length is listed.
+// size, type or terminators.
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/device_selection.h"
-#include "engine/engine.h"
-#include "expected_message.h"
 #include "platform/sim/sim_devices.h"
 #include "sim_test.h"
 
@@ -80,20 +78,6 @@ TEST_F(DeviceProperties, NamesAndListsAreReadWhole) {
     AddWith(row.property, row.values);
     EXPECT_EQ(row.read, Read(row.property)) << row.name;
   }
-}
-
-// A name too long for any buffer still gets its device's line, cut at 255 characters, line feed last.
-TEST_F(DeviceProperties, NameOfAMillionCharactersIsListedCut) {
-  for (const std::wstring& name : {Wide(1u << 20, L'N'), std::wstring(L"Next")}) {
-    const wchar_t* id = name == L"Next" ? L"ROOT\\NEXT\\0000" : L"ROOT\\BIG\\0000";
-    sim::DeviceSpec device = sim::Device(id, L"System", {L"HW"});
-    sim::SetProperty(device, kName, sim::Sz(name));
-    sim::AddDevice(device);
-  }
-  EXPECT_EQ(0, EngineRun(3, Args{L"x.exe", L"findall", L"HW"}.argv()));
-  std::string first = "ROOT\\BIG\\0000" + Chars(47, ' ') + ": " + Chars(192, 'N') + "\n";
-  std::string second = "ROOT\\NEXT\\0000" + Chars(46, ' ') + ": Next\n";
-  EXPECT_EQ(first + second + ExpectedMessage(60405, 2u, nullptr), sim::StdOut());
 }
 
 }  // namespace

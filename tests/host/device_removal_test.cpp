@@ -95,16 +95,6 @@ TEST_F(DeviceRemoval, EachOutcomeDecidesResultSummaryRestartAndCleanUp) {
   }
 }
 
-TEST_F(DeviceRemoval, MisuseTouchesNothing) {
-  sim::AddDevice(sim::Device(Id(0), L"Sample", {L"PELMORA\\SAMPLE"}));
-  for (const Args& args : {Args{L"dummy.exe", L"remove"}, Args{L"dummy.exe", L"-m:PC7", L"remove", L"*"}}) {
-    EXPECT_EQ(3, EngineRun(args.argc(), args.argv()));
-  }
-  EXPECT_EQ(0u, sim::CountCalls("SetupDiGetClassDevsExW"));
-  EXPECT_EQ("", sim::StdOut());
-  EXPECT_TRUE(sim::DeviceExists(Id(0)));
-}
-
 TEST_F(DeviceRemoval, LinesKeepEveryCharacterOfTheId) {
   const std::wstring ids[] = {L"ROOT\\%1%N%%\\0000", L"ROOT\\" + std::wstring(70, L'L') + L"\\0000",
                               L"ROOT\\" + std::wstring(193, L'M') + L"Z"};  // 199: the longest there is
