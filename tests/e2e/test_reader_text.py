@@ -10,7 +10,9 @@ from messages import message
 
 def test_device_name_reaches_the_reader_in_its_language(wine, srcdir, tmp_path, inf_dir_kept):
     write_inf(tmp_path / "cafe.inf", "PELMORA\\CAFE", "Caf\u00e9 \u03a9mega", utf16=True)
-    assert wine.run("pelmora-engine.exe", "install", wine.windows_path(tmp_path / "cafe.inf"), "PELMORA\\CAFE")[0] == 0
+    inf = wine.windows_path(tmp_path / "cafe.inf")
+    assert wine.run("pelmora-engine.exe", "install", inf, "PELMORA\\CAFE") == (
+        0, message(srcdir, 61002) + message(srcdir, 61102, "PELMORA\\CAFE", inf) + message(srcdir, 61106), b"")
     # Redirected to a file: the OEM code page, which Wine reports as 437.
     code, out, err = wine.run("pelmora-engine.exe", "findall", "PELMORA\\CAFE")
     assert (code, err) == (0, b"")

@@ -224,11 +224,6 @@ std::vector<FaultScenario> BuildScenarios() {
   return scenarios;
 }
 
-const std::vector<FaultScenario>& FaultScenarios() {
-  static const std::vector<FaultScenario> scenarios = BuildScenarios();
-  return scenarios;
-}
-
 const std::map<std::string, std::vector<unsigned long>> kErrors = {
     // Releasing calls fail only on a handle the program never had.
     {"CloseHandle", {}}, {"FindClose", {}}, {"FreeLibrary", {}}, {"LocalFree", {}},
@@ -335,7 +330,8 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
   int removalsChecked = 0;
   int packagesInUseChecked = 0;
   std::set<std::string> unknownCalls;
-  for (const FaultScenario& scenario : FaultScenarios()) {
+  const std::vector<FaultScenario> scenarios = BuildScenarios();
+  for (const FaultScenario& scenario : scenarios) {
     Outcome baseline = RunOnce(scenario);
     ASSERT_EQ(0, sim::OpenHandles()) << scenario.name << ": baseline left open " << sim::OpenHandleReport();
     ASSERT_TRUE(scenario.allowedResults.count(baseline.result)) << scenario.name << ": baseline " << baseline.result;
@@ -372,10 +368,10 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
     }
   }
   EXPECT_TRUE(unknownCalls.empty()) << "calls without an error list: " << ::testing::PrintToString(unknownCalls);
-  std::cout << "fault matrix: " << FaultScenarios().size() << " scenarios, " << failurePoints << " failure points, "
+  std::cout << "fault matrix: " << scenarios.size() << " scenarios, " << failurePoints << " failure points, "
             << removalsChecked << " of them removals held to what they leave behind, " << packagesInUseChecked
             << " checks that no package of a present device was deleted\n";
-  EXPECT_GT(failurePoints, static_cast<int>(FaultScenarios().size()));
+  EXPECT_GT(failurePoints, static_cast<int>(scenarios.size()));
   EXPECT_GT(removalsChecked, 100);
   EXPECT_GT(packagesInUseChecked, 100);
 }
