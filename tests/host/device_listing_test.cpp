@@ -39,8 +39,9 @@ TEST_F(DeviceListing, EveryDeviceOnItsOwnLineAndACountThatMatches) {
             sim::StdOut());
 }
 
-// A walk that finds nothing, breaks off, or passes over a device whose IDs cannot be read (the list
-// is then not whole: the summary counts the others, and the result is 2); misuse touches nothing.
+// A walk that finds nothing, lists another computer's devices, breaks off, or passes over a device
+// whose IDs cannot be read (the list is then not whole: the summary counts the others, and the result
+// is 2); misuse touches nothing.
 TEST_F(DeviceListing, NothingFoundFailedWalkAndMisuse) {
   const std::string failed = ExpectedMessage(60001, L"dummy.exe", L"findall");
   const struct {
@@ -50,7 +51,8 @@ TEST_F(DeviceListing, NothingFoundFailedWalkAndMisuse) {
     std::string out, err;
   } rows[] = {
       {{L"dummy.exe", L"findall", L"NOTHING"}, nullptr, 0, 0, ExpectedMessage(60403, nullptr), ""},
-      {{L"dummy.exe", L"-m:PC7", L"findall", L"*"}, nullptr, 0, 0, ExpectedMessage(60402, L"PC7"), ""},
+      {{L"dummy.exe", L"-m:PC7", L"findall", L"*"}, nullptr, 0, 0,
+       "ROOT\\R\\0000\n" + ExpectedMessage(60404, 1u, L"PC7"), ""},
       {{L"dummy.exe", L"findall", L"*"}, "SetupDiEnumDeviceInfo", 2, 2, Line("ROOT\\A\\0000", "A"), failed},
       {{L"dummy.exe", L"findall", L"PELMORA\\*"}, "SetupDiGetDeviceRegistryPropertyW", 1, 2,
        Line("ROOT\\B\\0000", "B") + ExpectedMessage(60405, 1u, nullptr), failed},  // A's two ID lists
@@ -62,6 +64,9 @@ TEST_F(DeviceListing, NothingFoundFailedWalkAndMisuse) {
     Add(L"ROOT\\A\\0000", L"A", nullptr);
     Add(L"ROOT\\B\\0000", L"B", nullptr);
     sim::AddRemoteMachine(L"PC7");
+    sim::DeviceSpec remote = sim::Device(L"ROOT\\R\\0000", L"System", {L"ROOT\\R"});
+    remote.machine = L"PC7";
+    sim::AddDevice(remote);
     if (row.failing) sim::FailCall(row.failing, ERROR_INVALID_HANDLE, row.nth, 2);
     EXPECT_EQ(row.code, EngineRun(row.args.argc(), row.args.argv())) << row.code;
     EXPECT_EQ(row.out, sim::StdOut());

@@ -43,7 +43,8 @@ const Outcome kOutcomes[] = {
 
 // Lines keep every character of an ID: insert syntax, one past the padding, the longest there is (199).
 std::wstring Id(size_t i) {
-  return i == 0 ? L"ROOT\\%1%N%%\\0000" : i == 1 ? L"ROOT\\" + std::wstring(70, L'L') : L"ROOT\\" + std::wstring(194, L'M');
+  if (i == 0) return L"ROOT\\%1%N%%\\0000";
+  return L"ROOT\\" + (i == 1 ? std::wstring(70, L'L') : std::wstring(194, L'M'));
 }
 
 void Arrange(const Outcome& row) {
