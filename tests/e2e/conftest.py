@@ -56,18 +56,6 @@ class Wine:
     def reg_add(self, key, name, value):
         self.run("reg", "add", key, "/v", name, "/d", value, "/f")
 
-    def reg_delete(self, key):
-        self.run("reg", "delete", key, "/f")
-
-    def set_version(self, program, version):
-        """Sets the Windows version Wine reports to `program` (win2k, winxp,
-        win2003, vista, win7, win10), or the default when version is None."""
-        key = "HKCU\\Software\\Wine\\AppDefaults\\" + program
-        if version is None:
-            self.reg_delete(key)
-        else:
-            self.reg_add(key, "Version", version)
-
     def windows_path(self, path):
         """The Windows path (Z:\\...) of a host path."""
         return "Z:" + str(Path(path).resolve()).replace("/", "\\")

@@ -1,4 +1,4 @@
-"""The driver store under Wine: "install <folder>" and the engine's "dp_delete",
+"""The driver store under Wine: "install <folder>", "dp_enum" and the clean-up,
 with their real effects on C:\\windows\\inf.
 
 Wine 8 differs from Windows here, and these tests assert what Wine does:
@@ -26,18 +26,6 @@ def lines(out):
     return sorted(line + b"\r\n" for line in out.split(b"\r\n")[:-1])
 
 
-@pytest.mark.parametrize("relative", [True, False])
-def test_install_stores_every_package_of_the_folder(wine, srcdir, message, inf_dir_kept, relative):
-    examples = sorted((srcdir / "examples").glob("*.inf"))
-    folder = "examples\\" if relative else wine.windows_path(srcdir / "examples").replace("\\", "/")
-    code, out, err = wine.run("pelmora.exe", "install", folder, cwd=srcdir)
-    assert (code, err) == (0, BANNER)
-    # Wine keeps each package's own file name where Windows gives oemN.inf.
-    assert lines(out) == sorted(message(61115, p.name) for p in examples)
-    for example in examples:
-        assert (wine.inf_dir / example.name).read_bytes() == example.read_bytes()
-
-
 def test_install_takes_inf_names_only_and_goes_on_past_what_cannot_be_copied(
         wine, srcdir, tmp_path, message, inf_dir_kept):
     folder = tmp_path / "Treiber f\u00fcr Ger\u00e4te"
@@ -61,29 +49,6 @@ def test_install_takes_inf_names_only_and_goes_on_past_what_cannot_be_copied(
                                 + added) and len(added) == 1
     stored = [p.name for p in wine.inf_dir.glob("pelmora_walk_*") if p.suffix.lower() != ".pnf"]
     assert sorted(stored) == ["pelmora_walk_B.INF", "pelmora_walk_a.inf"]
-
-
-@pytest.mark.parametrize("folder,said", [("Z:\\no\\such\\folder", 61111), ("empty", 61112)])
-def test_folder_without_packages_runs_nothing(wine, message, tmp_path, folder, said):
-    (tmp_path / "empty").mkdir()
-    (tmp_path / "empty" / "notes.txt").write_bytes(b"no packages here")
-    assert wine.run("pelmora.exe", "install", folder, cwd=tmp_path) == (0, b"", BANNER + message(said, "pelmora.exe",
-                                                                                                   folder))
-
-
-# Wine fails with an error of its own for an OEM name it does not hold, rather
-# than ERROR_NOT_AN_INSTALLED_OEM_INF, so the general message comes. With
-# force, Wine would delete any path it is given from the INF folder.
-@pytest.mark.parametrize("name,path,answer", [("oem9999.inf", "win.ini", 61116), ("..\\win.ini", "win.ini", 61118),
-                                              ("machine.inf", "inf/machine.inf", 61118)])
-def test_dp_delete_of_what_the_store_does_not_hold(wine, message, inf_dir_kept, name, path, answer):
-    target = wine.drive_c / "windows" / path
-    if not target.exists():
-        target.write_bytes(b'[Version]\r\nSignature="$Windows NT$"\r\n')
-    before = target.read_bytes()
-    assert wine.run("pelmora-engine.exe", "-f", "dp_delete", name) == (
-        2, message(answer), b"pelmora-engine.exe: the dp_delete command failed.\r\n")
-    assert target.read_bytes() == before
 
 
 def class_key_of(wine, class_guid, inf_path):

@@ -1,32 +1,4 @@
-""""exec" under Wine: the command line and window state the started program sees (the helper
-record_args.exe writes them to record_args.txt beside itself), batch helpers, and what cannot start."""
-import shutil
-
-import pytest
-
-
-def place_helper(wine, folder, name="record_args.exe"):
-    folder.mkdir(parents=True, exist_ok=True)
-    return shutil.copy(wine.exe("record_args.exe"), folder / name)
-
-
-def read_record(folder):
-    lines = (folder / "record_args.txt").read_text(encoding="utf-16-le").split("\n")
-    return {key: value.encode() for key, _, value in (line.partition("=") for line in lines if line)}
-
-
-# The exact command lines are the host tests'; here the real program receives them, hidden.
-@pytest.mark.parametrize("name,parameters,command_line", [
-    ("record_args.exe", 'x;y; "quoted arg"', b'record_args.exe x;y; "quoted arg"'),
-    ("rec args.exe", "--flag value", b'"rec args.exe" --flag value')])
-def test_program_sees_its_file_name_and_parameters_hidden(wine, tmp_path, name, parameters, command_line):
-    helper = place_helper(wine, tmp_path / "with blank", name)
-    assert wine.run("pelmora.exe", "exec", wine.windows_path(helper) + ";" + parameters) == (0, b"", b"")
-    record = read_record(tmp_path / "with blank")
-    assert (record["cmdline"], record["flags"], record["show"]) == (command_line, b"1", b"0")
-    # Started directly, the helper is not hidden: the check above can tell.
-    assert wine.run(str(helper))[0] == 0
-    assert read_record(tmp_path / "with blank")["show"] != b"0"
+""""exec" under Wine: a batch helper run from another folder, and a program that cannot start."""
 
 
 def test_batch_helper_runs_by_its_full_path_and_what_cannot_start_answers_two(wine, tmp_path):

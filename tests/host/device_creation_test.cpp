@@ -1,8 +1,9 @@
 // "install <inf> <hardware ID>": a new root-enumerated device of the INF's
 // class with that ID, and its driver installed from the INF.
-#include "device_test_support.h"
 #include "engine/engine.h"
 #include "expected_message.h"
+#include "platform/sim/sim_devices.h"
+#include "sim_test.h"
 
 namespace {
 

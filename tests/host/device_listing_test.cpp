@@ -1,7 +1,10 @@
 // Engine "findall": one line per device, then the count.
-#include "device_test_support.h"
+#include <algorithm>
+
 #include "engine/engine.h"
 #include "expected_message.h"
+#include "platform/sim/sim_devices.h"
+#include "sim_test.h"
 
 namespace {
 
@@ -15,11 +18,6 @@ class DeviceListing : public SimTest {
     sim::AddDevice(device);
   }
 
-  static int FindAll(std::initializer_list<std::wstring> items) {
-    Args args(items);
-    return EngineRun(args.argc(), args.argv());
-  }
-
   static std::string Line(const std::string& id, const std::string& name) {
     return id + std::string(id.size() < 60 ? 60 - id.size() : 0, ' ') + ": " + name + "\n";
   }
@@ -30,9 +28,9 @@ TEST_F(DeviceListing, EveryDeviceOnItsOwnLineAndACountThatMatches) {
   Add(L"ROOT\\B\\0000", nullptr, L"Description B");
   Add(L"ROOT\\C\\0000", nullptr, nullptr);
   Add(L"", L"Unreadable", nullptr);
-  Add(L"ROOT\\" + std::wstring(60, L'I'), std::wstring(300, L'N').c_str(), nullptr);
+  Add(L"ROOT\\" + std::wstring(60, L'I'), std::wstring(1u << 20, L'N').c_str(), nullptr);  // more than any buffer
   Add(L"ROOT\\E\\0000", std::wstring(255 - 62 - 1, L'F').c_str(), nullptr);  // exactly 255: not cut
-  EXPECT_EQ(0, FindAll({L"dummy.exe", L"findall", L"*"}));
+  EXPECT_EQ(0, EngineRun(3, Args{L"dummy.exe", L"findall", L"*"}.argv()));
   // The cut line keeps 254 characters and its line end.
   std::string cut = Line("ROOT\\" + std::string(60, 'I'), std::string(300, 'N')).substr(0, 254) + "\n";
   EXPECT_EQ(Line("ROOT\\A\\0000", "Friendly 100% %1") + Line("ROOT\\B\\0000", "Description B") + "ROOT\\C\\0000\n" +
@@ -41,33 +39,41 @@ TEST_F(DeviceListing, EveryDeviceOnItsOwnLineAndACountThatMatches) {
             sim::StdOut());
 }
 
-TEST_F(DeviceListing, NothingFoundHereOrThere) {
-  Add(L"ROOT\\A\\0000", L"A", nullptr);
-  sim::AddRemoteMachine(L"PC7");
-  EXPECT_EQ(0, FindAll({L"dummy.exe", L"findall", L"NOTHING"}));
-  EXPECT_EQ(0, FindAll({L"dummy.exe", L"-m:PC7", L"findall", L"*"}));
-  EXPECT_EQ(ExpectedMessage(60403, nullptr) + ExpectedMessage(60402, L"PC7"), sim::StdOut());
-  EXPECT_EQ(3, FindAll({L"dummy.exe", L"findall"}));
-}
-
-TEST_F(DeviceListing, FailedWalkWritesNoSummary) {
-  Add(L"ROOT\\A\\0000", L"A", nullptr);
-  Add(L"ROOT\\B\\0000", L"B", nullptr);
-  sim::FailCall("SetupDiEnumDeviceInfo", ERROR_INVALID_HANDLE, 2);
-  EXPECT_EQ(2, FindAll({L"dummy.exe", L"findall", L"*"}));
-  EXPECT_EQ(Line("ROOT\\A\\0000", "A"), sim::StdOut());
-  EXPECT_EQ(ExpectedMessage(60001, L"dummy.exe", L"findall"), sim::StdErr());
-}
-
-// A device whose IDs cannot be read is passed over, the others are listed
-// and counted, and the result tells that the list is not whole.
-TEST_F(DeviceListing, UnreadableIdsFailTheListAfterItsSummary) {
-  Add(L"ROOT\\A\\0000", L"A", nullptr);
-  Add(L"ROOT\\B\\0000", L"B", nullptr);
-  sim::FailCall("SetupDiGetDeviceRegistryPropertyW", ERROR_INVALID_HANDLE, 1, 2);  // A's two ID lists
-  EXPECT_EQ(2, FindAll({L"dummy.exe", L"findall", L"PELMORA\\*"}));
-  EXPECT_EQ(Line("ROOT\\B\\0000", "B") + ExpectedMessage(60405, 1u, nullptr), sim::StdOut());
-  EXPECT_EQ(ExpectedMessage(60001, L"dummy.exe", L"findall"), sim::StdErr());
+// A walk that finds nothing, lists another computer's devices, breaks off, or passes over a device
+// whose IDs cannot be read (the list is then not whole: the summary counts the others, and the result
+// is 2); misuse touches nothing.
+TEST_F(DeviceListing, NothingFoundFailedWalkAndMisuse) {
+  const std::string failed = ExpectedMessage(60001, L"dummy.exe", L"findall");
+  const struct {
+    Args args;
+    const char* failing;  // fails on its first call, or its nth and the next
+    int nth, code;
+    std::string out, err;
+  } rows[] = {
+      {{L"dummy.exe", L"findall", L"NOTHING"}, nullptr, 0, 0, ExpectedMessage(60403, nullptr), ""},
+      {{L"dummy.exe", L"-m:PC7", L"findall", L"*"}, nullptr, 0, 0,
+       "ROOT\\R\\0000\n" + ExpectedMessage(60404, 1u, L"PC7"), ""},
+      {{L"dummy.exe", L"findall", L"*"}, "SetupDiEnumDeviceInfo", 2, 2, Line("ROOT\\A\\0000", "A"), failed},
+      {{L"dummy.exe", L"findall", L"PELMORA\\*"}, "SetupDiGetDeviceRegistryPropertyW", 1, 2,
+       Line("ROOT\\B\\0000", "B") + ExpectedMessage(60405, 1u, nullptr), failed},  // A's two ID lists
+      {{L"dummy.exe", L"findall"}, nullptr, 0, 3, "", ExpectedMessage(60002, L"dummy.exe", L"findall")},
+      {{L"dummy.exe", L"-m:PC7", L"remove", L"*"}, nullptr, 0, 3, "", ExpectedMessage(60002, L"dummy.exe", L"remove")},
+  };
+  for (const auto& row : rows) {
+    sim::Reset();
+    Add(L"ROOT\\A\\0000", L"A", nullptr);
+    Add(L"ROOT\\B\\0000", L"B", nullptr);
+    sim::AddRemoteMachine(L"PC7");
+    sim::DeviceSpec remote = sim::Device(L"ROOT\\R\\0000", L"System", {L"ROOT\\R"});
+    remote.machine = L"PC7";
+    sim::AddDevice(remote);
+    if (row.failing) sim::FailCall(row.failing, ERROR_INVALID_HANDLE, row.nth, 2);
+    EXPECT_EQ(row.code, EngineRun(row.args.argc(), row.args.argv())) << row.code;
+    EXPECT_EQ(row.out, sim::StdOut());
+    EXPECT_EQ(row.err, sim::StdErr());
+    EXPECT_EQ(row.code == 3 ? 0u : 1u, std::min<size_t>(1, sim::CountCalls("SetupDiGetClassDevsExW")));
+    EXPECT_EQ(2u, sim::DeviceIds().size());
+  }
 }
 
 }  // namespace

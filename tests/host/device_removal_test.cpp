@@ -1,10 +1,11 @@
 // Engine "remove" and the clean-up behind it, one row per outcome a user
 // sees: the lines, the summary, the result, a restart asked for by "-r", and
 // whether "pelmora.exe remove" went on to delete the device's package.
-#include "device_test_support.h"
 #include "engine/engine.h"
 #include "expected_message.h"
 #include "packages/packages.h"
+#include "platform/sim/sim_devices.h"
+#include "sim_test.h"
 
 namespace {
 
@@ -40,7 +41,11 @@ const Outcome kOutcomes[] = {
     {"IDs of a device unreadable", "rr", "SetupDiGetDeviceRegistryPropertyW", 1, "-S", 2, 61204, 1},
 };
 
-std::wstring Id(size_t i) { return L"ROOT\\SAMPLE\\000" + std::to_wstring(i); }
+// Lines keep every character of an ID: insert syntax, one past the padding, the longest there is (199).
+std::wstring Id(size_t i) {
+  if (i == 0) return L"ROOT\\%1%N%%\\0000";
+  return L"ROOT\\" + (i == 1 ? std::wstring(70, L'L') : std::wstring(194, L'M'));
+}
 
 void Arrange(const Outcome& row) {
   for (size_t i = 0; row.devices[i]; ++i) {
@@ -92,30 +97,6 @@ TEST_F(DeviceRemoval, EachOutcomeDecidesResultSummaryRestartAndCleanUp) {
     EXPECT_EQ(row.result, RemoveDevicesAndPackages(L"PELMORA\\*|PELMORA\\SAMPLE"));
     EXPECT_EQ(row.result != 0, sim::FileExists(kPackage)) << "the package goes only after a removal without fault";
   }
-}
-
-TEST_F(DeviceRemoval, MisuseTouchesNothing) {
-  sim::AddDevice(sim::Device(Id(0), L"Sample", {L"PELMORA\\SAMPLE"}));
-  for (const Args& args : {Args{L"dummy.exe", L"remove"}, Args{L"dummy.exe", L"-m:PC7", L"remove", L"*"}}) {
-    EXPECT_EQ(3, EngineRun(args.argc(), args.argv()));
-  }
-  EXPECT_EQ(0u, sim::CountCalls("SetupDiGetClassDevsExW"));
-  EXPECT_EQ("", sim::StdOut());
-  EXPECT_TRUE(sim::DeviceExists(Id(0)));
-}
-
-TEST_F(DeviceRemoval, LinesKeepEveryCharacterOfTheId) {
-  const std::wstring ids[] = {L"ROOT\\%1%N%%\\0000", L"ROOT\\" + std::wstring(70, L'L') + L"\\0000",
-                              L"ROOT\\" + std::wstring(193, L'M') + L"Z"};  // 199: the longest there is
-  ASSERT_EQ(199u, ids[2].size());
-  std::string expected;
-  for (const std::wstring& id : ids) {
-    sim::AddDevice(sim::Device(id, L"Sample", {L"PELMORA\\SAMPLE"}));
-    expected += Line(sim::Utf8(id), "Remove succeeded");
-  }
-  Args args{L"dummy.exe", L"remove", L"PELMORA\\SAMPLE"};
-  EXPECT_EQ(0, EngineRun(args.argc(), args.argv()));
-  EXPECT_EQ(expected + ExpectedMessage(61204, 3u), sim::StdOut());
 }
 
 }  // namespace

@@ -2,9 +2,10 @@
 #include <map>
 #include <vector>
 
-#include "device_test_support.h"
 #include "engine/device_selection.h"
 #include "engine/engine.h"
+#include "platform/sim/sim_devices.h"
+#include "sim_test.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // "dp_add" and "dp_delete": what reaches the driver store, and the message
 // and result of each outcome.
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
-#include "engine_output.h"
 #include "expected_message.h"
 #include "platform/sim/sim_devices.h"
 #include "platform/sim/sim_store.h"
@@ -15,6 +15,16 @@ namespace {
 const char kInf[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n";
 
 std::wstring Stored(const std::wstring& name) { return L"C:\\Windows\\INF\\" + name; }
+
+// IDs of the messages composed so far, in order, from the call log.
+std::vector<unsigned long> MessagesComposed() {
+  std::vector<unsigned long> ids;
+  for (const std::string& call : sim::CallsTo("FormatMessageW")) {
+    unsigned long id = 0;
+    if (std::sscanf(call.c_str(), "FormatMessageW(%lu,", &id) == 1) ids.push_back(id);
+  }
+  return ids;
+}
 
 bool Is(const char* text, const char* word) { return text && std::string(text) == word; }
 

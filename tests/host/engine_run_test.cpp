@@ -1,10 +1,12 @@
 // The engine's command line: options, the command word, the result codes and
-// their messages on standard error, and the restart that -r asks for.
+// their messages on standard error, the restart that -r asks for, "rescan", and
+// "?" (the list of commands, one command's help, a note on a word that is no command).
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
 #include "expected_message.h"
+#include "platform/sim/sim_store.h"
 #include "sim_test.h"
 
 namespace {
@@ -90,6 +92,77 @@ TEST_F(EngineCommandLine, RestartOnlyWhenNeededAndAskedFor) {
     EXPECT_EQ(0x80010002u, request.reason);  // planned, hardware installation
     EXPECT_EQ(!*row.failing, request.hadShutdownPrivilege) << row.failing;
   }
+}
+
+// "rescan": this computer's device tree re-enumerated from its root, whatever machine is named, with
+// narrow progress lines among the engine's messages.
+class Rescan : public SimTest {};
+
+TEST_F(Rescan, LinesAndResult) {
+  const std::string root = "Got device node " + std::to_string(sim::kRootDevInst) + "\n";
+  const std::string went = "Reenumerate went well !\n";
+  const struct {
+    Args args;
+    const char* failing;  // a call that answers `answer`, or "hidden": the two messages have no text
+    unsigned long answer;
+    int code;  // with its message on standard error
+    std::string out;
+  } rows[] = {
+      {{L"x.exe", L"rescan", L"more"}, "", 0, 0, root + ExpectedMessage(61302) + went + ExpectedMessage(61304)},
+      {{L"x.exe", L"-m:PC7", L"RESCAN"}, "", 0, 0, root + ExpectedMessage(61303) + went + ExpectedMessage(61304)},
+      {{L"x.exe", L"rescan"}, "CM_Locate_DevNodeW", CR_NO_SUCH_DEVNODE, 2, ""},
+      {{L"x.exe", L"rescan"}, "CM_Reenumerate_DevNode", 0xFFFFFFFFul, 2,
+       root + ExpectedMessage(61302) + "Reenumerate failed with code = -1\n"},
+      {{L"x.exe", L"rescan"}, "hidden", 0, 0, root + went},
+  };
+  for (const auto& row : rows) {
+    sim::Reset();
+    const bool hidden = std::string(row.failing) == "hidden";
+    if (hidden) sim::HideMessage(61302);
+    if (hidden) sim::HideMessage(61304);
+    if (*row.failing && !hidden) sim::FailCall(row.failing, row.answer);
+    EXPECT_EQ(row.code, EngineRun(row.args.argc(), row.args.argv())) << row.failing;
+    EXPECT_EQ(row.out, sim::StdOut()) << row.failing;
+    EXPECT_EQ(row.code ? ExpectedMessage(60001, L"x.exe", L"rescan") : "", sim::StdErr()) << row.failing;
+    const auto& asked = sim::ReenumerateRequests();
+    EXPECT_TRUE(row.code ? asked.empty() : asked.size() == 1 && asked[0].devInst == sim::kRootDevInst);
+  }
+}
+
+// The seven one-line descriptions, each ended by a line feed of its own.
+std::string CommandList() {
+  return ExpectedMessage(60407, L"findall") + "\n" + ExpectedMessage(61001, L"install") + "\n" +
+         ExpectedMessage(61201, L"remove") + "\n" + ExpectedMessage(61301, L"rescan") + "\n" +
+         ExpectedMessage(61108, L"dp_add") + "\n" + ExpectedMessage(61110, L"dp_delete") + "\n" + ExpectedMessage(61321, L"dp_enum") + "\n";
+}
+
+class EngineHelp : public SimTest {};
+
+TEST_F(EngineHelp, ListDetailOrNote) {
+  const struct {
+    Args args;
+    std::string out;
+  } rows[] = {
+      {{L"C:\\tools\\x.exe", L"?"}, ExpectedMessage(60100, L"x.exe") + CommandList()},
+      {{L"x.exe", L"?", L"?"}, ExpectedMessage(60100, L"x.exe") + CommandList()},
+      {{L"x.exe", L"-r", L"/?", L"Remove", L"more"}, ExpectedMessage(61200, L"x.exe", L"remove")},
+      {{L"x.exe", L"?", L"findall"}, ExpectedMessage(60406, L"x.exe", L"findall")},
+      {{L"x.exe", L"?", L"install"}, ExpectedMessage(61000, L"x.exe", L"install")},
+      {{L"x.exe", L"?", L"rescan"}, ExpectedMessage(61300, L"x.exe", L"rescan")},
+      {{L"x.exe", L"?", L"dp_add"}, ExpectedMessage(61107, L"x.exe", L"dp_add")},
+      {{L"x.exe", L"?", L"dp_delete"}, ExpectedMessage(61109, L"x.exe", L"dp_delete")},
+      {{L"x.exe", L"?", L"DP_ENUM"}, ExpectedMessage(61320, L"x.exe", L"dp_enum")},
+      {{L"x.exe", L"?", L"nosuch"}, ExpectedMessage(60102, L"x.exe", L"nosuch") + CommandList()},
+      // A word with insert syntax is shown as typed.
+      {{L"x.exe", L"?", L"%1!u!%n"}, ExpectedMessage(60102, L"x.exe", L"%1!u!%n") + CommandList()},
+  };
+  for (const auto& row : rows) {
+    sim::ClearOutput();
+    EXPECT_EQ(0, EngineRun(row.args.argc(), row.args.argv()));
+    EXPECT_EQ(row.out, sim::StdOut());
+    EXPECT_EQ("", sim::StdErr());
+  }
+  EXPECT_NE(std::string::npos, ExpectedMessage(60102, L"x.exe", L"%1!u!%n").find("%1!u!%n"));
 }
 
 }  // namespace

@@ -50,34 +50,16 @@ TEST_F(InstallFolder, AddsTheEntriesWhoseLongNameEndsInInf) {
   EXPECT_EQ(kBanner + failed + failed, sim::StdErr());
 }
 
-TEST_F(InstallFolder, FolderWithoutPackagesIsNamedOnStandardError) {
-  sim::AddFile(L"C:\\empty\\notes.txt", "text");
-  sim::AddFile(L"C:\\odd\\a.inf_", Inf("short name only"));
-  sim::AddFile(L"C:\\nested\\sub\\deep.inf", Inf("deep"));
-  sim::AddFile(L"C:\\locked\\a.inf", Inf("a"));
-  struct {
-    std::wstring folder;
-    DWORD message;
-  } const cases[] = {{L"C:\\missing", 61111}, {L"C:\\empty\\notes.txt", 61111},
-                     {L"C:\\nested\\" + std::wstring(600, L'x') + L"\\..", 61112},
-                     {L"C:\\locked", 61111}, {L"C:\\empty", 61112}, {L"C:\\odd", 61112}};
-  for (const auto& c : cases) {
-    sim::ClearOutput();
-    if (c.folder == L"C:\\locked") sim::FailCall("FindFirstFileW", ERROR_ACCESS_DENIED);
-    EXPECT_EQ(0, Install(c.folder));
-    EXPECT_EQ(kBanner + ExpectedMessage(c.message, L"pelmora.exe", c.folder.c_str()), sim::StdErr());
-  }
-  EXPECT_TRUE(Copied().empty() && sim::StdOut().empty());
-}
-
 // The folder is made full once; the pattern and each package path are that folder and a name side
 // by side, in the \\?\ form that no name turns into a device or another folder. The prefix counts
-// against dp_add's MAX_PATH: a full package path of 256 characters or more is refused by name.
+// against dp_add's MAX_PATH: a full package path of 256 characters or more is refused by name. A
+// folder that cannot be searched, or holds no package, is named on standard error.
 TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
   const std::wstring deep = L"C:\\" + std::wstring(246, L'd'), unc = L"\\\\server\\share\\" + std::wstring(233, L'u');
   const struct {
     std::wstring folder, file;  // the argument, and the one package it holds
     std::string copied;         // the path that reaches the driver store; "" when dp_add refuses it
+    DWORD refused = 0;          // or the folder's line on standard error
   } cases[] = {
       {L"sub\\..\\sub", L"C:\\work\\sub\\a.inf", "\\\\?\\C:\\work\\sub\\a.inf"},
       {L"C:\\par\\drv", L"C:\\par\\drv\\..inf", "\\\\?\\C:\\par\\drv\\..inf"},
@@ -88,16 +70,27 @@ TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
       {L"D:\"", L"D:\\a.inf", "\\\\?\\D:\\a.inf"},
       {deep, deep + L"\\a.inf", "\\\\?\\" + sim::Utf8(deep) + "\\a.inf"},  // 255 characters
       {deep + L"d", deep + L"d\\a.inf", ""}, {unc, unc + L"\\a.inf", ""},  // 254 characters, 260 with \\?\UNC
+      {L"C:\\missing", L"C:\\sub\\c.inf", "", 61111}, {L"C:\\empty\\notes.txt", L"C:\\empty\\notes.txt", "", 61111},
+      {L"C:\\locked", L"C:\\locked\\a.inf", "", 61111}, {L"C:\\empty", L"C:\\empty\\notes.txt", "", 61112},
+      {L"C:\\odd", L"C:\\odd\\a.inf_", "", 61112},  // a short-name match only
+      {L"C:\\nested\\" + std::wstring(600, L'x') + L"\\..", L"C:\\nested\\sub\\deep.inf", "", 61112},
   };
   for (const auto& c : cases) {
     sim::Reset();
     sim::AddFile(c.file, Inf("package"));
     sim::AddFile(L"C:\\sub\\b.inf", Inf("not meant"));
     sim::AddFile(L"C:\\parinf", Inf("not meant"));
+    if (c.folder == L"C:\\locked") sim::FailCall("FindFirstFileW", ERROR_ACCESS_DENIED);
     EXPECT_EQ(0, Install(c.folder));
     EXPECT_EQ(c.copied.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.copied}, Copied());
-    EXPECT_EQ(c.copied.empty() ? ExpectedMessage(61113, c.file.c_str()) : ExpectedMessage(61115, L"oem0.inf"),
+    EXPECT_EQ(c.refused        ? ""
+              : c.copied.empty() ? ExpectedMessage(61113, c.file.c_str())
+                                 : ExpectedMessage(61115, L"oem0.inf"),
               sim::StdOut()) << sim::Utf8(c.folder);
+    EXPECT_EQ(kBanner + (c.refused          ? ExpectedMessage(c.refused, L"pelmora.exe", c.folder.c_str())
+                         : c.copied.empty() ? ExpectedMessage(60001, L"pelmora.exe", L"dp_add")
+                                            : ""),
+              sim::StdErr());
   }
 }
 

@@ -3,10 +3,11 @@
 #include <cwchar>
 #include <vector>
 
-#include "device_test_support.h"
 #include "expected_message.h"
 #include "packages/packages.h"
+#include "platform/sim/sim_devices.h"
 #include "platform/sim/sim_store.h"
+#include "sim_test.h"
 
 namespace {
 
