@@ -30,5 +30,6 @@ enum class SurveyResult {
 // text is given, and listed without values when not.
 SurveyResult SurveyOemPackages(const wchar_t* text, bool describe, std::vector<OemPackage>* packages);
 
-// A text without a visible character, which every package would hold.
+// True for a text of blanks and tabs alone, or none: no visible character.
+// Every package would hold it, and it names no folder.
 bool IsBlankText(const wchar_t* text);

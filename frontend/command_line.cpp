@@ -1,5 +1,6 @@
 #include "frontend/frontend.h"
 
+#include "engine/driver_packages.h"
 #include "platform/platform.h"
 
 namespace {
@@ -15,15 +16,6 @@ const std::wstring kIsWin2000OrLater = L"iswin2000orlater";
 
 bool NeedsArgument(CommandCode code) {
   return code == CMD_REMOVE || code == CMD_INSTALL || code == CMD_EXEC;
-}
-
-// An installer property left empty still passes an argument: a folder of
-// blanks names no folder, never the current one.
-bool IsBlank(const wchar_t* text) {
-  for (; *text; ++text) {
-    if (*text != L' ' && *text != L'\t') return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -67,7 +59,9 @@ int RunFrontEnd(int argc, const wchar_t* const* argv) {
     PrintUsage();
     return 2;
   }
-  if (argc < 3 || (code == CMD_INSTALL && IsBlank(argv[2]))) {
+  // An installer property left empty still passes an argument: a folder of
+  // blanks names no folder, never the current one.
+  if (argc < 3 || (code == CMD_INSTALL && IsBlankText(argv[2]))) {
     PrintNarrow(TEXT_STDOUT, "ERROR: command required argument\n");
     PrintUsage();
     return 1;
