@@ -96,8 +96,8 @@ struct Launch {
 // named by its full path in quotes so that no other file of the same name
 // is found: cmd.exe /d /c ""<full path>" <arguments>". /d keeps the
 // interpreter's AutoRun commands out; /c strips the outer quotes.
-DWORD BatchLaunch(const std::wstring& programPath, const std::wstring& parameters, Launch* launch) {
-  const std::wstring full = FullPathOf(programPath);
+DWORD BatchLaunch(const std::wstring& programPath, const std::wstring& full, const std::wstring& parameters,
+                  Launch* launch) {
   if (full.empty()) return Refuse(MSG_NOT_STARTED, programPath, ERROR_INVALID_NAME);
   // The interpreter would start, find nothing and end: that is no start.
   DWORD attributes = GetFileAttributesW(full.c_str());
@@ -123,8 +123,9 @@ DWORD BatchLaunch(const std::wstring& programPath, const std::wstring& parameter
 DWORD RunProgramHidden(std::wstring programPath, std::wstring parameters, int waitSeconds) {
   if (!parameters.empty() && parameters[0] != L' ') parameters.insert(0, 1, L' ');
   Launch launch{programPath, CommandLineName(FileNameOf(programPath)) + parameters};
-  if (IsBatchFile(programPath) || IsBatchFile(FullPathOf(programPath))) {
-    DWORD refused = BatchLaunch(programPath, parameters, &launch);
+  const std::wstring full = FullPathOf(programPath);
+  if (IsBatchFile(programPath) || IsBatchFile(full)) {
+    DWORD refused = BatchLaunch(programPath, full, parameters, &launch);
     if (refused != 0) return refused;
   }
   // CreateProcessW may write into the command line, so it gets a buffer of
