@@ -71,18 +71,16 @@ bool IsLoaderFailure(DWORD status) {
          status == 0xC0000142u;
 }
 
-const wchar_t* OwnName(const std::wstring& program) { return ProgramBaseName(program.c_str()); }
-
 // A launch that fails is named in one line on standard error, with why; the
 // caller turns the code into exit code 2. A failure is a failure even when
 // the system gave no code for it.
 DWORD Refuse(DWORD messageId, const std::wstring& programPath, DWORD code) {
   const std::wstring program = OwnProgramPath();
   if (messageId == MSG_BATCH_REFUSED) {
-    WriteEngineMessage(TEXT_STDERR, messageId, OwnName(program), PrintableText(programPath.c_str()).c_str());
+    WriteProgramLine(messageId, program, programPath);
   } else {
-    WriteEngineMessage(TEXT_STDERR, messageId, OwnName(program), PrintableText(programPath.c_str()).c_str(),
-                       static_cast<unsigned>(code));
+    WriteEngineMessage(TEXT_STDERR, messageId, ProgramBaseName(program.c_str()),
+                       PrintableText(programPath.c_str()).c_str(), static_cast<unsigned>(code));
   }
   return code != 0 ? code : ERROR_GEN_FAILURE;
 }

@@ -46,13 +46,6 @@ bool IsInfName(const wchar_t* name) {
   return EqualIgnoringAsciiCase(name + length - 4, L".inf");
 }
 
-// Exit code 0 whatever happens (installers rely on it), so the reader learns
-// here that nothing was added.
-void ReportFolder(DWORD messageId, const std::wstring& program, const std::wstring& folder) {
-  WriteEngineMessage(TEXT_STDERR, messageId, ProgramBaseName(program.c_str()),
-                     PrintableText(folder.c_str()).c_str());
-}
-
 }  // namespace
 
 // The folder is resolved once; the pattern and each package path are that
@@ -72,7 +65,9 @@ int InstallPackagesFromFolder(const std::wstring& given) {
   if (search == INVALID_HANDLE_VALUE) {
     // "No such entry" is a folder that was searched and holds no INF file.
     bool empty = !directory.empty() && GetLastError() == ERROR_FILE_NOT_FOUND;
-    ReportFolder(empty ? MSG_FOLDER_WITHOUT_INF : MSG_FOLDER_NOT_SEARCHED, program, folder);
+    // Exit code 0 whatever happens (installers rely on it), so the reader
+    // learns here that nothing was added.
+    WriteProgramLine(empty ? MSG_FOLDER_WITHOUT_INF : MSG_FOLDER_NOT_SEARCHED, program, folder);
     return 0;
   }
 
@@ -83,6 +78,6 @@ int InstallPackagesFromFolder(const std::wstring& given) {
     ++added;
   } while (FindNextFileW(search, &found));
   FindClose(search);
-  if (added == 0) ReportFolder(MSG_FOLDER_WITHOUT_INF, program, folder);
+  if (added == 0) WriteProgramLine(MSG_FOLDER_WITHOUT_INF, program, folder);
   return 0;
 }

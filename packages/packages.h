@@ -4,12 +4,18 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 // This program's own path, element 0 of every engine vector that the front
 // end and the package operations build.
 std::wstring OwnProgramPath();
 // `path` as the system resolves it against the current directory, or "" when
 // it cannot be resolved.
 std::wstring FullPathOf(const std::wstring& path);
+// One line on standard error under the program's own base name, with
+// `subject` (its control characters shown as '?') as the message's second
+// insert.
+void WriteProgramLine(DWORD messageId, const std::wstring& program, const std::wstring& subject);
 
 // Adds every "*.inf" entry directly in `folder` to the driver store, each
 // named by the full folder and the name found, in the \\?\ form. A folder

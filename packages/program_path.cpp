@@ -1,5 +1,7 @@
 #include <vector>
 
+#include "engine/engine.h"
+#include "engine/message_output.h"
 #include "packages/packages.h"
 #include "platform/platform.h"
 
@@ -18,4 +20,8 @@ std::wstring FullPathOf(const std::wstring& path) {
   std::vector<wchar_t> full(size, L'\0');
   DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
   return length == 0 || length >= size ? L"" : std::wstring(full.data(), length);
+}
+
+void WriteProgramLine(DWORD messageId, const std::wstring& program, const std::wstring& subject) {
+  WriteEngineMessage(TEXT_STDERR, messageId, ProgramBaseName(program.c_str()), PrintableText(subject.c_str()).c_str());
 }

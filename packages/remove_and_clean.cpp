@@ -30,10 +30,6 @@ std::wstring TrimmedPattern(const std::wstring& pattern) {
   return pattern.substr(first, pattern.find_last_not_of(L" \t") - first + 1);
 }
 
-void Refuse(DWORD messageId, const std::wstring& program, const std::wstring& pattern) {
-  WriteEngineMessage(TEXT_STDERR, messageId, ProgramBaseName(program.c_str()), PrintableText(pattern.c_str()).c_str());
-}
-
 // The message of a pattern that no installer means: one that reaches the
 // engine's class selector, or one that selects every device a hardware-ID
 // pattern can select (the devices with at least one ID). 0 for any other.
@@ -71,7 +67,7 @@ int RemoveDevicesAndPackages(const std::wstring& argument) {
   const std::wstring pattern = TrimmedPattern(argument.substr(0, bar));
   if (!pattern.empty()) {
     if (DWORD refusal = RefusalOf(pattern)) {
-      Refuse(refusal, program, pattern);
+      WriteProgramLine(refusal, program, pattern);
       return 2;
     }
     const wchar_t* vector[] = {program.c_str(), L"remove", pattern.c_str()};
