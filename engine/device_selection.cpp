@@ -57,25 +57,6 @@ StringList ReadIdList(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD property, b
   return list;
 }
 
-// Counts the visited devices that carry a hardware or compatible ID.
-struct IdCount : VisitorContext {
-  DWORD withIds = 0;
-};
-
-int CountDeviceWithIds(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext* context) {
-  (void)index;
-  bool readable = true;
-  bool hasIds = false;
-  for (DWORD property : {SPDRP_HARDWAREID, SPDRP_COMPATIBLEIDS}) {
-    StringList list = ReadIdList(devs, devInfo, property, &readable);
-    hasIds = hasIds || (list && *list);
-    FreeStringList(list);
-  }
-  if (!readable) return ENGINE_FAILED;  // the count cannot be made
-  if (hasIds) ++static_cast<IdCount*>(context)->withIds;
-  return 0;
-}
-
 // The IDs of one device, each read at most once however many patterns are
 // tried. A read that fails leaves an empty ID or no list, and the device
 // unreadable: it may carry an ID that was asked for.
@@ -99,17 +80,25 @@ class DeviceIds {
   }
 
   bool AnyIdMatches(const IdPattern& pattern) {
-    if (!listsRead_) {
-      listsRead_ = true;
-      hardwareIds_ = ReadList(SPDRP_HARDWAREID);
-      compatibleIds_ = ReadList(SPDRP_COMPATIBLEIDS);
-    }
+    ReadLists();
     return ListMatches(hardwareIds_, pattern) || ListMatches(compatibleIds_, pattern);
+  }
+
+  bool HasAnyId() {
+    ReadLists();
+    return (hardwareIds_ && *hardwareIds_) || (compatibleIds_ && *compatibleIds_);
   }
 
   bool Readable() const { return readable_; }
 
  private:
+  void ReadLists() {
+    if (listsRead_) return;
+    listsRead_ = true;
+    hardwareIds_ = ReadList(SPDRP_HARDWAREID);
+    compatibleIds_ = ReadList(SPDRP_COMPATIBLEIDS);
+  }
+
   StringList ReadList(DWORD property) { return ReadIdList(devs_, devInfo_, property, &readable_); }
 
   static bool ListMatches(StringList list, const IdPattern& pattern) {
@@ -211,9 +200,40 @@ int ForEachMatchingDevice(const wchar_t* machine, int argc, const wchar_t* const
   }
 }
 
-int CountDevicesWithIds(int argc, const wchar_t* const* argv, DWORD* count) {
-  IdCount tally;
-  int result = ForEachMatchingDevice(nullptr, argc, argv, CountDeviceWithIds, &tally);
-  *count = tally.withIds;
-  return result == ENGINE_DONE && tally.unreadableDevices == 0 ? ENGINE_DONE : ENGINE_FAILED;
+namespace {
+
+struct CensusWalk : VisitorContext {
+  IdPattern pattern = {};
+  DeviceCensus* census = nullptr;
+};
+
+// Reads what the pattern needs of the device, and its ID lists in any case.
+int TallyDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext* context) {
+  (void)index;
+  CensusWalk* walk = static_cast<CensusWalk*>(context);
+  DeviceIds ids(devs, devInfo, nullptr);
+  bool hasIds = ids.HasAnyId();
+  bool selected = walk->pattern.isInstanceId ? MatchIdPattern(ids.InstanceId(), walk->pattern)
+                                             : ids.AnyIdMatches(walk->pattern);
+  if (!ids.Readable()) {
+    ++walk->census->unreadable;
+  } else if (hasIds) {
+    ++walk->census->readable;
+    if (selected) ++walk->census->selected;
+  }
+  return 0;
+}
+
+}  // namespace
+
+// One walk over every device; the pattern is matched here, not by the walk,
+// so that each device is read once whatever it is.
+int TakeDeviceCensus(const wchar_t* pattern, DeviceCensus* census) {
+  *census = DeviceCensus();
+  CensusWalk walk;
+  walk.pattern = PreparePattern(pattern);
+  walk.census = census;
+  const wchar_t* everyDevice[] = {L"*"};
+  return ForEachMatchingDevice(nullptr, 1, everyDevice, TallyDevice, &walk) == ENGINE_DONE ? ENGINE_DONE
+                                                                                          : ENGINE_FAILED;
 }

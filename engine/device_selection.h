@@ -58,7 +58,13 @@ typedef int (*DeviceVisitor)(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD inde
 int ForEachMatchingDevice(const wchar_t* machine, int argc, const wchar_t* const* argv, DeviceVisitor visitor,
                           VisitorContext* context);
 
-// How many of the devices of this computer that the arguments select carry
-// at least one hardware or compatible ID, over the same walk. ENGINE_FAILED
-// when that cannot be told of every device.
-int CountDevicesWithIds(int argc, const wchar_t* const* argv, DWORD* count);
+// The devices of this computer, present or not, as one walk over all of them
+// sees them against one ID pattern (as `findall <pattern>` reads it).
+struct DeviceCensus {
+  DWORD readable = 0;    // devices whose IDs were read and hold at least one ID
+  DWORD selected = 0;    // ... of which the pattern selects these
+  DWORD unreadable = 0;  // devices whose IDs (or instance ID, for '@') could not be read
+};
+
+// ENGINE_DONE, or ENGINE_FAILED when the walk could not be made or broke off.
+int TakeDeviceCensus(const wchar_t* pattern, DeviceCensus* census);

@@ -201,7 +201,10 @@ int ListDriverPackages(const wchar_t* baseName, const wchar_t* machine, DWORD fl
   (void)baseName;
   (void)machine;
   (void)flags;
-  const wchar_t* text = argc >= 1 ? argv[0] : nullptr;
+  // Its one argument is a text that may hold blanks: a second is most
+  // likely the rest of an unquoted text.
+  if (argc > 1) return ENGINE_BAD_USAGE;
+  const wchar_t* text = argc == 1 ? argv[0] : nullptr;
   std::vector<OemPackage> packages;
   if (SurveyOemPackages(text, true, &packages) != SurveyResult::kDone) return ENGINE_FAILED;
   for (const OemPackage& package : packages) WritePackageLine(package, text != nullptr);

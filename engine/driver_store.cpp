@@ -22,7 +22,7 @@ int UninstallPackage(SetupUninstallOEMInfWFn uninstall, const wchar_t* infName, 
   }
   // Read before any message is written: composing one resets it.
   DWORD error = GetLastError();
-  WriteEngineMessage(TEXT_STDOUT, UninstallFailureMessage(error));
+  WriteEngineMessage(TEXT_STDOUT, UninstallFailureMessage(error), SystemErrorText(error).c_str());
   return ENGINE_FAILED;
 }
 
@@ -49,14 +49,17 @@ int AddDriverPackage(const wchar_t*, const wchar_t*, DWORD, int argc, const wcha
   WCHAR fullPath[MAX_PATH];
   DWORD length = GetFullPathNameW(argv[0], MAX_PATH, fullPath, nullptr);
   if (length == 0 || length >= MAX_PATH) {
-    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_BAD_PATH, ShownPath(argv[0]).c_str());
+    // A path that is only too long has no code to give.
+    const std::wstring reason = length == 0 ? L" " + SystemErrorText(GetLastError()) : L"";
+    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_BAD_PATH, ShownPath(argv[0]).c_str(), reason.c_str());
     return ENGINE_FAILED;
   }
 
   WCHAR stored[MAX_PATH] = {0};
   PWSTR storedName = nullptr;
   if (!SetupCopyOEMInfW(fullPath, nullptr, SPOST_PATH, 0, stored, MAX_PATH, nullptr, &storedName)) {
-    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_FAILED, ShownPath(fullPath).c_str());
+    const std::wstring reason = SystemErrorText(GetLastError());
+    WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_FAILED, ShownPath(fullPath).c_str(), reason.c_str());
     return ENGINE_FAILED;
   }
   WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADDED, PrintableText(storedName ? storedName : stored).c_str());

@@ -1,5 +1,6 @@
 // IDs of the engine's message table (res/messages.mc). Inserts are listed as
-// the engine passes them; "number" inserts are 32-bit unsigned.
+// the engine passes them; "number" inserts are 32-bit unsigned; a "reason"
+// is SystemErrorText's code and text.
 #pragma once
 
 #include "platform/platform.h"
@@ -30,12 +31,12 @@ enum : DWORD {
   MSG_DP_ADD_SHORT_HELP = 61108,
   MSG_DP_DELETE_LONG_HELP = 61109,
   MSG_DP_DELETE_SHORT_HELP = 61110,
-  MSG_FOLDER_NOT_SEARCHED = 61111,  // program base name, folder
+  MSG_FOLDER_NOT_SEARCHED = 61111,  // program base name, folder, reason
   MSG_FOLDER_WITHOUT_INF = 61112,   // program base name, folder
-  MSG_DP_ADD_BAD_PATH = 61113,      // INF path as given
-  MSG_DP_ADD_FAILED = 61114,        // full INF path
+  MSG_DP_ADD_BAD_PATH = 61113,      // INF path as given, "" or a blank and a reason
+  MSG_DP_ADD_FAILED = 61114,        // full INF path, reason
   MSG_DP_ADDED = 61115,       // stored INF name
-  MSG_DP_DELETE_FAILED = 61116,
+  MSG_DP_DELETE_FAILED = 61116,  // reason
   MSG_DP_IN_USE = 61117,
   MSG_DP_NOT_OEM = 61118,
   MSG_DP_DELETED = 61119,     // INF name as passed
@@ -56,7 +57,7 @@ enum : DWORD {
   MSG_REMOVE_WITHOUT_BAR = 61305,  // program base name
   MSG_EXEC_WITHOUT_SEMICOLON = 61306,  // program base name
   MSG_BATCH_REFUSED = 61307,       // program base name, program path
-  MSG_NOT_STARTED = 61308,         // program base name, program path, error (number)
+  MSG_NOT_STARTED = 61308,         // program base name, program path, error (number), reason
   MSG_NOT_LOADED = 61309,          // program base name, program path, status (number)
   MSG_DP_ENUM_LONG_HELP = 61320,
   MSG_DP_ENUM_SHORT_HELP = 61321,
@@ -70,4 +71,6 @@ enum : DWORD {
   MSG_REMOVE_CLASS_REFUSED = 61327,     // base name, pattern
   MSG_REMOVE_EVERY_DEVICE = 61328,      // base name, pattern
   MSG_REMOVE_UNCOUNTED = 61329,         // base name, pattern
+  MSG_FOLDER_WALK_CUT_SHORT = 61331,    // base name, folder, reason
+  MSG_EXEC_WITHOUT_PROGRAM = 61332,     // base name
 };

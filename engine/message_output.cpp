@@ -1,5 +1,6 @@
 #include "engine/message_output.h"
 
+#include <cwchar>
 #include <string>
 
 #include "engine/message_ids.h"
@@ -31,7 +32,32 @@ void NormaliseLineEnd(std::wstring& text) {
 
 bool IsControl(wchar_t c) { return (c < 0x20 && c != L'\t') || (c >= 0x7F && c <= 0x9F); }
 
+// The user's language (LANG_USER_DEFAULT), as for the message table.
+const DWORD kUserDefaultLanguage = 0x0400;
+
 }  // namespace
+
+// The code comes first so that a log is searchable whatever language the
+// text is in. Inserts are ignored: the text's "%1" has nothing to take.
+std::wstring SystemErrorText(DWORD code) {
+  wchar_t hex[16];
+  std::swprintf(hex, sizeof hex / sizeof hex[0], L"0x%08X", static_cast<unsigned>(code));
+  std::wstring line = hex;
+  LPWSTR buffer = nullptr;
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                    FORMAT_MESSAGE_IGNORE_INSERTS,
+                                nullptr, code, kUserDefaultLanguage, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+  std::wstring text;
+  if (length != 0 && buffer) text.assign(buffer, length);
+  if (buffer) LocalFree(buffer);
+  // A text of several lines stays on the failure line: each line end is a blank.
+  for (wchar_t& c : text) {
+    if (c == L'\r' || c == L'\n') c = L' ';
+  }
+  size_t end = text.find_last_not_of(L' ');
+  if (end == std::wstring::npos) return line;
+  return line + L' ' + PrintableText(text.substr(0, end + 1).c_str());
+}
 
 std::wstring PrintableText(const wchar_t* text) {
   std::wstring shown = text ? text : L"";

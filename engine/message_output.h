@@ -13,6 +13,11 @@
 // writes nothing.
 void WriteEngineMessage(TextStream stream, DWORD messageId, ...);
 
+// Why a Windows call failed, for a failure line: "0x" and the code in eight
+// hexadecimal digits, then the system's text for it on one line, its "%1"
+// left as it stands; the code alone when the system has no text for it.
+std::wstring SystemErrorText(DWORD code);
+
 // Device names and IDs and INF names as the reader may see them: a control
 // character (C0 but tab, DEL, C1) becomes '?', so that such a text cannot
 // move the cursor, clear the screen or retitle the reader's terminal.

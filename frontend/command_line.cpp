@@ -1,6 +1,7 @@
 #include "frontend/frontend.h"
 
 #include "engine/driver_packages.h"
+#include "packages/packages.h"
 #include "platform/platform.h"
 
 namespace {
@@ -16,6 +17,19 @@ const std::wstring kIsWin2000OrLater = L"iswin2000orlater";
 
 bool NeedsArgument(CommandCode code) {
   return code == CMD_REMOVE || code == CMD_INSTALL || code == CMD_EXEC;
+}
+
+// An unquoted path with blanks arrives as more words, and so does what
+// followed a folder whose closing \" the C runtime read as a quote. Empty or
+// blank elements (an installer's optional property left empty) cannot be
+// part of a path: they are ignored.
+bool HasMoreWords(CommandCode code, int argc, const wchar_t* const* argv) {
+  for (int i = 3; i < argc; ++i) {
+    if (!IsBlankText(argv[i])) return true;
+  }
+  std::wstring rest;
+  if (code == CMD_INSTALL && argc > 2) FolderAsMeant(argv[2], &rest);
+  return !IsBlankText(rest.c_str());
 }
 
 }  // namespace
@@ -51,10 +65,10 @@ int RunFrontEnd(int argc, const wchar_t* const* argv) {
   }
   if (!NeedsArgument(code)) return DispatchCommand(code, L"");
 
-  // An unquoted path with blanks arrives as several words; acting on the
-  // first alone would act on some other folder or program. 2, not 1: an
-  // installer reads 1 from "remove" as done, restart needed.
-  if (argc > 3) {
+  // Acting on the first of several words would act on some other folder or
+  // program. 2, not 1: an installer reads 1 from "remove" as done, restart
+  // needed.
+  if (HasMoreWords(code, argc, argv)) {
     PrintNarrow(TEXT_STDOUT, "ERROR: too many arguments (quote an argument that holds blanks)\n");
     PrintUsage();
     return 2;

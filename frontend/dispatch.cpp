@@ -1,3 +1,4 @@
+#include "engine/driver_packages.h"
 #include "engine/engine.h"
 #include "engine/message_ids.h"
 #include "engine/message_output.h"
@@ -16,7 +17,12 @@ int RunExec(const std::wstring& argument) {
     WriteEngineMessage(TEXT_STDERR, MSG_EXEC_WITHOUT_SEMICOLON, ProgramBaseName(OwnProgramPath().c_str()));
     return 2;
   }
-  DWORD result = RunProgramHidden(argument.substr(0, split), argument.substr(split + 1), kExecWaitSeconds);
+  const std::wstring program = argument.substr(0, split);
+  if (IsBlankText(program.c_str())) {
+    WriteEngineMessage(TEXT_STDERR, MSG_EXEC_WITHOUT_PROGRAM, ProgramBaseName(OwnProgramPath().c_str()));
+    return 2;
+  }
+  DWORD result = RunProgramHidden(program, argument.substr(split + 1), kExecWaitSeconds);
   return result == 0 ? 0 : 2;
 }
 

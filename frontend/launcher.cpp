@@ -79,8 +79,10 @@ DWORD Refuse(DWORD messageId, const std::wstring& programPath, DWORD code) {
   if (messageId == MSG_BATCH_REFUSED) {
     WriteProgramLine(messageId, program, programPath);
   } else {
+    // A loader status is no system error code: the system has no text for it.
+    const std::wstring reason = messageId == MSG_NOT_STARTED ? SystemErrorText(code) : L"";
     WriteEngineMessage(TEXT_STDERR, messageId, ProgramBaseName(program.c_str()),
-                       PrintableText(programPath.c_str()).c_str(), static_cast<unsigned>(code));
+                       PrintableText(programPath.c_str()).c_str(), static_cast<unsigned>(code), reason.c_str());
   }
   return code != 0 ? code : ERROR_GEN_FAILURE;
 }

@@ -24,13 +24,31 @@ std::wstring VerbatimPath(const std::wstring& full) {
   return kVerbatim + full;
 }
 
-// The C runtime reads the \" that closes "C:\drivers\" as a quotation mark,
-// so the folder arrives as C:\drivers" (and "D:\" as D:"). No Windows name
-// holds a quotation mark: it stands for the backslash.
-std::wstring FolderAsMeant(const std::wstring& folder) {
-  if (folder.empty() || folder.back() != L'"') return folder;
-  return folder.substr(0, folder.size() - 1) + L"\\";
+// A bare drive letter and colon: the root of that drive, as the backslash
+// added to a folder gives it, not the drive's current folder.
+bool IsBareDrive(const std::wstring& folder) {
+  return folder.size() == 2 && folder[1] == L':' && AsciiLower(folder[0]) >= L'a' && AsciiLower(folder[0]) <= L'z';
 }
+
+}  // namespace
+
+// The C runtime reads the \" that closes "C:\drivers\" as a quotation mark,
+// so the folder arrives as C:\drivers" (and "D:\" as D:"), and whatever
+// followed on the command line ("[DRIVERS]" /quiet) is glued to it. No
+// Windows name holds a quotation mark: the first one stands for the
+// backslash, and the text after it is more words.
+std::wstring FolderAsMeant(const std::wstring& given, std::wstring* rest) {
+  std::wstring folder = given;
+  size_t quote = given.find(L'"');
+  if (quote != std::wstring::npos) {
+    folder = given.substr(0, quote) + L"\\";
+    if (rest) *rest = given.substr(quote + 1);
+  }
+  if (IsBareDrive(folder)) folder += L'\\';
+  return folder;
+}
+
+namespace {
 
 void AddPackage(const std::wstring& program, const wchar_t* path) {
   const wchar_t* vector[] = {program.c_str(), L"dp_add", path};
@@ -63,11 +81,17 @@ int InstallPackagesFromFolder(const std::wstring& given) {
     search = FindFirstFileW((directory + L"*.inf").c_str(), &found);
   }
   if (search == INVALID_HANDLE_VALUE) {
+    // FindFirstFileW's error, or GetFullPathNameW's when the folder could not be made full.
+    DWORD error = GetLastError();
     // "No such entry" is a folder that was searched and holds no INF file.
-    bool empty = !directory.empty() && GetLastError() == ERROR_FILE_NOT_FOUND;
+    bool empty = !directory.empty() && error == ERROR_FILE_NOT_FOUND;
     // Exit code 0 whatever happens (installers rely on it), so the reader
-    // learns here that nothing was added.
-    WriteProgramLine(empty ? MSG_FOLDER_WITHOUT_INF : MSG_FOLDER_NOT_SEARCHED, program, folder);
+    // learns here that nothing was added, and why.
+    if (empty) {
+      WriteProgramLine(MSG_FOLDER_WITHOUT_INF, program, folder);
+    } else {
+      WriteProgramLine(MSG_FOLDER_NOT_SEARCHED, program, folder, SystemErrorText(error));
+    }
     return 0;
   }
 
@@ -77,7 +101,14 @@ int InstallPackagesFromFolder(const std::wstring& given) {
     AddPackage(program, (directory + found.cFileName).c_str());
     ++added;
   } while (FindNextFileW(search, &found));
+  // Read before anything else is called: closing may change it.
+  DWORD walkError = GetLastError();
   FindClose(search);
-  if (added == 0) WriteProgramLine(MSG_FOLDER_WITHOUT_INF, program, folder);
+  if (walkError != ERROR_NO_MORE_FILES) {
+    // Packages after this point were never seen: the reader must know.
+    WriteProgramLine(MSG_FOLDER_WALK_CUT_SHORT, program, folder, SystemErrorText(walkError));
+  } else if (added == 0) {
+    WriteProgramLine(MSG_FOLDER_WITHOUT_INF, program, folder);
+  }
   return 0;
 }

@@ -14,12 +14,19 @@ std::wstring OwnProgramPath();
 std::wstring FullPathOf(const std::wstring& path);
 // One line on standard error under the program's own base name, with
 // `subject` (its control characters shown as '?') as the message's second
-// insert.
-void WriteProgramLine(DWORD messageId, const std::wstring& program, const std::wstring& subject);
+// insert and `reason` (SystemErrorText's) as its third.
+void WriteProgramLine(DWORD messageId, const std::wstring& program, const std::wstring& subject,
+                      const std::wstring& reason = std::wstring());
 
-// Adds every "*.inf" entry directly in `folder` to the driver store, each
-// named by the full folder and the name found, in the \\?\ form. A folder
-// that ends in '"' is read with '\' in its place. Always 0.
+// The folder an install argument names: the text up to a '"' in it with '\'
+// in the quote's place, and a bare drive "X:" as its root "X:\". The text
+// after the quote, which the command line meant as more words, goes to
+// `rest` when given.
+std::wstring FolderAsMeant(const std::wstring& given, std::wstring* rest = nullptr);
+
+// Adds every "*.inf" entry directly in the folder that `folder` means
+// (FolderAsMeant) to the driver store, each named by the full folder and the
+// name found, in the \\?\ form. Always 0.
 int InstallPackagesFromFolder(const std::wstring& folder);
 
 // "pattern|text": removes the devices matching pattern (blanks and tabs

@@ -22,6 +22,8 @@ std::wstring FullPathOf(const std::wstring& path) {
   return length == 0 || length >= size ? L"" : std::wstring(full.data(), length);
 }
 
-void WriteProgramLine(DWORD messageId, const std::wstring& program, const std::wstring& subject) {
-  WriteEngineMessage(TEXT_STDERR, messageId, ProgramBaseName(program.c_str()), PrintableText(subject.c_str()).c_str());
+void WriteProgramLine(DWORD messageId, const std::wstring& program, const std::wstring& subject,
+                      const std::wstring& reason) {
+  WriteEngineMessage(TEXT_STDERR, messageId, ProgramBaseName(program.c_str()), PrintableText(subject.c_str()).c_str(),
+                     reason.c_str());
 }

@@ -31,20 +31,19 @@ std::wstring TrimmedPattern(const std::wstring& pattern) {
 }
 
 // The message of a pattern that no installer means: one that reaches the
-// engine's class selector, or one that selects every device a hardware-ID
-// pattern can select (the devices with at least one ID). 0 for any other.
+// engine's class selector ("=" alone is an ID pattern), or one that selects
+// every device a hardware-ID pattern can select (the devices with at least
+// one ID). 0 for any other.
 DWORD RefusalOf(const std::wstring& pattern) {
-  if (pattern[0] == L'=') return MSG_REMOVE_CLASS_REFUSED;
+  if (pattern.size() > 1 && pattern[0] == L'=') return MSG_REMOVE_CLASS_REFUSED;
   if (SpellsEveryDevice(pattern)) return MSG_REMOVE_EVERY_DEVICE;
-  const wchar_t* selected[] = {pattern.c_str()};
-  const wchar_t* everyDevice[] = {L"*"};
-  DWORD selectedCount = 0;
-  DWORD everyCount = 0;
-  if (CountDevicesWithIds(1, selected, &selectedCount) != ENGINE_DONE ||
-      CountDevicesWithIds(1, everyDevice, &everyCount) != ENGINE_DONE) {
-    return MSG_REMOVE_UNCOUNTED;
-  }
-  if (everyCount > 0 && selectedCount >= everyCount) return MSG_REMOVE_EVERY_DEVICE;
+  DeviceCensus census;
+  if (TakeDeviceCensus(pattern.c_str(), &census) != ENGINE_DONE) return MSG_REMOVE_UNCOUNTED;
+  // A device whose IDs cannot be read may or may not be selected: it never
+  // blocks a pattern that leaves out a readable device (the removal passes
+  // it over and answers 2), but it counts towards a machine of several.
+  if (census.readable == 0) return census.unreadable > 0 ? DWORD{MSG_REMOVE_UNCOUNTED} : 0;
+  if (census.selected == census.readable && census.readable + census.unreadable >= 2) return MSG_REMOVE_EVERY_DEVICE;
   return 0;
 }
 

@@ -187,7 +187,8 @@ BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInf
   if (FaultedCall("SetupDiGetDeviceRegistryPropertyW", arguments)) return FALSE;
   if (!FindSetElement(devs, deviceInfoData)) return FALSE;
   SimDevice* device = FindDevice(deviceInfoData->DevInst);
-  if (!device) return Fail(ERROR_NO_SUCH_DEVINST);
+  // Windows: setupapi/tests/devinst.c, test_device_info (a removed device's element)
+  if (!device || device->spec.propertiesFail) return Fail(ERROR_NO_SUCH_DEVINST);
   if (!propertyBuffer && propertyBufferSize != 0) return Fail(ERROR_INVALID_USER_BUFFER);
   auto found = device->properties.find(property);
   if (found == device->properties.end() || found->second.empty()) return Fail(ERROR_INVALID_DATA);

@@ -19,13 +19,21 @@ const MessageRow kMessageTable[] = {
 #include "sim_message_table.inc"
 };
 
-// Texts as the system gives them: one line ending in CR LF.
+// Texts as the system gives them, in Windows' own wording: one line ending
+// in CR LF, "%1" kept when inserts are ignored (docs: "System Error Codes").
+// Any other code has no text here, as a code outside the system's table has
+// none on Windows (FormatMessageW then fails with ERROR_MR_MID_NOT_FOUND);
+// SetupAPI's own codes (0xE000....) are among them: whether the system's
+// table holds those is not settled, and the program must read right either way.
 const MessageRow kSystemMessages[] = {
     {ERROR_FILE_NOT_FOUND, L"The system cannot find the file specified.\r\n"},
     {ERROR_PATH_NOT_FOUND, L"The system cannot find the path specified.\r\n"},
     {ERROR_ACCESS_DENIED, L"Access is denied.\r\n"},
+    {ERROR_NOT_ENOUGH_MEMORY, L"Not enough memory resources are available to process this command.\r\n"},
     {ERROR_INVALID_PARAMETER, L"The parameter is incorrect.\r\n"},
+    {ERROR_INVALID_NAME, L"The filename, directory name, or volume label syntax is incorrect.\r\n"},
     {ERROR_BAD_EXE_FORMAT, L"%1 is not a valid Win32 application.\r\n"},
+    {ERROR_FILENAME_EXCED_RANGE, L"The filename or extension is too long.\r\n"},
 };
 
 std::set<unsigned long>& Hidden() {

@@ -45,6 +45,9 @@ struct DeviceSpec {
   // CM_Get_Device_IDW writes it). The first fails CM_Get_Device_IDW too.
   bool idReadFails = false;
   bool idReadWritesNothing = false;
+  // Every registry property read fails with ERROR_NO_SUCH_DEVINST, as for a
+  // device that left the tree while a set held it.
+  bool propertiesFail = false;
   // Its driver key (SetupDiOpenDevRegKey with DIREG_DRV), and the key's
   // InfPath value: the package it is installed from (empty: no value).
   bool hasDriverKey = false;
