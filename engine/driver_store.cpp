@@ -22,7 +22,9 @@ int UninstallPackage(SetupUninstallOEMInfWFn uninstall, const wchar_t* infName, 
   }
   // Read before any message is written: composing one resets it.
   DWORD error = GetLastError();
-  WriteEngineMessage(TEXT_STDOUT, UninstallFailureMessage(error), SystemErrorText(error).c_str());
+  DWORD message = UninstallFailureMessage(error);
+  const std::wstring reason = message == MSG_DP_DELETE_FAILED ? SystemErrorText(error) : L"";
+  WriteEngineMessage(TEXT_STDOUT, message, reason.c_str());
   return ENGINE_FAILED;
 }
 

@@ -14,7 +14,7 @@ const wchar_t kPackage[] = L"C:\\Windows\\INF\\oem1.inf";
 struct Outcome {
   const char* name;
   // r removed, b reboot, s restart, f set-params fails, i installer fails, u ID unreadable, w ID read
-  // as empty by the first form only
+  // as empty by the first form only, p hardware and compatible IDs unreadable
   const char* devices;
   const char* failing;  // a call that fails on its nth call, or null
   int nth;
@@ -38,7 +38,7 @@ const Outcome kOutcomes[] = {
     {"failure and restart", "bi", nullptr, 0, "BF", 2, 61203, 1},
     {"instance ID read the second way", "w", nullptr, 0, "S", 0, 61204, 1},
     // A device that cannot be told selected or not is not tried; the others are.
-    {"IDs of a device unreadable", "rr", "SetupDiGetDeviceRegistryPropertyW", 1, "-S", 2, 61204, 1},
+    {"IDs of a device unreadable", "pr", nullptr, 0, "-S", 2, 61204, 1},
 };
 
 // Lines keep every character of an ID: insert syntax, one past the padding, the longest there is (199).
@@ -57,6 +57,7 @@ void Arrange(const Outcome& row) {
       case 'i': device.removal = sim::Removal::kFailsAtInstaller; break;
       case 'u': device.idReadFails = true; break;
       case 'w': device.idReadWritesNothing = true; break;
+      case 'p': device.propertiesFail = true; break;
       default: break;
     }
     sim::AddDevice(device);

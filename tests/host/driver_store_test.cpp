@@ -16,7 +16,7 @@ const char kInf[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n
 
 std::wstring Stored(const std::wstring& name) { return L"C:\\Windows\\INF\\" + name; }
 
-// IDs of the messages composed so far, in order, from the call log.
+// IDs of the messages composed so far (and codes whose system text was asked for), in order, from the call log.
 std::vector<unsigned long> MessagesComposed() {
   std::vector<unsigned long> ids;
   for (const std::string& call : sim::CallsTo("FormatMessageW")) {
@@ -47,15 +47,23 @@ TEST_F(DriverStore, DpAddOutcomes) {
   const struct {
     std::wstring path;
     const char* failing;
+    DWORD error;
     DWORD message;
     std::wstring named;
+    std::wstring reason;  // the system's code and text, after the message's own words
   } rows[] = {
-      {L"..\\other\\b.inf", nullptr, 61115, L"oem0.inf"},
-      {LongPath(259), nullptr, 61115, L"oem0.inf"},
-      {LongPath(260), nullptr, 61113, LongPath(260)},
-      {L"b.inf", "GetFullPathNameW", 61113, L"b.inf"},
-      {L"C:/work/other/b.inf.", "SetupCopyOEMInfW", 61114, L"C:\\work\\other\\b.inf"},
-      {L"b.inf", nullptr, 61114, L"C:\\work\\drivers\\b.inf"},  // no such file
+      {L"..\\other\\b.inf", nullptr, 0, 61115, L"oem0.inf", L""},
+      {LongPath(259), nullptr, 0, 61115, L"oem0.inf", L""},
+      {LongPath(260), nullptr, 0, 61113, LongPath(260), L""},  // too long: no code to give
+      {L"b.inf", "GetFullPathNameW", ERROR_INVALID_NAME, 61113, L"b.inf",
+       L" 0x0000007B The filename, directory name, or volume label syntax is incorrect."},
+      {L"C:/work/other/b.inf.", "SetupCopyOEMInfW", ERROR_ACCESS_DENIED, 61114, L"C:\\work\\other\\b.inf",
+       L"0x00000005 Access is denied."},
+      {L"b.inf", nullptr, 0, 61114, L"C:\\work\\drivers\\b.inf", L"0x00000002 The system cannot find the file specified."},
+      // A code the system has no text for is given alone.
+      {L"b.inf", "SetupCopyOEMInfW", 0xE0000100, 61114, L"C:\\work\\drivers\\b.inf", L"0xE0000100"},
+      {L"b.inf", "SetupCopyOEMInfW", ERROR_BAD_EXE_FORMAT, 61114, L"C:\\work\\drivers\\b.inf",
+       L"0x000000C1 %1 is not a valid Win32 application."},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(sim::Utf8(row.path));
@@ -63,10 +71,10 @@ TEST_F(DriverStore, DpAddOutcomes) {
     sim::SetCurrentDirectory(L"C:\\work\\drivers");
     for (const std::wstring& file : {std::wstring(L"C:\\work\\other\\b.inf"), LongPath(259), LongPath(260)})
       sim::AddFile(file, std::string(kInf) + "; b\r\n");
-    if (row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
+    if (row.failing) sim::FailCall(row.failing, row.error);
     int result = row.message == 61115 ? 0 : 2;
     EXPECT_EQ(result, Engine({L"dummy.exe", L"dp_add", row.path}));
-    EXPECT_EQ(ExpectedMessage(row.message, row.named.c_str()), sim::StdOut());
+    EXPECT_EQ(ExpectedMessage(row.message, row.named.c_str(), row.reason.c_str()), sim::StdOut());
     EXPECT_EQ(result ? ExpectedMessage(60001, L"dummy.exe", L"dp_add") : "", sim::StdErr());
     std::string content;
     EXPECT_EQ(result == 0, sim::ReadFile(Stored(L"oem0.inf"), &content) && content == std::string(kInf) + "; b\r\n");
@@ -89,7 +97,7 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
       {L"oem4.inf", false, nullptr, 2, {61117, 60001}, true},  // in use
       {L"oem4.inf", true, nullptr, 0, {61119}, true},
       {L"oem9.inf", true, nullptr, 2, {61118, 60001}, true},  // not installed
-      {L"oem3.inf", false, "SetupUninstallOEMInfW", 2, {61116, 60001}, true},
+      {L"oem3.inf", false, "SetupUninstallOEMInfW", 2, {ERROR_ACCESS_DENIED, 61116, 60001}, true},
       {L"oem3.inf", false, "export", 2, {60001}, false},
       {L"oem3.inf", false, "library", 2, {60001}, false},
   };
@@ -110,6 +118,9 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
     if (Is(row.failing, "SetupUninstallOEMInfW")) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
     EXPECT_EQ(row.result, Engine({L"dummy.exe", row.force ? L"-f" : L"-r", L"dp_delete", row.name}));
     EXPECT_EQ(row.messages, MessagesComposed());
+    if (Is(row.failing, "SetupUninstallOEMInfW")) {
+      EXPECT_EQ(ExpectedMessage(61116, L"0x00000005 Access is denied."), sim::StdOut());
+    }
     EXPECT_EQ(row.reachesStore, sim::CountCalls("SetupUninstallOEMInfW") == 1);
     EXPECT_TRUE(sim::FileExists(L"C:\\Windows\\win.ini") && sim::FileExists(Stored(L"machine.inf")));
     EXPECT_EQ(row.result == 0 ? 1u : 2u, sim::StoredPackages().size());

@@ -37,6 +37,8 @@ struct FaultScenario {
   // For "remove": the devices the pattern selects. None may be left behind
   // by a result of 0, nor present while an OEM package was deleted.
   std::vector<std::wstring> matched = {};
+  // The pattern selects every device with an ID: one of them must remain.
+  bool everyDevice = false;
 };
 
 const char kValidInf[] =
@@ -60,8 +62,9 @@ std::vector<std::string> Patterns(std::initializer_list<std::string> messages, c
     for (std::string line; std::getline(in, line);) {
       std::string pattern = std::regex_replace(line, special, R"(\$&)");
       for (const std::string placeholder : {"@@", "12345"}) {
-        size_t at = pattern.find(placeholder);
-        if (at != std::string::npos) pattern.replace(at, placeholder.size(), "(?:" + wildcard + ")");
+        for (size_t at = pattern.find(placeholder); at != std::string::npos; at = pattern.find(placeholder, at + 1)) {
+          pattern.replace(at, placeholder.size(), "(?:" + wildcard + ")");
+        }
       }
       patterns.push_back(pattern);
     }
@@ -131,10 +134,13 @@ std::vector<FaultScenario> BuildScenarios() {
     return Patterns({ExpectedMessage(60001, L"@@", command)}, R"(dummy\.exe|pelmora\.exe)");
   };
   const std::vector<std::string> dpAddFailures =
-      Join({Patterns({ExpectedMessage(61113, L"@@"), ExpectedMessage(61114, L"@@")}, ".+"),
+      Join({Patterns({ExpectedMessage(61113, L"@@", L"@@"), ExpectedMessage(61114, L"@@", L"@@")}, ".*"),
             Patterns({ExpectedMessage(61115, L"@@")}, R"(oem\d+\.inf)"), failed(L"dp_add")});
-  const std::vector<std::string> dpDeleteFailures = Join(
-      {Patterns({ExpectedMessage(61116), ExpectedMessage(61117), ExpectedMessage(61118)}), failed(L"dp_delete")});
+  // The system's code, and its text when it has one.
+  const std::string reason = "0x[0-9A-F]{8}( .+)?";
+  const std::vector<std::string> dpDeleteFailures =
+      Join({Patterns({ExpectedMessage(61116, L"@@")}, reason),
+            Patterns({ExpectedMessage(61117), ExpectedMessage(61118)}), failed(L"dp_delete")});
   const auto drivers = [] {
     sim::AddFile(L"C:\\drivers\\a.inf", kValidInf);
     sim::AddFile(L"C:\\drivers\\b.inf", std::string(kValidInf) + "; second\r\n");
@@ -148,8 +154,10 @@ std::vector<FaultScenario> BuildScenarios() {
       {"pelmora rescan", [] {}, Command({L"pelmora.exe", L"rescan"}), {0, 2},
        Join({{R"(Reenumerate failed with code = -?\d+)"}, failed(L"rescan")})},
       {"pelmora install", drivers, Command({L"pelmora.exe", L"install", L"C:\\drivers\\"}), {0},
-       Join({dpAddFailures, Patterns({ExpectedMessage(61111, L"pelmora.exe", L"C:\\drivers\\"),
-                                      ExpectedMessage(61112, L"pelmora.exe", L"C:\\drivers\\")})})},
+       Join({dpAddFailures, Patterns({ExpectedMessage(61112, L"pelmora.exe", L"C:\\drivers\\")}),
+             Patterns({ExpectedMessage(61111, L"pelmora.exe", L"C:\\drivers\\", L"@@"),
+                       ExpectedMessage(61331, L"pelmora.exe", L"C:\\drivers\\", L"@@")},
+                      reason)})},
       {"engine dp_add, relative path", relative, Command({L"dummy.exe", L"dp_add", L"x.inf"}), {0, 2}, dpAddFailures},
       {"engine -f dp_delete", ArrangePackageInUse, Command({L"dummy.exe", L"-f", L"dp_delete", L"oem3.inf"}), {0, 2},
        dpDeleteFailures},
@@ -157,10 +165,10 @@ std::vector<FaultScenario> BuildScenarios() {
        {0, 2}, dpDeleteFailures},
       {"pelmora exec", [] { sim::AddFile(L"C:\\tools\\helper.exe", "MZ"); },
        Command({L"pelmora.exe", L"exec", L"C:\\tools\\helper.exe;-x y"}), {0, 2},
-       Patterns({ExpectedMessage(61308, L"pelmora.exe", L"C:\\tools\\helper.exe", 12345u)}, R"(\d+)")},
+       Patterns({ExpectedMessage(61308, L"pelmora.exe", L"C:\\tools\\helper.exe", 12345u, L"@@")}, ".+")},
       {"pelmora exec of a batch file", [] { sim::AddFile(L"C:\\tools\\post.bat", "@echo off"); },
        Command({L"pelmora.exe", L"exec", L"C:\\tools\\post.bat;configure quiet"}), {0, 2},
-       Patterns({ExpectedMessage(61308, L"pelmora.exe", L"C:\\tools\\post.bat", 12345u)}, R"(\d+)")},
+       Patterns({ExpectedMessage(61308, L"pelmora.exe", L"C:\\tools\\post.bat", 12345u, L"@@")}, ".+")},
       // A help line without text still gets the line feed written after it.
       {"engine help", [] {}, Command({L"dummy.exe", L"?"}), {0}, {""}},
       {"engine help on one command", [] {}, Command({L"dummy.exe", L"?", L"dp_add"}), {0}, {}},
@@ -186,6 +194,10 @@ std::vector<FaultScenario> BuildScenarios() {
                        Command({L"pelmora.exe", L"remove", L"*" + clean}), {0, 1, 2}, cleanupLines, samples});
   scenarios.push_back({"pelmora remove, a device refuses", Devices(sim::Removal::kFailsAtInstaller),
                        Command({L"pelmora.exe", L"remove", clean}), {0, 1, 2}, cleanupLines, samples});
+  scenarios.push_back({"pelmora remove, a pattern for every device with IDs", Devices(sim::Removal::kRemoved),
+                       Command({L"pelmora.exe", L"remove", L"*\\*|PELMORA_SAMPLE"}), {0, 1, 2}, cleanupLines,
+                       {L"ROOT\\PELMORA_SAMPLE\\0000", L"ROOT\\PELMORA_SAMPLE\\0001", L"PCI\\VEN_8086&DEV_100E\\3&1"},
+                       true});
   scenarios.push_back({"engine -r remove, a device needs a restart", Devices(sim::Removal::kNeedsRestart),
                        Command({L"dummy.exe", L"-r", L"remove", L"=Sample", L"ROOT\\*"}), {0, 1, 2}, removalLines,
                        samples});
@@ -277,6 +289,7 @@ struct Outcome {
   bool packageDeleted = false;     // an OEM package the arranged machine had is gone
   bool devicePresent = false;      // a selected device is still there
   bool deviceLeft = false;         // ... and not waiting for a restart
+  bool allSelectedGone = true;     // every selected device is gone
   int packagesInUse = 0;           // OEM packages present devices are installed from
   bool packageInUseDeleted = false;  // ... of which one is gone
 };
@@ -305,6 +318,7 @@ Outcome RunOnce(const FaultScenario& scenario, const std::string& failing = "", 
   for (const std::wstring& id : scenario.matched) {
     outcome.devicePresent |= sim::DeviceExists(id);
     outcome.deviceLeft |= sim::DeviceExists(id) && !sim::DeviceRemovalPending(id);
+    outcome.allSelectedGone &= !sim::DeviceExists(id);
   }
   return outcome;
 }
@@ -364,6 +378,7 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
         ++removalsChecked;
         EXPECT_FALSE(failed.packageDeleted && failed.devicePresent) << where << ": package deleted, device kept";
         EXPECT_FALSE(failed.result == 0 && failed.deviceLeft) << where << ": 0 with a device still there";
+        EXPECT_FALSE(scenario.everyDevice && failed.allSelectedGone) << where << ": every device with IDs removed";
       }
     }
   }

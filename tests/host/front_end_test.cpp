@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "expected_message.h"
 #include "frontend/frontend.h"
 #include "sim_test.h"
 
@@ -26,22 +27,32 @@ TEST_F(FrontEnd, UsageErrorsAndFixedAnswers) {
     std::vector<std::wstring> args;  // after the program's own name
     int exitCode;
     std::string out;
+    DWORD err = 0;  // the one line on standard error
   } cases[] = {{{}, 1, kUsage}, {{L"Install", L"C:\\x"}, 1, kUsage}, {{L"remove ", L"a|b"}, 1, kUsage},
                {{L"iswinxsp3orlater"}, 1, kUsage}, {{L"%1%n"}, 1, kUsage}, {{std::wstring(40000, L'x')}, 1, kUsage},
                {{L"remove"}, 1, missing}, {{L"install"}, 1, missing}, {{L"exec"}, 1, missing},
                {{L"install", L""}, 1, missing}, {{L"install", L" \t "}, 1, missing},
-               {{L"install", L"C:\\Program", L"Files\\Vendor"}, 2, tooMany}, {{L"remove", L"A|B", L""}, 2, tooMany},
+               {{L"install", L"C:\\Program", L"Files\\Vendor"}, 2, tooMany}, {{L"remove", L"A|B", L" ", L"x"}, 2, tooMany},
                {{L"exec", L"C:\\Program", L"Files\\x.exe;"}, 2, tooMany}, {{L"install", L"", L"C:\\x"}, 2, tooMany},
-               {{L"version", L"x"}, 1, ""}, {{L"is64bit", L"x", L"y"}, 0, ""}};
+               {{L"install", L"C:\\drivers\" /quiet"}, 2, tooMany},  // "[DRIVERS]" /quiet as the C runtime reads it
+               {{L"version", L"x"}, 1, ""}, {{L"is64bit", L"x", L"y"}, 0, ""},
+               // Empty and blank elements after the argument are an installer's empty properties.
+               {{L"install", L"", L" \t"}, 1, missing},
+               {{L"remove", L"NOTHING\\HERE|", L"", L" \t"}, 0, "No devices were removed.\r\n"},
+               {{L"exec", L";", L""}, 2, "", 61332}, {{L"exec", L" \t;/q"}, 2, "", 61332}};
   for (const auto& c : cases) {
     sim::ClearOutput();
     std::vector<const wchar_t*> argv{L"pelmora.exe"};
     for (const std::wstring& arg : c.args) argv.push_back(arg.c_str());
     EXPECT_EQ(c.exitCode, RunFrontEnd(static_cast<int>(argv.size()), argv.data()));
     EXPECT_EQ(c.out, sim::RawStdOut()) << argv.size();
-    EXPECT_EQ("", sim::StdErr()) << "the install banner comes only with a folder";
+    EXPECT_EQ(c.err ? ExpectedMessage(c.err, L"pelmora.exe") : "", sim::StdErr()) << "no install banner";
+    EXPECT_EQ(c.out.find("No devices") == 0, sim::CountCalls("SetupDiGetClassDevsExW") == 2)
+        << "the every-device rule and the removal walk the devices once each";
+    EXPECT_EQ(0u, sim::CountCalls("CreateProcessW"));
+    EXPECT_TRUE((c.err != 0 || c.exitCode == 0) || sim::Calls().empty()) << "nothing starts on a wrong command line";
+    sim::Reset();
   }
-  EXPECT_TRUE(sim::Calls().empty()) << "no operation may start before the word is known";
   EXPECT_EQ(2, DispatchCommand(CMD_UNKNOWN, L""));
 }
 

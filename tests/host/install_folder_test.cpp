@@ -45,7 +45,8 @@ TEST_F(InstallFolder, AddsTheEntriesWhoseLongNameEndsInInf) {
                                       "\\\\?\\C:\\pkgs\\folder.inf"}),
             Copied());
   EXPECT_TRUE(sim::StoredPackages().size() == 3 &&
-              sim::StdOut().find(ExpectedMessage(61114, L"C:\\pkgs\\folder.inf")) != std::string::npos);
+              sim::StdOut().find(ExpectedMessage(61114, L"C:\\pkgs\\folder.inf", L"0x00000005 Access is denied.")) !=
+                  std::string::npos);
   const std::string failed = ExpectedMessage(60001, L"pelmora.exe", L"dp_add");
   EXPECT_EQ(kBanner + failed + failed, sim::StdErr());
 }
@@ -60,18 +61,22 @@ TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
     std::wstring folder, file;  // the argument, and the one package it holds
     std::string copied;         // the path that reaches the driver store; "" when dp_add refuses it
     DWORD refused = 0;          // or the folder's line on standard error
+    std::wstring reason = L"";  // the system's code and text in it
   } cases[] = {
       {L"sub\\..\\sub", L"C:\\work\\sub\\a.inf", "\\\\?\\C:\\work\\sub\\a.inf"},
       {L"C:\\par\\drv", L"C:\\par\\drv\\..inf", "\\\\?\\C:\\par\\drv\\..inf"},
       {L"C:\\dev", L"C:\\dev\\con.inf", "\\\\?\\C:\\dev\\con.inf"},
       {L"\\\\server\\share\\drivers\\", L"\\\\server\\share\\drivers\\a.inf", "\\\\?\\UNC\\server\\share\\drivers\\a.inf"},
-      {L"C:\\Program Files\\V\\drivers\"", L"C:\\Program Files\\V\\drivers\\a.inf",
-       "\\\\?\\C:\\Program Files\\V\\drivers\\a.inf"},  // "...\drivers\" as the C runtime hands it on
-      {L"D:\"", L"D:\\a.inf", "\\\\?\\D:\\a.inf"},
+      {L"C:\\Program Files\\V\\drivers\" \t", L"C:\\Program Files\\V\\drivers\\a.inf",
+       "\\\\?\\C:\\Program Files\\V\\drivers\\a.inf"},  // "...\drivers\" and a blank, as the C runtime hands them on
+      {L"D:\"", L"D:\\a.inf", "\\\\?\\D:\\a.inf"}, {L"c:", L"C:\\a.inf", "\\\\?\\c:\\a.inf"},  // the root, not C:\work
+      {L"C:\\walk", L"C:\\walk\\a.inf", "\\\\?\\C:\\walk\\a.inf", 61331, L"0x00000005 Access is denied."},
       {deep, deep + L"\\a.inf", "\\\\?\\" + sim::Utf8(deep) + "\\a.inf"},  // 255 characters
       {deep + L"d", deep + L"d\\a.inf", ""}, {unc, unc + L"\\a.inf", ""},  // 254 characters, 260 with \\?\UNC
-      {L"C:\\missing", L"C:\\sub\\c.inf", "", 61111}, {L"C:\\empty\\notes.txt", L"C:\\empty\\notes.txt", "", 61111},
-      {L"C:\\locked", L"C:\\locked\\a.inf", "", 61111}, {L"C:\\empty", L"C:\\empty\\notes.txt", "", 61112},
+      {L"C:\\missing", L"C:\\sub\\c.inf", "", 61111, L"0x00000003 The system cannot find the path specified."},
+      {L"C:\\empty\\notes.txt", L"C:\\empty\\notes.txt", "", 61111, L"0x00000003 The system cannot find the path specified."},
+      {L"C:\\locked", L"C:\\locked\\a.inf", "", 61111, L"0x00000005 Access is denied."},
+      {L"C:\\empty", L"C:\\empty\\notes.txt", "", 61112},
       {L"C:\\odd", L"C:\\odd\\a.inf_", "", 61112},  // a short-name match only
       {L"C:\\nested\\" + std::wstring(600, L'x') + L"\\..", L"C:\\nested\\sub\\deep.inf", "", 61112},
   };
@@ -81,13 +86,15 @@ TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
     sim::AddFile(L"C:\\sub\\b.inf", Inf("not meant"));
     sim::AddFile(L"C:\\parinf", Inf("not meant"));
     if (c.folder == L"C:\\locked") sim::FailCall("FindFirstFileW", ERROR_ACCESS_DENIED);
+    if (c.refused == 61331) sim::FailCall("FindNextFileW", ERROR_ACCESS_DENIED);
     EXPECT_EQ(0, Install(c.folder));
     EXPECT_EQ(c.copied.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.copied}, Copied());
-    EXPECT_EQ(c.refused        ? ""
-              : c.copied.empty() ? ExpectedMessage(61113, c.file.c_str())
-                                 : ExpectedMessage(61115, L"oem0.inf"),
+    EXPECT_EQ(!c.copied.empty() ? ExpectedMessage(61115, L"oem0.inf")
+              : c.refused       ? ""
+                                : ExpectedMessage(61113, c.file.c_str(), L""),  // too long: no code
               sim::StdOut()) << sim::Utf8(c.folder);
-    EXPECT_EQ(kBanner + (c.refused          ? ExpectedMessage(c.refused, L"pelmora.exe", c.folder.c_str())
+    const std::wstring folder = c.folder.substr(0, c.folder.find(L'"'));
+    EXPECT_EQ(kBanner + (c.refused          ? ExpectedMessage(c.refused, L"pelmora.exe", folder.c_str(), c.reason.c_str())
                          : c.copied.empty() ? ExpectedMessage(60001, L"pelmora.exe", L"dp_add")
                                             : ""),
               sim::StdErr());

@@ -1,5 +1,6 @@
 // "pelmora.exe remove pattern|text": how the argument is split, which
 // selections are refused, and which packages the clean-up deletes.
+#include <cstring>
 #include <cwchar>
 #include <vector>
 
@@ -46,6 +47,8 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
     bool deviceGone, packageGone;
     DWORD refusal;         // the one line on standard error, or 0
     const char* failing;  // a call failing throughout, or null
+    // The sample "alone", and/or beside a device whose IDs are "unreadable"; else beside the others.
+    const char* machine = "";
   };
   const Row rows[] = {
       {L"PELMORA\\SAMPLE", 2, false, false, 61305, nullptr},  // no bar: nothing at all
@@ -60,12 +63,18 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
       // Every device, however spelled, and the class selector: refused
       // before anything is removed or deleted.
       {L"=Sample|PELMORA\\SAMPLE", 2, false, false, 61327, nullptr},
-      {L"=|", 2, false, false, 61327, nullptr},
+      {L"=|", 0, false, false, 0, nullptr},  // "=" alone is an ID pattern
       {L"*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},
       {L"@*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},
       {L"**|", 2, false, false, 61328, nullptr},
       {L"*\\*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},  // the device without IDs does not count
       {L"@*\\*|", 2, false, false, 61328, nullptr},
+      {L"@*|", 2, false, false, 61328, nullptr, "alone"},   // a machine of one device: the spelling alone refuses
+      {L"*\\*|", 0, true, false, 0, nullptr, "alone"},
+      {L"*\\*|", 2, false, false, 61328, nullptr, "alone, unreadable"},
+      {L"*\\*|", 2, false, false, 61328, nullptr, "unreadable"},
+      // A device that cannot be read blocks no specific pattern; the removal passes it over and answers 2.
+      {L"PELMORA\\SAMPLE|PELMORA\\SAMPLE", 2, true, false, 0, nullptr, "unreadable"},
       {L"*SAMPLE|", 2, false, false, 61329, "SetupDiGetDeviceRegistryPropertyW"},
       {L"*SAMPLE|", 2, false, false, 61329, "SetupDiEnumDeviceInfo"},
       {L"|left|right", 0, false, true, 0, nullptr},  // a further bar belongs to the text
@@ -80,7 +89,13 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
     SCOPED_TRACE(sim::Utf8(row.argument));
     sim::Reset();
     sim::AddDevice(sim::Device(L"ROOT\\SAMPLE\\0000", L"Sample", {L"PELMORA\\SAMPLE"}));
-    AddOtherDevices();
+    if (!std::strstr(row.machine, "alone")) AddOtherDevices();
+    if (std::strstr(row.machine, "unreadable")) {
+      sim::DeviceSpec gone = sim::Device(L"USB\\VID_1&PID_2\\9", L"USB", {L"USB\\VID_1&PID_2"});
+      gone.propertiesFail = true;
+      sim::AddDevice(gone);
+    }
+    const size_t devices = sim::DeviceIds().size();
     AddInf(L"oem1.inf", "[Models]\r\nx = y, PELMORA\\SAMPLE\r\n[Strings]\r\nA = \"left|right\"\r\n");
     AddInf(L"oem2.inf", "[Strings]\r\nA = \"right\"\r\n");
     if (row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED, 1, 0);
@@ -88,14 +103,17 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
     EXPECT_EQ(row.deviceGone, !sim::DeviceExists(L"ROOT\\SAMPLE\\0000"));
     EXPECT_EQ(row.packageGone, !sim::FileExists(InInfDirectory(L"oem1.inf")));
     EXPECT_TRUE(sim::FileExists(InInfDirectory(L"oem2.inf")));
-    EXPECT_EQ(3u - (row.deviceGone ? 1u : 0u) - (std::wstring(row.argument).find(L"@ROOT") == 0 ? 1u : 0u),
+    EXPECT_EQ(devices - (row.deviceGone ? 1u : 0u) - (std::wstring(row.argument).find(L"@ROOT") == 0 ? 1u : 0u),
               sim::DeviceIds().size());
     // The line names the pattern as the checks saw it: without the blanks and tabs around it.
     std::wstring pattern = std::wstring(row.argument).substr(0, std::wstring(row.argument).find(L'|'));
     pattern.erase(0, pattern.find_first_not_of(L" \t"));
     pattern.erase(pattern.find_last_not_of(L" \t") + 1);
-    EXPECT_EQ(row.refusal ? ExpectedMessage(row.refusal, L"pelmora.exe", pattern.c_str()) : "", sim::StdErr());
-    if (row.exitCode == 2) {
+    EXPECT_EQ(row.refusal                ? ExpectedMessage(row.refusal, L"pelmora.exe", pattern.c_str())
+              : row.exitCode == 2 ? ExpectedMessage(60001, L"pelmora.exe", L"remove")
+                                  : "",
+              sim::StdErr());
+    if (row.refusal) {
       EXPECT_EQ(0u, sim::CountCalls("SetupDiCallClassInstaller") + sim::CountCalls("SetupUninstallOEMInfW"));
     }
   }
