@@ -16,3 +16,18 @@ def message(srcdir, message_id, *inserts):
     text = re.sub(r"%([1-9])(?:!\w+!)?", lambda m: str(inserts[int(m.group(1)) - 1]), _table(srcdir)[message_id])
     # Redirected, the programs write in the OEM code page: 437 under Wine.
     return text.rstrip("\n").replace("\n", "\r\n").encode("cp437") + b"\r\n"
+
+
+
+# A failure line's reason: the system's code, and its text when it has one (under Wine, Wine's text).
+REASON = rb"0x[0-9A-F]{8}(?: [^\r\n]+)?"
+
+
+def pattern(srcdir, message_id, *inserts):
+    """Message `message_id` as a regular expression over bytes; an insert None stands for a reason."""
+    marks = [f"@{n}@" for n in range(len(inserts))]
+    text = re.escape(message(srcdir, message_id, *marks))
+    for mark, insert in zip(marks, inserts):
+        part = REASON if insert is None else re.escape(str(insert).encode("cp437"))
+        text = text.replace(re.escape(mark.encode()), part)
+    return re.compile(text)

@@ -13,7 +13,12 @@ ENGINE = "pelmora-engine.exe"
 @pytest.mark.parametrize("program,args,result", [
     ("pelmora.exe", [], (1, USAGE, b"")), ("pelmora.exe", ["x" * 30000], (1, USAGE, b"")),
     ("pelmora.exe", ["version", "extra"], (1, b"", b"")),
-    ("pelmora.exe", ["remove", "NOSUCH\\DEVICE|"], (0, b"No devices were removed.\r\n", b"")),
+    # Empty and blank elements after the argument are ignored; a word glued on after a quote is not.
+    ("pelmora.exe", ["remove", "NOSUCH\\DEVICE|", "", " \t"], (0, b"No devices were removed.\r\n", b"")),
+    ("pelmora.exe", ["install", 'C:\\drivers" /quiet'],
+     (2, b"ERROR: too many arguments (quote an argument that holds blanks)\r\n" + USAGE, b"")),
+    ("pelmora.exe", ["exec", ";"], (2, b"", b"pelmora.exe: exec: no program named before the ';'. Nothing was started.\r\n")),
+    (ENGINE, ["dp_enum", "a", "b"], (3, b"", (60002, "dp_enum"))),
     # Wine's CM_Locate_DevNodeW answers CR_FAILURE, so "rescan" fails before it writes a line.
     ("pelmora.exe", ["rescan"], (2, b"", b"pelmora.exe: the rescan command failed.\r\n")),
     (ENGINE, ["?", "REMOVE"], (0, (61200, ENGINE, "remove"), b"")),
