@@ -19,15 +19,12 @@ def message(srcdir, message_id, *inserts):
 
 
 
-# A failure line's reason: the system's code, and its text when it has one (under Wine, Wine's text).
-REASON = rb"0x[0-9A-F]{8}(?: [^\r\n]+)?"
-
-
 def pattern(srcdir, message_id, *inserts):
-    """Message `message_id` as a regular expression over bytes; an insert None stands for a reason."""
+    """The message as a regular expression over bytes; an insert None stands for a failure's reason: the
+    system's code, and its text when it has one (under Wine, Wine's)."""
     marks = [f"@{n}@" for n in range(len(inserts))]
     text = re.escape(message(srcdir, message_id, *marks))
     for mark, insert in zip(marks, inserts):
-        part = REASON if insert is None else re.escape(str(insert).encode("cp437"))
+        part = rb"0x[0-9A-F]{8}(?: [^\r\n]+)?" if insert is None else re.escape(str(insert).encode("cp437"))
         text = text.replace(re.escape(mark.encode()), part)
     return re.compile(text)

@@ -52,8 +52,7 @@ TEST_F(DriverStore, DpAddOutcomes) {
     std::wstring named;
     std::wstring reason;  // the system's code and text, after the message's own words
   } rows[] = {
-      {L"..\\other\\b.inf", nullptr, 0, 61115, L"oem0.inf", L""},
-      {LongPath(259), nullptr, 0, 61115, L"oem0.inf", L""},
+      {L"..\\other\\b.inf", nullptr, 0, 61115, L"oem0.inf", L""}, {LongPath(259), nullptr, 0, 61115, L"oem0.inf", L""},
       {LongPath(260), nullptr, 0, 61113, LongPath(260), L""},  // too long: no code to give
       {L"b.inf", "GetFullPathNameW", ERROR_INVALID_NAME, 61113, L"b.inf",
        L" 0x0000007B The filename, directory name, or volume label syntax is incorrect."},
@@ -62,7 +61,7 @@ TEST_F(DriverStore, DpAddOutcomes) {
       {L"b.inf", nullptr, 0, 61114, L"C:\\work\\drivers\\b.inf", L"0x00000002 The system cannot find the file specified."},
       // A code the system has no text for is given alone.
       {L"b.inf", "SetupCopyOEMInfW", 0xE0000100, 61114, L"C:\\work\\drivers\\b.inf", L"0xE0000100"},
-      {L"b.inf", "SetupCopyOEMInfW", ERROR_BAD_EXE_FORMAT, 61114, L"C:\\work\\drivers\\b.inf",
+      {L"b.inf", "SetupCopyOEMInfW", ERROR_BAD_EXE_FORMAT, 61114, L"C:\\work\\drivers\\b.inf",  // "%1" as it stands
        L"0x000000C1 %1 is not a valid Win32 application."},
   };
   for (const auto& row : rows) {

@@ -46,8 +46,7 @@ TEST_F(Exec, ProgramGetsItsFileNameAndParametersOrNothingStarts) {
       {L"C:\\My Tools\\set up.exe;--flag value", L"C:\\My Tools\\set up.exe", L"\"set up.exe\" --flag value", 0, 0},
       {L"C:\\tools\\t.bat.exe;x", L"C:\\tools\\t.bat.exe", L"t.bat.exe x", 0, 0},
       {L"C:\\tools\\absent.exe;/q", L"C:\\tools\\absent.exe", L"absent.exe /q", 61308, 2},
-      {L";;", nullptr, nullptr, 61332, 0}, {L"C:\\tools\\setup.exe;", L"C:\\tools\\setup.exe", L"setup.exe", 61308, 193},
-      {L"C:\\tools\\setup.exe /q", nullptr, nullptr, 61306, 0},
+      {L";;", nullptr, nullptr, 61332, 0}, {L"C:\\tools\\setup.exe /q", nullptr, nullptr, 61306, 0},
       {L"C:\\tools\\t.bat;configure quiet", kCmd, L"cmd.exe /d /c \"\"C:\\tools\\t.bat\" configure quiet\"", 0, 0},
       {L"..\\tools\\T.CMD;\t\"a b\"", kCmd, L"cmd.exe /d /c \"\"C:\\tools\\T.CMD\" \t\"a b\"\"", 0, 0},
       {L"C:/tools/t.Bat. ;", kCmd, L"cmd.exe /d /c \"\"C:\\tools\\t.Bat\"\"", 0, 0},
@@ -65,16 +64,13 @@ TEST_F(Exec, ProgramGetsItsFileNameAndParametersOrNothingStarts) {
     SCOPED_TRACE(sim::Utf8(c.argument));
     sim::ClearOutput();
     const size_t before = sim::ProcessStarts().size();
-    if (c.error == ERROR_BAD_EXE_FORMAT) sim::FailCall("CreateProcessW", ERROR_BAD_EXE_FORMAT);
     EXPECT_EQ(c.message == 0 ? 0 : 2, Run(c.argument));
     const std::wstring program = std::wstring(c.argument).substr(0, std::wstring(c.argument).find(L';'));
-    const std::wstring reason = c.error == 2   ? L"0x00000002 The system cannot find the file specified."
-                                : c.error == 5 ? L"0x00000005 Access is denied."
-                                               : L"0x000000C1 %1 is not a valid Win32 application.";
+    const wchar_t* reason = c.error == 2 ? L"0x00000002 The system cannot find the file specified." : L"0x00000005 Access is denied.";
     const std::string said = c.message == 61306 || c.message == 61332 ? ExpectedMessage(c.message, L"pelmora.exe")
                              : c.message == 61307 ? ExpectedMessage(61307, L"pelmora.exe", program.c_str())
                                                   : ExpectedMessage(61308, L"pelmora.exe", program.c_str(), c.error,
-                                                                    reason.c_str());
+                                                                    reason);
     EXPECT_EQ(c.message ? said : "", sim::StdErr());
     ASSERT_EQ(before + (c.applicationName ? 1 : 0), sim::ProcessStarts().size());
     if (!c.applicationName) continue;
