@@ -18,8 +18,10 @@ std::wstring FullPathOf(const std::wstring& path);
 void WriteProgramLine(DWORD messageId, const std::wstring& program, const std::wstring& subject);
 
 // Adds every "*.inf" entry directly in `folder` to the driver store, each
-// named by the full folder and the name found, in the \\?\ form. A folder
-// that ends in '"' is read with '\' in its place. Always 0.
+// named by the full folder and the name found, as a plain path. A name the
+// system would read as another path (a device such as con.inf) is not added:
+// one line on standard error names it. A folder that ends in '"' is read with
+// '\' in its place. Always 0.
 int InstallPackagesFromFolder(const std::wstring& folder);
 
 // "pattern|text": removes the devices matching pattern (blanks and tabs
