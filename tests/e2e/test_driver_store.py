@@ -37,18 +37,27 @@ def test_install_takes_inf_names_only_and_goes_on_past_what_cannot_be_copied(
     (folder / "pelmora_walk_empty.inf").write_bytes(b"")
     (folder / "pelmora_walk_text.inf").write_bytes(b"this is not an INF file\r\n")
     (folder / "pelmora_walk_folder.inf").mkdir()
-    device_named = (srcdir / "examples" / "pelmora_sample.inf").read_bytes() + b"; con\r\n"
-    (folder / "con.inf").write_bytes(device_named)  # a file, not the console; Wine stores it as oemN.inf
+    (folder / "con.inf").write_bytes(b"")  # the console to Windows: refused and named, never read
+    # Full paths of 258, 259 and 260 characters: the store takes up to 259, the program refuses 260 before
+    # any copy (61113). Wine's copy keeps the source's name and fails once C:\windows\inf\<name> reaches
+    # MAX_PATH, which these names, in a long folder, do not.
+    room = 258 - len(wine.windows_path(folder) + "\\pelmora_walk_.inf")
+    long_names = ["pelmora_walk_" + "L" * (room + extra) + ".inf" for extra in (0, 1, 2)]
+    for name in long_names:
+        (folder / name).write_bytes((srcdir / "examples" / "pelmora_sample.inf").read_bytes() + name.encode())
     # As the C runtime hands on "<folder>\": the quotation mark stands for the backslash.
     code, out, err = wine.run("pelmora.exe", "install", wine.windows_path(folder) + '"')
-    assert (code, err) == (0, BANNER + b"pelmora.exe: the dp_add command failed.\r\n" * 3)
-    failed = [message(61114, wine.windows_path(folder) + "\\pelmora_walk_" + name + ".inf")
-              for name in ("empty", "text", "folder")]
-    added = [message(61115, p.name) for p in wine.inf_dir.glob("*.inf") if p.read_bytes() == device_named]
-    assert lines(out) == sorted([message(61115, "pelmora_walk_a.inf"), message(61115, "pelmora_walk_B.INF")] + failed
-                                + added) and len(added) == 1
+    assert (code, err[:len(BANNER)]) == (0, BANNER)
+    def path(name):
+        return wine.windows_path(folder) + "\\" + name
+    assert lines(err[len(BANNER):]) == sorted([b"pelmora.exe: the dp_add command failed.\r\n"] * 4 +
+                                              [message(61330, "pelmora.exe", path("con.inf"))])
+    failed = [message(61114, path("pelmora_walk_" + name + ".inf")) for name in ("empty", "text", "folder")]
+    failed.append(message(61113, path(long_names[2])))
+    added = ["pelmora_walk_a.inf", "pelmora_walk_B.INF"] + long_names[:2]
+    assert lines(out) == sorted([message(61115, name) for name in added] + failed)
     stored = [p.name for p in wine.inf_dir.glob("pelmora_walk_*") if p.suffix.lower() != ".pnf"]
-    assert sorted(stored) == ["pelmora_walk_B.INF", "pelmora_walk_a.inf"]
+    assert sorted(stored) == sorted(added)
 
 
 def class_key_of(wine, class_guid, inf_path):
