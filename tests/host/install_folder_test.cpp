@@ -69,13 +69,11 @@ TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
       {L"\\\\server\\share\\drivers\\", L"\\\\server\\share\\drivers\\a.inf", "\\\\server\\share\\drivers\\a.inf"},
       {L"C:\\Program Files\\V\\drivers\"", L"C:\\Program Files\\V\\drivers\\a.inf",
        "C:\\Program Files\\V\\drivers\\a.inf"},  // "...\drivers\" as the C runtime hands it on
-      {L"D:\"", L"D:\\a.inf", "D:\\a.inf"},
-      {deep, deep + L"\\a.inf", sim::Utf8(deep) + "\\a.inf"},  // 259 characters
-      {deep + L"d", deep + L"d\\a.inf", ""}, {unc, unc + L"\\a.inf", sim::Utf8(unc) + "\\a.inf"},  // 260; 259
-      {unc + L"u", unc + L"u\\a.inf", ""},
+      {L"D:\"", L"D:\\a.inf", "D:\\a.inf"}, {deep, deep + L"\\a.inf", sim::Utf8(deep) + "\\a.inf"},  // 259 characters
+      {deep + L"d", deep + L"d\\a.inf", ""}, {unc + L"u", unc + L"u\\a.inf", ""},  // 260 characters
+      {unc, unc + L"\\a.inf", sim::Utf8(unc) + "\\a.inf"}, {L"C:\\odd", L"C:\\odd\\a.inf_", "", 61112},  // a short name
       {L"C:\\missing", L"C:\\sub\\c.inf", "", 61111}, {L"C:\\empty\\notes.txt", L"C:\\empty\\notes.txt", "", 61111},
       {L"C:\\locked", L"C:\\locked\\a.inf", "", 61111}, {L"C:\\empty", L"C:\\empty\\notes.txt", "", 61112},
-      {L"C:\\odd", L"C:\\odd\\a.inf_", "", 61112},  // a short-name match only
       {L"C:\\nested\\" + std::wstring(600, L'x') + L"\\..", L"C:\\nested\\sub\\deep.inf", "", 61112},
   };
   for (const auto& c : cases) {
