@@ -1,6 +1,7 @@
 // Win32 file calls over the simulated file system: the file search, full
 // path names and file attributes, with the limits of a program that is not
 // long-path aware (a full path of MAX_PATH characters or more is not found).
+#include <algorithm>
 #include <cwchar>
 #include <map>
 
@@ -107,7 +108,7 @@ std::wstring FolderOf(const std::wstring& full) {
 // "con .txt"). Docs: "Naming Files, Paths, and Namespaces" (NUL.txt is NUL).
 std::wstring DeviceName(const std::wstring& full) {
   std::wstring name = full.substr(full.rfind(L'\\') + 1);
-  name = name.substr(0, name.find_first_of(L".:"));
+  name.resize(std::min(name.size(), name.find_first_of(L".:")));
   while (!name.empty() && name.back() == L' ') name.pop_back();
   std::wstring lower = detail::Lower(name);
   if (lower == L"con" || lower == L"prn" || lower == L"aux" || lower == L"nul") return name;
