@@ -69,7 +69,7 @@ if "%RC%"=="0" if exist "%COPY%\*.inf" set VERDICT=PASS
 call :verdict %VERDICT%
 
 set INFS=0
-for /f "delims=" %%f in ('dir /b /a-d "%COPY%\*.inf" 2^>nul') do set /a INFS+=1
+for /f "delims=" %%f in ('dir /b /a-d "%COPY%\*.inf" 2^>nul') do call :count_inf "%%f"
 set "STEP=install"
 set CMDLINE="%BIN%pelmora.exe" install "%COPY%"
 set "EXPECT=exit code 0; one line Driver package added as oemN.inf per INF file of the folder (%INFS%), each named file in %INF% (README: install; S6, S7)"
@@ -258,6 +258,13 @@ goto :eof
 set "HAS="
 call :has "driver package(s)."
 call :has "No driver packages."
+goto :eof
+
+rem INFS counts the names that end in .inf: dir also matches *.inf against
+rem short names, so a.inf_ would be listed.
+:count_inf
+set "CANDIDATE=%~1"
+if /i "%CANDIDATE:~-4%"==".inf" set /a INFS+=1
 goto :eof
 
 rem A name install reported: kept in added.txt; NAMES_OK is cleared when it
