@@ -42,10 +42,11 @@ std::wstring ShownPath(const wchar_t* path) {
 
 }  // namespace
 
-// A path in the \\?\ form counts its prefix against MAX_PATH like any other
-// character, so that no buffer behind SetupCopyOEMInfW meets a longer one.
-// A path whose full form does not fit in MAX_PATH is refused, never cut: a
-// cut path would name some other file.
+// The store gets the full path as the system resolves it: SetupCopyOEMInfW
+// documents a full path of at most MAX_PATH characters, the terminator
+// included, and keeps its folder as the package's source location. A path
+// whose full form does not fit is refused before any copy, never cut: a cut
+// path would name some other file.
 int AddDriverPackage(const wchar_t*, const wchar_t*, DWORD, int argc, const wchar_t* const* argv) {
   if (argc < 1) return ENGINE_BAD_USAGE;
   WCHAR fullPath[MAX_PATH];

@@ -71,6 +71,9 @@ enum : DWORD {
   MSG_REMOVE_CLASS_REFUSED = 61327,     // base name, pattern
   MSG_REMOVE_EVERY_DEVICE = 61328,      // base name, pattern
   MSG_REMOVE_UNCOUNTED = 61329,         // base name, pattern
+  // "install": a found name the system reads as something else, on
+  // standard error.
+  MSG_PACKAGE_NAME_REFUSED = 61330,     // base name, package path
   MSG_FOLDER_WALK_CUT_SHORT = 61331,    // base name, folder, reason
   MSG_EXEC_WITHOUT_PROGRAM = 61332,     // base name
 };

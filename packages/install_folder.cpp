@@ -15,9 +15,9 @@ namespace {
 const wchar_t kVerbatim[] = L"\\\\?\\";
 const wchar_t kVerbatimUnc[] = L"\\\\?\\UNC\\";
 
-// The prefixed form of a full path, so that a file named con.inf or nul.inf
-// stays that file instead of becoming a device, and nothing in the path is
-// interpreted again. A path already in a device form is left as it is.
+// The folder is searched in the prefixed form, which the file functions
+// document, so that a folder whose full path is long can still be listed.
+// A path already in a device form is left as it is.
 std::wstring VerbatimPath(const std::wstring& full) {
   if (full.compare(0, 4, kVerbatim) == 0 || full.compare(0, 4, L"\\\\.\\") == 0) return full;
   if (full.compare(0, 2, L"\\\\") == 0) return kVerbatimUnc + full.substr(2);
@@ -50,6 +50,12 @@ std::wstring FolderAsMeant(const std::wstring& given, std::wstring* rest) {
 
 namespace {
 
+// The driver store takes a plain full path (its documentation gives no
+// other form). A found name that the system resolves to another path (con.inf
+// or nul.inf, which name devices) would reach something other than the file
+// found, so it is refused and named.
+bool ReadAsFound(const std::wstring& path) { return FullPathOf(path) == path; }
+
 void AddPackage(const std::wstring& program, const wchar_t* path) {
   const wchar_t* vector[] = {program.c_str(), L"dp_add", path};
   EngineRun(3, vector);  // the engine reports each package itself
@@ -66,9 +72,10 @@ bool IsInfName(const wchar_t* name) {
 
 }  // namespace
 
-// The folder is resolved once; the pattern and each package path are that
-// folder and a name put side by side, never interpreted again, so that "..",
-// device names or dots in a found name cannot lead anywhere else.
+// The folder is resolved once; each package path is that folder and a name
+// put side by side, and is handed on only when the system reads it back
+// unchanged, so that "..", device names or dots in a found name cannot lead
+// anywhere else.
 int InstallPackagesFromFolder(const std::wstring& given) {
   const std::wstring program = OwnProgramPath();
   const std::wstring folder = FolderAsMeant(given);
@@ -76,9 +83,8 @@ int InstallPackagesFromFolder(const std::wstring& given) {
   WIN32_FIND_DATAW found;
   HANDLE search = INVALID_HANDLE_VALUE;
   if (!directory.empty()) {
-    directory = VerbatimPath(directory);
     if (directory.back() != L'\\') directory += L'\\';
-    search = FindFirstFileW((directory + L"*.inf").c_str(), &found);
+    search = FindFirstFileW((VerbatimPath(directory) + L"*.inf").c_str(), &found);
   }
   if (search == INVALID_HANDLE_VALUE) {
     // FindFirstFileW's error, or GetFullPathNameW's when the folder could not be made full.
@@ -95,11 +101,16 @@ int InstallPackagesFromFolder(const std::wstring& given) {
     return 0;
   }
 
-  int added = 0;
+  int packages = 0;
   do {
     if (!IsInfName(found.cFileName)) continue;
-    AddPackage(program, (directory + found.cFileName).c_str());
-    ++added;
+    ++packages;
+    const std::wstring path = directory + found.cFileName;
+    if (ReadAsFound(path)) {
+      AddPackage(program, path.c_str());
+    } else {
+      WriteProgramLine(MSG_PACKAGE_NAME_REFUSED, program, path);
+    }
   } while (FindNextFileW(search, &found));
   // Read before anything else is called: closing may change it.
   DWORD walkError = GetLastError();
@@ -107,7 +118,7 @@ int InstallPackagesFromFolder(const std::wstring& given) {
   if (walkError != ERROR_NO_MORE_FILES) {
     // Packages after this point were never seen: the reader must know.
     WriteProgramLine(MSG_FOLDER_WALK_CUT_SHORT, program, folder, SystemErrorText(walkError));
-  } else if (added == 0) {
+  } else if (packages == 0) {
     WriteProgramLine(MSG_FOLDER_WITHOUT_INF, program, folder);
   }
   return 0;

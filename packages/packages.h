@@ -26,7 +26,9 @@ std::wstring FolderAsMeant(const std::wstring& given, std::wstring* rest = nullp
 
 // Adds every "*.inf" entry directly in the folder that `folder` means
 // (FolderAsMeant) to the driver store, each named by the full folder and the
-// name found, in the \\?\ form. Always 0.
+// name found, as a plain path. A name the system would read as another path
+// (a device such as con.inf) is not added: one line on standard error names
+// it. Always 0.
 int InstallPackagesFromFolder(const std::wstring& folder);
 
 // "pattern|text": removes the devices matching pattern (blanks and tabs

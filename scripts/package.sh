@@ -2,7 +2,8 @@
 # The release archive. Builds the two Windows programs (windows preset) and
 # writes, in dist/ (made anew):
 #   pelmora.exe, pelmora-engine.exe          the programs, signed when asked
-#   pelmora-<version>-win64.zip              the programs, README.md and toolchain.txt
+#   pelmora-<version>-win64.zip              the programs, field-check.cmd, README.md
+#                                            and toolchain.txt
 #   SHA256SUMS                               the zip and both programs (sha256sum -c)
 # <version> is the CMake project version, the one that fills VERSIONINFO.
 #
@@ -84,7 +85,7 @@ if [ "$sign" = yes ]; then tools+=(osslsigncode); fi
   python3 -c 'import zlib; print("  zlib", zlib.ZLIB_RUNTIME_VERSION, "(zip members)")'
 } >"$work/toolchain.txt"
 
-members=("$dist/pelmora.exe" "$dist/pelmora-engine.exe" README.md)
+members=("$dist/pelmora.exe" "$dist/pelmora-engine.exe" tools/field-check.cmd README.md)
 for licence in LICENSE LICENSE.txt LICENSE.md COPYING; do
   if [ -f "$licence" ]; then members+=("$licence"); fi
 done

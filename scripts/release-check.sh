@@ -60,7 +60,7 @@ stamp = int(subprocess.check_output(["git", "-C", root, "log", "-1", "--format=%
 archive = zipfile.ZipFile(path)
 faults = []
 names = [info.filename for info in archive.infolist()]
-if names != ["pelmora.exe", "pelmora-engine.exe", "README.md", "toolchain.txt"]:
+if names != ["pelmora.exe", "pelmora-engine.exe", "field-check.cmd", "README.md", "toolchain.txt"]:
     faults.append(f"members {names}")
 for info in archive.infolist():
     if info.external_attr >> 16 != 0o100644 or info.extra or info.compress_type != zipfile.ZIP_DEFLATED:
@@ -69,6 +69,9 @@ for info in archive.infolist():
         faults.append(f"{info.filename}: dated {info.date_time}, the commit {time.gmtime(stamp)[:6]}")
 if archive.read("README.md") != subprocess.check_output(["git", "-C", root, "show", "HEAD:README.md"]):
     faults.append("README.md is not the project's")
+check = subprocess.check_output(["git", "-C", root, "show", "HEAD:tools/field-check.cmd"])
+if archive.read("field-check.cmd") != check or b"\r\n" not in check or check.count(b"\n") != check.count(b"\r\n"):
+    faults.append("field-check.cmd is not the project's, with CR LF line ends")
 if b"g++-mingw-w64-x86-64-win32 " not in archive.read("toolchain.txt"):
     faults.append("toolchain.txt does not name the compiler")
 version = path.rsplit("/", 1)[1][len("pelmora-"):-len("-win64.zip")]

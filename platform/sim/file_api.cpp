@@ -1,6 +1,7 @@
 // Win32 file calls over the simulated file system: the file search, full
 // path names and file attributes, with the limits of a program that is not
 // long-path aware (a full path of MAX_PATH characters or more is not found).
+#include <algorithm>
 #include <cwchar>
 #include <map>
 
@@ -101,6 +102,31 @@ std::wstring FolderOf(const std::wstring& full) {
   return slash < root ? full.substr(0, root) : full.substr(0, slash);
 }
 
+// The device that the last component of a full path names, as written, or
+// "" for the name of a file. CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9 are
+// devices, also with an extension and with blanks before it ("nul.inf",
+// "con .txt"). Docs: "Naming Files, Paths, and Namespaces" (NUL.txt is NUL).
+std::wstring DeviceName(const std::wstring& full) {
+  std::wstring name = full.substr(full.rfind(L'\\') + 1);
+  name.resize(std::min(name.size(), name.find_first_of(L".:")));
+  while (!name.empty() && name.back() == L' ') name.pop_back();
+  std::wstring lower = detail::Lower(name);
+  if (lower == L"con" || lower == L"prn" || lower == L"aux" || lower == L"nul") return name;
+  bool numbered = lower.size() == 4 && (lower.compare(0, 3, L"com") == 0 || lower.compare(0, 3, L"lpt") == 0);
+  return numbered && lower[3] >= L'1' && lower[3] <= L'9' ? name : L"";
+}
+
+// A full path as GetFullPathNameW gives it: a device name in the last
+// component becomes the device ("C:\x\nul" is "\\.\nul"); a path in the
+// \\?\ or \\.\ form is taken as it stands. Windows: ntdll/tests/path.c,
+// test_RtlGetFullPathName_U.
+std::wstring ResolvedName(const std::wstring& given) {
+  std::wstring full = FullPath(given);
+  if (given.compare(0, 4, L"\\\\?\\") == 0 || given.compare(0, 4, L"\\\\.\\") == 0) return full;
+  std::wstring device = DeviceName(full);
+  return device.empty() ? full : L"\\\\.\\" + device;
+}
+
 // Where a path that cannot be used ends up: its error, or 0 when it can be.
 // Only a \\?\ path may be longer than MAX_PATH.
 DWORD PathError(const std::wstring& path) {
@@ -163,7 +189,7 @@ DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWS
   if (FaultedCall("GetFullPathNameW", Quote(fileName) + ", " + std::to_string(bufferLength))) return 0;
   if (!fileName) return Fail(ERROR_INVALID_PARAMETER, 0);
   if (*fileName == 0) return Fail(ERROR_INVALID_NAME, 0);
-  std::wstring full = sim::FullPath(fileName);
+  std::wstring full = sim::ResolvedName(fileName);
   if (full.size() >= sim::kLongestFullPathName) return Fail(ERROR_FILENAME_EXCED_RANGE, 0);
   DWORD length = static_cast<DWORD>(full.size());
   if (!buffer || bufferLength <= length) return length + 1;

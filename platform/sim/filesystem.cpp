@@ -97,13 +97,19 @@ std::wstring FullPath(const std::wstring& path) {
       continue;
     }
     if (part.empty() || part == L".") continue;
-    while (!part.empty() && (part.back() == L'.' || part.back() == L' ')) part.pop_back();
-    if (!part.empty()) parts.push_back(part);
+    parts.push_back(part);
+  }
+  // A path that ends in a separator keeps it, as Windows does.
+  bool trailing = !text.empty() && text.back() == L'\\';
+  // Trailing dots and blanks go from the last component only: "C:/test.. /file"
+  // keeps "test.. ". Windows: ntdll/tests/path.c, test_RtlGetFullPathName_U.
+  if (!parts.empty() && !trailing) {
+    std::wstring& last = parts.back();
+    while (!last.empty() && (last.back() == L'.' || last.back() == L' ')) last.pop_back();
+    if (last.empty()) parts.pop_back();
   }
   std::wstring full = root;
   for (const std::wstring& part : parts) full += L"\\" + part;
-  // A path that ends in a separator keeps it, as Windows does.
-  bool trailing = !text.empty() && text.back() == L'\\';
   if (parts.empty() || trailing) full += L"\\";
   return full;
 }

@@ -40,9 +40,8 @@ TEST_F(InstallFolder, AddsTheEntriesWhoseLongNameEndsInInf) {
   sim::AddFile(L"C:\\pkgs\\empty.inf", "");
   sim::AddDirectory(L"C:\\pkgs\\folder.inf");
   EXPECT_EQ(0, Install(L"C:\\pkgs"));
-  EXPECT_EQ((std::vector<std::string>{"\\\\?\\C:\\pkgs\\a.inf", "\\\\?\\C:\\pkgs\\B.INF",
-                                      "\\\\?\\C:\\pkgs\\c.Inf", "\\\\?\\C:\\pkgs\\empty.inf",
-                                      "\\\\?\\C:\\pkgs\\folder.inf"}),
+  EXPECT_EQ((std::vector<std::string>{"C:\\pkgs\\a.inf", "C:\\pkgs\\B.INF", "C:\\pkgs\\c.Inf",
+                                      "C:\\pkgs\\empty.inf", "C:\\pkgs\\folder.inf"}),
             Copied());
   EXPECT_TRUE(sim::StoredPackages().size() == 3 &&
               sim::StdOut().find(ExpectedMessage(61114, L"C:\\pkgs\\folder.inf", L"0x00000005 Access is denied.")) !=
@@ -51,33 +50,36 @@ TEST_F(InstallFolder, AddsTheEntriesWhoseLongNameEndsInInf) {
   EXPECT_EQ(kBanner + failed + failed, sim::StdErr());
 }
 
-// The folder is made full once; the pattern and each package path are that folder and a name side
-// by side, in the \\?\ form that no name turns into a device or another folder. The prefix counts
-// against dp_add's MAX_PATH: a full package path of 256 characters or more is refused by name. A
-// folder that cannot be searched, or holds no package, is named on standard error.
+// The folder is made full once; each package path is that folder and a name side by side, as a plain
+// path, handed on only when the system reads it back unchanged: a device name (con.inf, nul.txt.inf)
+// or a path that cannot be read back is refused by name. dp_add takes a full path of 259 characters
+// and refuses 260. A folder that cannot be searched, or holds no package, is named on standard error.
 TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
-  const std::wstring deep = L"C:\\" + std::wstring(246, L'd'), unc = L"\\\\server\\share\\" + std::wstring(233, L'u');
+  const std::wstring deep = L"C:\\" + std::wstring(250, L'd'), unc = L"\\\\server\\share\\" + std::wstring(238, L'u');
   const struct {
     std::wstring folder, file;  // the argument, and the one package it holds
-    std::string copied;         // the path that reaches the driver store; "" when dp_add refuses it
-    DWORD refused = 0;          // or the folder's line on standard error
+    std::string copied;         // the path that reaches the driver store; "" when it is refused
+    DWORD refused = 0;          // or the line on standard error, naming the folder or (61330) the file
     std::wstring reason = L"";  // the system's code and text in it
+    int failingFullPath = 0;    // the GetFullPathNameW call that fails
   } cases[] = {
-      {L"sub\\..\\sub", L"C:\\work\\sub\\a.inf", "\\\\?\\C:\\work\\sub\\a.inf"},
-      {L"C:\\par\\drv", L"C:\\par\\drv\\..inf", "\\\\?\\C:\\par\\drv\\..inf"},
-      {L"C:\\dev", L"C:\\dev\\con.inf", "\\\\?\\C:\\dev\\con.inf"},
-      {L"\\\\server\\share\\drivers\\", L"\\\\server\\share\\drivers\\a.inf", "\\\\?\\UNC\\server\\share\\drivers\\a.inf"},
+      {L"sub\\..\\sub", L"C:\\work\\sub\\a.inf", "C:\\work\\sub\\a.inf"},
+      {L"C:\\par\\drv", L"C:\\par\\drv\\..inf", "C:\\par\\drv\\..inf"},
+      {L"C:\\a. \\drv. ", L"C:\\a. \\drv\\x.inf", "C:\\a. \\drv\\x.inf"},  // only the last component loses them
+      {L"C:\\dev", L"C:\\dev\\con.inf", "", 61330}, {L"C:\\dev", L"C:\\dev\\Nul .txt.inf", "", 61330},
+      {L"C:\\dev", L"C:\\dev\\com10.inf", "C:\\dev\\com10.inf"}, {L"C:\\dev", L"C:\\dev\\a.inf", "", 61330, L"", 3},
+      {L"\\\\server\\share\\drivers\\", L"\\\\server\\share\\drivers\\a.inf", "\\\\server\\share\\drivers\\a.inf"},
       {L"C:\\Program Files\\V\\drivers\" \t", L"C:\\Program Files\\V\\drivers\\a.inf",
-       "\\\\?\\C:\\Program Files\\V\\drivers\\a.inf"},  // "...\drivers\" and a blank, as the C runtime hands them on
-      {L"D:\"", L"D:\\a.inf", "\\\\?\\D:\\a.inf"}, {L"c:", L"C:\\a.inf", "\\\\?\\c:\\a.inf"},  // the root, not C:\work
-      {L"C:\\walk", L"C:\\walk\\a.inf", "\\\\?\\C:\\walk\\a.inf", 61331, L"0x00000005 Access is denied."},
-      {deep, deep + L"\\a.inf", "\\\\?\\" + sim::Utf8(deep) + "\\a.inf"},  // 255 characters
-      {deep + L"d", deep + L"d\\a.inf", ""}, {unc, unc + L"\\a.inf", ""},  // 254 characters, 260 with \\?\UNC
+       "C:\\Program Files\\V\\drivers\\a.inf"},  // "...\drivers\" and a blank, as the C runtime hands them on
+      {L"D:\"", L"D:\\a.inf", "D:\\a.inf"}, {L"c:", L"C:\\a.inf", "c:\\a.inf"},  // the root, not C:\work
+      {L"C:\\walk", L"C:\\walk\\a.inf", "C:\\walk\\a.inf", 61331, L"0x00000005 Access is denied."},
+      {deep, deep + L"\\a.inf", sim::Utf8(deep) + "\\a.inf"},  // 259 characters
+      {deep + L"d", deep + L"d\\a.inf", ""}, {unc + L"u", unc + L"u\\a.inf", ""},  // 260 characters
+      {unc, unc + L"\\a.inf", sim::Utf8(unc) + "\\a.inf"}, {L"C:\\odd", L"C:\\odd\\a.inf_", "", 61112},  // a short name
       {L"C:\\missing", L"C:\\sub\\c.inf", "", 61111, L"0x00000003 The system cannot find the path specified."},
       {L"C:\\empty\\notes.txt", L"C:\\empty\\notes.txt", "", 61111, L"0x00000003 The system cannot find the path specified."},
       {L"C:\\locked", L"C:\\locked\\a.inf", "", 61111, L"0x00000005 Access is denied."},
       {L"C:\\empty", L"C:\\empty\\notes.txt", "", 61112},
-      {L"C:\\odd", L"C:\\odd\\a.inf_", "", 61112},  // a short-name match only
       {L"C:\\nested\\" + std::wstring(600, L'x') + L"\\..", L"C:\\nested\\sub\\deep.inf", "", 61112},
   };
   for (const auto& c : cases) {
@@ -87,17 +89,18 @@ TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
     sim::AddFile(L"C:\\parinf", Inf("not meant"));
     if (c.folder == L"C:\\locked") sim::FailCall("FindFirstFileW", ERROR_ACCESS_DENIED);
     if (c.refused == 61331) sim::FailCall("FindNextFileW", ERROR_ACCESS_DENIED);
+    if (c.failingFullPath) sim::FailCall("GetFullPathNameW", ERROR_ACCESS_DENIED, c.failingFullPath);
     EXPECT_EQ(0, Install(c.folder));
     EXPECT_EQ(c.copied.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.copied}, Copied());
     EXPECT_EQ(!c.copied.empty() ? ExpectedMessage(61115, L"oem0.inf")
               : c.refused       ? ""
                                 : ExpectedMessage(61113, c.file.c_str(), L""),  // too long: no code
               sim::StdOut()) << sim::Utf8(c.folder);
-    const std::wstring folder = c.folder.substr(0, c.folder.find(L'"'));
-    EXPECT_EQ(kBanner + (c.refused          ? ExpectedMessage(c.refused, L"pelmora.exe", folder.c_str(), c.reason.c_str())
+    const std::wstring named = c.refused == 61330 ? c.file : c.folder.substr(0, c.folder.find(L'"'));
+    EXPECT_EQ(kBanner + (c.refused          ? ExpectedMessage(c.refused, L"pelmora.exe", named.c_str(), c.reason.c_str())
                          : c.copied.empty() ? ExpectedMessage(60001, L"pelmora.exe", L"dp_add")
                                             : ""),
-              sim::StdErr());
+              sim::StdErr()) << sim::Utf8(c.file);
   }
 }
 
