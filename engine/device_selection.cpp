@@ -48,12 +48,12 @@ HDEVINFO CreateDeviceSet(const Selection& selection, const wchar_t* machine) {
   return SetupDiGetClassDevsExW(classGuid, nullptr, nullptr, flags, nullptr, machine, nullptr);
 }
 
-// A list the device does not have (ERROR_INVALID_DATA), or one of another
-// type, is no list; any other failure clears `readable`.
+// A list the device does not have (ERROR_INVALID_DATA) is no list; any
+// other failure, a list too long to read among them, clears `readable`.
 StringList ReadIdList(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD property, bool* readable) {
   StringList list = GetDeviceStringListProperty(devs, devInfo, property);
   DWORD error = GetLastError();
-  if (!list && error != ERROR_INVALID_DATA && error != ERROR_INSUFFICIENT_BUFFER) *readable = false;
+  if (!list && error != ERROR_INVALID_DATA) *readable = false;
   return list;
 }
 

@@ -19,7 +19,7 @@ StringList SplitMultiString(wchar_t* block);
 void FreeStringList(StringList list);
 
 // A device registry property of string type as a new[] string, or null when
-// it is absent, unreadable, or of another type and too long for a first read.
+// it is absent or cannot be read (the last error tells which).
 wchar_t* GetDeviceStringProperty(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD property);
 // A multi-string property as a list, or null when it cannot be read.
 StringList GetDeviceStringListProperty(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD property);
