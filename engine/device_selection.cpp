@@ -202,7 +202,7 @@ int ForEachMatchingDevice(const wchar_t* machine, int argc, const wchar_t* const
     // A device that cannot be told apart may be one that was asked for:
     // the caller learns of it, and the walk goes on with the others.
     if (match == Match::kUnknown) {
-      ++context->unreadableDevices;
+      ++(context->treeChanged ? context->doubtfulDevices : context->unreadableDevices);
       continue;
     }
     if (match == Match::kNo) continue;

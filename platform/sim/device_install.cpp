@@ -31,7 +31,7 @@ BOOL RemoveDevice(SetElement& element, SimDevice& device) {
     default:
       device.removed = true;
       // Docs "Device tree", "DIF_REMOVE": a device's children leave with it.
-      TakeChildrenAlong(device.devInst);  // may move `device`: not used after
+      TakeChildrenAlong(std::wstring(device.spec.instanceId));  // may move `device`
       break;
   }
   SetLastError(ERROR_SUCCESS);

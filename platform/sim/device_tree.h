@@ -79,9 +79,9 @@ SimDevice* FindDevice(DEVINST devInst);           // null when removed
 SimDevice* DeviceByNumber(DEVINST devInst);       // removed ones too
 SimDevice* FindDeviceById(const Machine* machine, const std::wstring& instanceId);
 bool OnMachine(const SimDevice& device, const Machine* machine);
-// Takes the children of `parent` (and theirs) out of the present tree, as
-// the chosen ChildDeparture says.
-void TakeChildrenAlong(DEVINST parent);
+// Takes the children of the device `parentId` (and theirs) out of the
+// present tree, as the chosen ChildDeparture says.
+void TakeChildrenAlong(const std::wstring& parentId);
 
 // A set handle, and the element an SP_DEVINFO_DATA names in it; both set
 // the last error as Windows does when they fail.

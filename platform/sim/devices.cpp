@@ -195,13 +195,14 @@ DWORD ReachMachine(const wchar_t* name, const Machine** machine) {
   return ERROR_SUCCESS;
 }
 
-void TakeChildrenAlong(DEVINST parent) {
+void TakeChildrenAlong(const std::wstring& parentId) {
   DeviceTree& tree = Tree();
   // By index: a relisted child is appended, which moves the others.
   const size_t count = tree.devices.size();
   for (size_t i = 0; i < count; ++i) {
-    if (tree.devices[i].spec.parent != parent || tree.devices[i].removed) continue;
-    const DEVINST child = tree.devices[i].devInst;
+    const SimDevice& candidate = tree.devices[i];
+    if (candidate.removed || candidate.spec.parent.empty() || !EqualNoCase(candidate.spec.parent, parentId)) continue;
+    const std::wstring child = candidate.spec.instanceId;
     if (tree.childDeparture == sim::ChildDeparture::kStaysNotPresent) {
       tree.devices[i].spec.present = false;
     } else {

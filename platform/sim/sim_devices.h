@@ -49,10 +49,10 @@ struct DeviceSpec {
   // InfPath value: the package it is installed from (empty: no value).
   bool hasDriverKey = false;
   std::wstring infPath;
-  // The device it hangs from (0: the root). Removing a device takes its
-  // children, and theirs, out of the present tree: the interfaces of a
-  // composite USB device (...&MI_00, ...&MI_01) leave with it.
-  DEVINST parent = 0;
+  // The instance ID of the device it hangs from (empty: the root). Removing
+  // a device takes its children, and theirs, out of the present tree: the
+  // interfaces of a composite USB device (...&MI_00, ...&MI_01) leave with it.
+  std::wstring parent;
 };
 
 // What a device set made before a parent's removal answers for a child that
