@@ -105,6 +105,13 @@ std::vector<GUID> ClassGuids(const std::wstring& name) {
   return guids;
 }
 
+std::wstring ClassName(const GUID& guid) {
+  for (const auto& entry : Tree().classes) {
+    if (detail::SameGuid(entry.second, guid)) return entry.first;
+  }
+  return L"";
+}
+
 void AddRemoteMachine(const std::wstring& name) {
   Tree().machines.push_back(std::unique_ptr<detail::Machine>(new detail::Machine{MachineKey(name)}));
 }

@@ -87,6 +87,7 @@ DEVINST AddDevice(const DeviceSpec& device);
 GUID AddClass(const std::wstring& name);
 void AddClassGuid(const std::wstring& name, const GUID& guid);
 std::vector<GUID> ClassGuids(const std::wstring& name);
+std::wstring ClassName(const GUID& guid);  // empty for a GUID no class has
 GUID MakeGuid(unsigned number);
 
 // A computer reachable by name ("PC7" or "\\PC7").

@@ -42,21 +42,15 @@ const Outcome kOutcomes[] = {
     {"instance ID read the second way", "w", nullptr, 0, "S", 0, 61204, 1},
     // A device that cannot be told selected or not is not tried; the others are.
     {"IDs of a device unreadable", "rr", "SetupDiGetDeviceRegistryPropertyW", 1, "-S", 2, 61204, 1},
-    // Removing a composite device takes its interfaces along: an older set then keeps them
-    // readable (a), loses them (b), or fails on them while a new set lists them (c).
-    {"composite first, interfaces kept", "Pcc", nullptr, 0, "SSS", 0, 61204, 3, 'a'},
-    {"composite first, interfaces gone", "Pcc", nullptr, 0, "S--", 0, 61204, 1, 'b'},
-    {"composite first, interfaces relisted", "Pcc", nullptr, 0, "SSS", 0, 61204, 3, 'c'},
-    {"composite last, interfaces kept", "ccP", nullptr, 0, "SSS", 0, 61204, 3, 'a'},
-    {"composite last, interfaces gone", "ccP", nullptr, 0, "SSS", 0, 61204, 3, 'b'},
-    {"composite last, interfaces relisted", "ccP", nullptr, 0, "SSS", 0, 61204, 3, 'c'},
-    // An interface that cannot be removed while it is still listed fails the command.
-    {"composite first, failing interface kept", "Pcx", nullptr, 0, "SSF", 2, 61204, 2, 'a'},
-    {"composite first, failing interface gone", "Pcx", nullptr, 0, "S--", 0, 61204, 1, 'b'},
-    {"composite first, failing interface relisted", "Pcx", nullptr, 0, "SSF", 2, 61204, 2, 'c'},
-    {"composite last, failing interface kept", "xcP", nullptr, 0, "FSS", 2, 61204, 2, 'a'},
-    {"composite last, failing interface gone", "xcP", nullptr, 0, "FSS", 2, 61204, 2, 'b'},
-    {"composite last, failing interface relisted", "xcP", nullptr, 0, "FSS", 2, 61204, 2, 'c'},
+    // Removing a composite device takes its interfaces along, met first or last: an older set
+    // then keeps them readable (a), loses them (b), or fails on them while a new set lists them (c).
+    {"first, a", "Pcc", nullptr, 0, "SSS", 0, 61204, 3, 'a'}, {"last, a", "ccP", nullptr, 0, "SSS", 0, 61204, 3, 'a'},
+    {"first, b", "Pcc", nullptr, 0, "S--", 0, 61204, 1, 'b'}, {"last, b", "ccP", nullptr, 0, "SSS", 0, 61204, 3, 'b'},
+    {"first, c", "Pcc", nullptr, 0, "SSS", 0, 61204, 3, 'c'}, {"last, c", "ccP", nullptr, 0, "SSS", 0, 61204, 3, 'c'},
+    // x: an interface that cannot be removed while it is still listed fails the command.
+    {"x first, a", "Pcx", nullptr, 0, "SSF", 2, 61204, 2, 'a'}, {"x last, a", "xcP", nullptr, 0, "FSS", 2, 61204, 2, 'a'},
+    {"x first, b", "Pcx", nullptr, 0, "S--", 0, 61204, 1, 'b'}, {"x last, b", "xcP", nullptr, 0, "FSS", 2, 61204, 2, 'b'},
+    {"x first, c", "Pcx", nullptr, 0, "SSF", 2, 61204, 2, 'c'}, {"x last, c", "xcP", nullptr, 0, "FSS", 2, 61204, 2, 'c'},
 };
 
 const wchar_t kComposite[] = L"USB\\VID_1234&PID_5678\\5&2A";
