@@ -16,14 +16,16 @@ struct Selection {
   std::vector<IdPattern> patterns;
 };
 
+// One code unit past '@' and the apostrophe: CharNextW would take a
+// combining mark after them along.
 IdPattern PreparePattern(const wchar_t* argument) {
   IdPattern pattern = {argument, nullptr, false};
   if (*pattern.text == L'@') {
     pattern.isInstanceId = true;
-    pattern.text = CharNextW(pattern.text);
+    ++pattern.text;
   }
   if (*pattern.text == L'\'') {
-    pattern.text = CharNextW(pattern.text);
+    ++pattern.text;
     return pattern;
   }
   pattern.firstStar = std::wcschr(pattern.text, L'*');

@@ -82,6 +82,10 @@ TEST_F(SimRules, DevicesFilesAndProcessesAnswerAsWindowsDoes) {
     sim::Reset();
   }
   EXPECT_EQ("0/1 0/1 2/2 ", longLists);
+  // docs "CharNextW": a combining mark is one step with the character before it; a pattern still asks for it.
+  sim::AddDevice(sim::Device(L"ROOT\\A\\0", L"Sample", {L"PELMORA\\A\u030A"}));
+  sim::AddDevice(sim::Device(L"ROOT\\B\\0", L"Sample", {L"PELMORA\\A"}));
+  EXPECT_EQ("0|ROOT\\A\\0\n1 matching device(s) found.\n", Outcome(Engine({L"e.exe", L"findall", L"*\u030A"})));
   // Windows' loader: a file that is not a program image is not started (ERROR_BAD_EXE_FORMAT, 193).
   sim::AddFile(L"C:\\tools\\readme.txt", "text");
   EXPECT_EQ(2, RunFrontEnd(3, Args{L"pelmora.exe", L"exec", L"C:\\tools\\readme.txt;x"}.argv()));
