@@ -6,19 +6,21 @@ namespace {
 // One reader's numbers, in characters. The platform is always told a size
 // that leaves room for the terminators we add.
 struct ReadPlan {
-  DWORD expectedType;
   DWORD firstCharacters;  // the first buffer
   DWORD firstOffered;     // of which the platform may fill this much
   DWORD terminators;      // null characters written after the data
 };
 
-const ReadPlan kStringPlan = {REG_SZ, 513, 512, 1};
-const ReadPlan kListPlan = {REG_MULTI_SZ, 4098, 4096, 2};
+const ReadPlan kStringPlan = {513, 512, 1};
+const ReadPlan kListPlan = {4098, 4096, 2};
 
 // Reads a property with `plan`; returns the new[] buffer with the
 // terminators in place, or null. A read that fails for want of room is
 // repeated with the size the platform reports, which may change between
-// reads.
+// reads. The type a failed read reports is not looked at: not every system
+// writes it then, and a list too long for the first buffer is still a list.
+// A size that would not grow the buffer cannot be read: ERROR_INVALID_DATA
+// then would pass the property off as absent, so another error is left.
 wchar_t* ReadProperty(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD property, const ReadPlan& plan) {
   wchar_t* buffer = new wchar_t[plan.firstCharacters];
   DWORD offeredBytes = plan.firstOffered * static_cast<DWORD>(sizeof(WCHAR));
@@ -27,7 +29,11 @@ wchar_t* ReadProperty(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD property, c
   while (!SetupDiGetDeviceRegistryPropertyW(devs, devInfo, property, &type, reinterpret_cast<PBYTE>(buffer),
                                             offeredBytes, &size)) {
     delete[] buffer;
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || type != plan.expectedType) return nullptr;
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return nullptr;
+    if (size <= offeredBytes) {
+      SetLastError(ERROR_GEN_FAILURE);
+      return nullptr;
+    }
     buffer = new wchar_t[size / sizeof(WCHAR) + plan.terminators];
     offeredBytes = size;
   }

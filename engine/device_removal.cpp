@@ -27,24 +27,42 @@ bool RestartPending(HDEVINFO devs, SP_DEVINFO_DATA* devInfo) {
          (params.Flags & (DI_NEEDREBOOT | DI_NEEDRESTART)) != 0;
 }
 
+bool HasLine(const RemovalTally& tally, const wchar_t* instanceId) {
+  for (const std::wstring& id : tally.lined) {
+    if (id == instanceId) return true;  // the same device reads the same
+  }
+  return false;
+}
+
 }  // namespace
 
 // A device that cannot be named is not removed: its line says it failed.
+// Once a device was removed, one that fails may have left with it (the
+// interfaces of a composite device leave with the device, and what an
+// older set then answers for them is not documented): it gets no line yet
+// and is looked for once more in a new set after the walk.
 int RemoveOneDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext* context) {
   (void)index;
   RemovalTally& tally = *static_cast<RemovalTally*>(context);
   WCHAR instanceId[MAX_DEVICE_ID_LEN];
+  bool named = ReadInstanceId(devs, devInfo, instanceId);
+  if (named && HasLine(tally, instanceId)) return 0;  // the last look meets it again
   const wchar_t* label = tally.failedLabel;
-  if (ReadInstanceId(devs, devInfo, instanceId) && RemoveThroughClassInstaller(devs, devInfo)) {
+  if (named && RemoveThroughClassInstaller(devs, devInfo)) {
     label = tally.succeededLabel;
     if (RestartPending(devs, devInfo)) {
       label = tally.restartLabel;
       tally.restartNeeded = true;
     }
     ++tally.removedCount;
+    tally.treeChanged = true;
+  } else if (tally.treeChanged && !tally.lastLook) {
+    ++tally.doubtfulDevices;
+    return 0;
   } else {
     tally.anyFailed = true;
   }
+  if (named) tally.lined.push_back(instanceId);
   wchar_t line[kLineCharacters];
   FormatLine(line, kLineCharacters - 1, L"%-60ls: %ls\n", instanceId, label);
   WriteDeviceLine(line);
@@ -52,7 +70,11 @@ int RemoveOneDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, Visito
 }
 
 // Every device is tried before a failure decides the result, and the
-// summary still tells what was removed.
+// summary still tells what was removed. A device that failed, or could not
+// be read, after another was removed is looked for once more in a new set
+// of all devices: one that set no longer lists left with a device removed
+// before it (no line, not counted); one it lists is tried there (a device
+// that already has its line is passed over), and that try is final.
 int RemoveMatchingDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
                           const wchar_t* const* argv) {
   (void)baseName;
@@ -61,6 +83,12 @@ int RemoveMatchingDevices(const wchar_t* baseName, const wchar_t* machine, DWORD
   if (argc < 1 || machine) return ENGINE_BAD_USAGE;
   RemovalTally tally;
   int result = ForEachMatchingDevice(nullptr, argc, argv, RemoveOneDevice, &tally);
+  if (result == ENGINE_DONE && tally.doubtfulDevices > 0) {
+    tally.lastLook = true;
+    tally.doubtfulDevices = 0;
+    result = ForEachMatchingDevice(nullptr, argc, argv, RemoveOneDevice, &tally);
+    tally.unreadableDevices += tally.doubtfulDevices;  // the last look settles them
+  }
   if (result != ENGINE_DONE) return result;
   if (tally.removedCount == 0) {
     WriteEngineMessage(TEXT_STDOUT, MSG_REMOVED_NONE);

@@ -16,14 +16,16 @@ struct Selection {
   std::vector<IdPattern> patterns;
 };
 
+// One code unit past '@' and the apostrophe: CharNextW would take a
+// combining mark after them along.
 IdPattern PreparePattern(const wchar_t* argument) {
   IdPattern pattern = {argument, nullptr, false};
   if (*pattern.text == L'@') {
     pattern.isInstanceId = true;
-    pattern.text = CharNextW(pattern.text);
+    ++pattern.text;
   }
   if (*pattern.text == L'\'') {
-    pattern.text = CharNextW(pattern.text);
+    ++pattern.text;
     return pattern;
   }
   pattern.firstStar = std::wcschr(pattern.text, L'*');
@@ -48,12 +50,12 @@ HDEVINFO CreateDeviceSet(const Selection& selection, const wchar_t* machine) {
   return SetupDiGetClassDevsExW(classGuid, nullptr, nullptr, flags, nullptr, machine, nullptr);
 }
 
-// A list the device does not have (ERROR_INVALID_DATA), or one of another
-// type, is no list; any other failure clears `readable`.
+// A list the device does not have (ERROR_INVALID_DATA) is no list; any
+// other failure, a list too long to read among them, clears `readable`.
 StringList ReadIdList(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD property, bool* readable) {
   StringList list = GetDeviceStringListProperty(devs, devInfo, property);
   DWORD error = GetLastError();
-  if (!list && error != ERROR_INVALID_DATA && error != ERROR_INSUFFICIENT_BUFFER) *readable = false;
+  if (!list && error != ERROR_INVALID_DATA) *readable = false;
   return list;
 }
 
@@ -191,7 +193,7 @@ int ForEachMatchingDevice(const wchar_t* machine, int argc, const wchar_t* const
     // A device that cannot be told apart may be one that was asked for:
     // the caller learns of it, and the walk goes on with the others.
     if (match == Match::kUnknown) {
-      ++context->unreadableDevices;
+      ++(context->treeChanged ? context->doubtfulDevices : context->unreadableDevices);
       continue;
     }
     if (match == Match::kNo) continue;

@@ -19,7 +19,7 @@ StringList SplitMultiString(wchar_t* block);
 void FreeStringList(StringList list);
 
 // A device registry property of string type as a new[] string, or null when
-// it is absent, unreadable, or of another type and too long for a first read.
+// it is absent or cannot be read (the last error tells which).
 wchar_t* GetDeviceStringProperty(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD property);
 // A multi-string property as a list, or null when it cannot be read.
 StringList GetDeviceStringListProperty(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD property);
@@ -43,6 +43,12 @@ bool ReadDeviceInstanceId(DEVINST devInst, HANDLE machineHandle, WCHAR (&instanc
 // record from it.
 struct VisitorContext {
   DWORD unreadableDevices = 0;  // whose selection could not be told; not visited
+  // Set by a visitor that took a device out of the tree. From then on a
+  // device that cannot be read may have left with it (the interfaces of a
+  // composite device leave with the device), so such a device is counted
+  // in doubtfulDevices instead, for the caller to look for once more.
+  bool treeChanged = false;
+  DWORD doubtfulDevices = 0;
 };
 
 // Called for each selected device with the walk's set, the device, its index
@@ -54,7 +60,8 @@ typedef int (*DeviceVisitor)(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD inde
 // selected; ENGINE_FAILED when the set could not be built or its walk ended
 // on an error; else the value with which a visitor ended the walk. A device
 // whose IDs cannot be read to tell whether it is selected is not visited
-// but counted in context->unreadableDevices. Writes nothing.
+// but counted in context->unreadableDevices (doubtfulDevices once the tree
+// changed). Writes nothing.
 int ForEachMatchingDevice(const wchar_t* machine, int argc, const wchar_t* const* argv, DeviceVisitor visitor,
                           VisitorContext* context);
 

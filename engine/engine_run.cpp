@@ -54,8 +54,10 @@ bool TakeOption(const wchar_t* arg, EngineOptions& options) {
 
 const wchar_t* ProgramBaseName(const wchar_t* path) {
   const wchar_t* base = path;
+  // The name starts one code unit after the backslash: CharNextW would take
+  // a combining mark there along with it.
   for (const wchar_t* p = path; *p; p = CharNextW(p)) {
-    if (*p == L'\\') base = CharNextW(p);
+    if (*p == L'\\') base = p + 1;
   }
   return base;
 }
@@ -86,7 +88,7 @@ int RunEngineTable(const EngineCommandEntry* table, int argc, const wchar_t* con
   }
 
   const wchar_t* word = argv[next];
-  if (IsSwitchChar(word[0])) word = CharNextW(word);
+  if (IsSwitchChar(word[0])) ++word;  // one code unit: a mark after it stays
   const EngineCommandEntry* row = FindEngineCommandIn(table, word);
   if (!row) {
     WriteEngineMessage(TEXT_STDERR, MSG_USAGE, baseName);

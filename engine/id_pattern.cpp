@@ -26,9 +26,12 @@ const wchar_t* NextStar(const wchar_t* p) {
   return p;
 }
 
-// The first place in `s` where `c` stands, either letter case.
+// The first place in `s` where `c` stands, either letter case. Patterns and
+// IDs are compared and stepped a code unit at a time: Windows' CharNextW
+// steps over combining marks with the character before them, so it would
+// never stop at a mark that a pattern asks for, or would drop one after '*'.
 const wchar_t* FindLetter(const wchar_t* s, wchar_t c) {
-  for (; *s; s = CharNextW(s)) {
+  for (; *s; ++s) {
     if (SameLetter(*s, c)) return s;
   }
   return nullptr;
@@ -38,7 +41,7 @@ const wchar_t* FindLetter(const wchar_t* s, wchar_t c) {
 bool MatchFromStar(const wchar_t* s, const wchar_t* p) {
   while (*p) {
     if (*p == L'*') {
-      p = CharNextW(p);
+      ++p;
       continue;
     }
     const wchar_t* segmentEnd = NextStar(p);
@@ -51,7 +54,7 @@ bool MatchFromStar(const wchar_t* s, const wchar_t* p) {
       s = FindLetter(s, *p);
       if (!s) return false;
       if (StartsWith(s, p, segmentLength)) break;
-      s = CharNextW(s);
+      ++s;
     }
     s += segmentLength;
     p = segmentEnd;

@@ -68,13 +68,20 @@ std::string Shown(const std::string& bytes) {
   return shown;
 }
 
-// Code page 437's upper half, 0x80 to 0xFF; a character it lacks gives -1.
+// The upper halves (0x80 to 0xFF) of the OEM code pages the simulation
+// converts to. Windows: docs "Code Page Identifiers" (437, and 850 for
+// Western European systems; every installed code page converts).
 const wchar_t kCodePage437[] = L"ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐"
                                L"└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00A0";
-int CodePage437(unsigned long c) {
+const wchar_t kCodePage850[] = L"ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜø£Ø×ƒáíóúñÑªº¿®¬½¼¡«»░▒▓│┤ÁÂÀ©╣║╗╝¢¥┐"
+                               L"└┴┬├─┼ãÃ╚╔╩╦╠═╬¤ðÐÊËÈıÍÎÏ┘┌█▄¦Ì▀ÓßÔÒõÕµþÞÚÛÙýÝ¯´\u00AD±‗¾¶§÷¸°¨·¹³²■\u00A0";
+
+// The byte of `c` in the code page whose upper half is `upper`; -1 when it
+// lacks the character.
+int OemByte(const wchar_t* upper, unsigned long c) {
   if (c < 0x80) return static_cast<int>(c);
   for (int i = 0; i < 128; ++i) {
-    if (static_cast<unsigned long>(kCodePage437[i]) == c) return 0x80 + i;
+    if (static_cast<unsigned long>(upper[i]) == c) return 0x80 + i;
   }
   return -1;
 }
@@ -250,17 +257,19 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID)
   return to != nullptr;
 }
 
-// Code pages 437 and 65001 (UTF-8, which takes no flags and no replacement).
+// Code pages 437, 850 and 65001 (UTF-8, which takes no flags and no
+// replacement).
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR bytes, int size,
                         LPCSTR replacement, PBOOL usedReplacement) {
-  if (codePage != 437 && (codePage != CP_UTF8 || flags || replacement || usedReplacement)) {
+  const wchar_t* upper = codePage == 437 ? sim::kCodePage437 : codePage == 850 ? sim::kCodePage850 : nullptr;
+  if (!upper && (codePage != CP_UTF8 || flags || replacement || usedReplacement)) {
     SetLastError(codePage == CP_UTF8 ? ERROR_INVALID_FLAGS : ERROR_INVALID_PARAMETER);
     return 0;
   }
   std::string converted;
   for (int i = 0; i < length; ++i) {
     unsigned long c = static_cast<uint32_t>(text[i]);
-    int byte = codePage == 437 ? sim::CodePage437(c) : -2;
+    int byte = upper ? sim::OemByte(upper, c) : -2;
     if (byte == -2) sim::AppendUtf8(converted, c);
     if (byte != -2) converted += byte >= 0 ? static_cast<char>(byte) : (replacement ? *replacement : '?');
   }

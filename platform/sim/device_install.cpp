@@ -30,6 +30,8 @@ BOOL RemoveDevice(SetElement& element, SimDevice& device) {
       break;
     default:
       device.removed = true;
+      // Docs "Device tree", "DIF_REMOVE": a device's children leave with it.
+      TakeChildrenAlong(std::wstring(device.spec.instanceId));  // may move `device`
       break;
   }
   SetLastError(ERROR_SUCCESS);
@@ -44,12 +46,17 @@ BOOL RegisterDevice(SetElement& element, SimDevice& device) {
   return TRUE;
 }
 
-// The lowest free ROOT\<NAME>\NNNN.
-std::wstring GeneratedId(const std::wstring& name) {
-  std::wstring upper = name;
+std::wstring Upper(const std::wstring& text) {
+  std::wstring upper = text;
   for (wchar_t& c : upper) {
     if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
   }
+  return upper;
+}
+
+// The lowest free ROOT\<NAME>\NNNN.
+std::wstring GeneratedId(const std::wstring& name) {
+  std::wstring upper = Upper(name);
   for (unsigned number = 0;; ++number) {
     wchar_t digits[16];
     std::swprintf(digits, 16, L"%04u", number);
@@ -158,6 +165,8 @@ BOOL SetupDiCallClassInstaller(DI_FUNCTION installFunction, HDEVINFO devs, PSP_D
 BOOL SetupDiGetDeviceInstallParamsW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData,
                                     PSP_DEVINSTALL_PARAMS_W params) {
   if (FaultedCall("SetupDiGetDeviceInstallParamsW", DeviceText(deviceInfoData))) return FALSE;
+  // An element whose device left with its parent fails here too (docs
+  // "DIF_REMOVE" leave it open; see sim::ChildDeparture).
   SetElement* element = FindSetElement(devs, deviceInfoData);
   if (!element) return FALSE;
   if (!params || params->cbSize != sizeof(SP_DEVINSTALL_PARAMS_W)) return Fail(ERROR_INVALID_USER_BUFFER);
@@ -182,7 +191,8 @@ BOOL SetupDiCreateDeviceInfoW(HDEVINFO devs, PCWSTR deviceName, const GUID* clas
   if (set->hasClass && !SameGuid(set->classGuid, *classGuid)) return Fail(ERROR_CLASS_MISMATCH);
   bool generate = (creationFlags & DICD_GENERATE_ID) != 0;
   if (generate && std::wcschr(deviceName, L'\\')) return Fail(ERROR_INVALID_DEVINST_NAME);
-  std::wstring id = generate ? GeneratedId(deviceName) : deviceName;
+  // Windows: devinst.c, test_device_info: a given ID comes back in capitals.
+  std::wstring id = generate ? GeneratedId(deviceName) : Upper(deviceName);
   if (FindDeviceById(set->machine, id)) return Fail(ERROR_DEVINST_ALREADY_EXISTS);
 
   SimDevice device;

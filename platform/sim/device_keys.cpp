@@ -46,6 +46,8 @@ HKEY SetupDiOpenDevRegKey(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, DWORD 
   }
   SimDevice* device = FindDevice(deviceInfoData->DevInst);
   if (!device) return Fail(ERROR_NO_SUCH_DEVINST, invalid);
+  // Windows: devinst.c, test_device_key.
+  if (!device->registered) return Fail(ERROR_DEVINFO_NOT_REGISTERED, invalid);
   if (!device->spec.hasDriverKey) return Fail(ERROR_KEY_DOES_NOT_EXIST, invalid);
   void* key = NewHandle(HandleKind::RegistryKey);
   OpenKeys()[key] = device->devInst;

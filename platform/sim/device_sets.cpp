@@ -17,7 +17,11 @@ DeviceSet* FindSet(HDEVINFO devs) {
 
 SetElement* FindSetElement(HDEVINFO devs, const SP_DEVINFO_DATA* data) {
   DeviceSet* set = FindSet(devs);
-  return set ? FindElement(*set, data) : nullptr;
+  SetElement* element = set ? FindElement(*set, data) : nullptr;
+  // An element whose device left with its parent answers nothing any more.
+  const SimDevice* device = element ? DeviceByNumber(element->devInst) : nullptr;
+  if (device && device->departed) return Fail(ERROR_NO_SUCH_DEVINST, nullptr);
+  return element;
 }
 
 SetElement* FindElement(DeviceSet& set, const SP_DEVINFO_DATA* data) {
@@ -63,6 +67,38 @@ HDEVINFO NewSet(const GUID* classGuid, const Machine* machine) {
   return handle;
 }
 
+bool IsRootEnumerated(const SimDevice& device) {
+  return EqualNoCase(device.spec.instanceId.substr(0, 5), L"ROOT\\");
+}
+
+// Tree order, except that root-enumerated devices take the places of root
+// devices in instance-ID order. Windows: devinst.c, test_get_class_devs and
+// test_device_info (root devices listed by ID whatever their creation order).
+std::vector<const SimDevice*> ListingOrder() {
+  std::vector<const SimDevice*> order;
+  std::vector<const SimDevice*> roots;
+  for (const SimDevice& device : Tree().devices) {
+    order.push_back(&device);
+    if (IsRootEnumerated(device)) roots.push_back(&device);
+  }
+  std::stable_sort(roots.begin(), roots.end(), [](const SimDevice* a, const SimDevice* b) {
+    return Lower(a->spec.instanceId) < Lower(b->spec.instanceId);
+  });
+  size_t next = 0;
+  for (const SimDevice*& slot : order) {
+    if (IsRootEnumerated(*slot)) slot = roots[next++];
+  }
+  return order;
+}
+
+// Windows: devinst.c, test_SetupDiOpenDeviceInterface: a malformed ID fails
+// with ERROR_INVALID_DEVINST_NAME. Which IDs are malformed is taken from docs
+// "Device Instance IDs" (parts joined by backslashes): an empty ID, or one
+// with an empty part.
+bool MalformedInstanceId(const std::wstring& id) {
+  return id.empty() || id.front() == L'\\' || id.back() == L'\\' || id.find(L"\\\\") != std::wstring::npos;
+}
+
 bool InSet(const DeviceSet& set, DEVINST devInst) {
   for (const SetElement& element : set.elements) {
     if (element.devInst == devInst) return true;
@@ -83,10 +119,11 @@ HDEVINFO SetupDiGetClassDevsExW(const GUID* classGuid, PCWSTR enumerator, HWND p
   if (reserved || enumerator || deviceInfoSet || (!allClasses && !classGuid)) {
     return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   }
-  if (!FindMachine(machineName, &machine)) return Fail(ERROR_INVALID_MACHINENAME, INVALID_HANDLE_VALUE);
+  if (DWORD error = ReachMachine(machineName, &machine)) return Fail(error, INVALID_HANDLE_VALUE);
   HDEVINFO devs = NewSet(allClasses ? nullptr : classGuid, machine);
   DeviceSet& set = Tree().sets[devs];
-  for (const SimDevice& device : Tree().devices) {
+  for (const SimDevice* listed : ListingOrder()) {
+    const SimDevice& device = *listed;
     if (device.removed || !device.registered || !OnMachine(device, machine)) continue;
     if (!allClasses && !SameGuid(device.classGuid, *classGuid)) continue;
     if ((flags & DIGCF_PRESENT) && !device.spec.present) continue;
@@ -104,7 +141,7 @@ HDEVINFO SetupDiCreateDeviceInfoListExW(const GUID* classGuid, HWND parent, PCWS
   (void)parent;
   const Machine* machine = nullptr;
   if (reserved) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
-  if (!FindMachine(machineName, &machine)) return Fail(ERROR_INVALID_MACHINENAME, INVALID_HANDLE_VALUE);
+  if (DWORD error = ReachMachine(machineName, &machine)) return Fail(error, INVALID_HANDLE_VALUE);
   SetLastError(ERROR_SUCCESS);
   return NewSet(classGuid, machine);
 }
@@ -125,6 +162,7 @@ BOOL SetupDiOpenDeviceInfoW(HDEVINFO devs, PCWSTR instanceId, HWND parent, DWORD
   if (!instanceId || (deviceInfoData && deviceInfoData->cbSize != sizeof(SP_DEVINFO_DATA))) {
     return Fail(deviceInfoData ? ERROR_INVALID_USER_BUFFER : ERROR_INVALID_PARAMETER);
   }
+  if (MalformedInstanceId(instanceId)) return Fail(ERROR_INVALID_DEVINST_NAME);
   SimDevice* device = FindDeviceById(set->machine, instanceId);
   if (!device || !device->registered) return Fail(ERROR_NO_SUCH_DEVINST);
   if (set->hasClass && !SameGuid(set->classGuid, device->classGuid)) return Fail(ERROR_CLASS_MISMATCH);
@@ -196,9 +234,10 @@ BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInf
   const sim::PropertyValue& value = found->second[std::min(static_cast<size_t>(reads), found->second.size() - 1)];
   ++reads;
   DWORD size = static_cast<DWORD>(value.data.size());
-  if (propertyRegDataType) *propertyRegDataType = value.type;
+  bool fits = size <= propertyBufferSize;
+  if (propertyRegDataType && (fits || Tree().typeReportedWhenTooSmall)) *propertyRegDataType = value.type;
   if (requiredSize) *requiredSize = size;
-  if (size > propertyBufferSize) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  if (!fits) return Fail(ERROR_INSUFFICIENT_BUFFER);
   if (size) std::memcpy(propertyBuffer, value.data.data(), size);
   SetLastError(ERROR_SUCCESS);
   return TRUE;

@@ -21,6 +21,7 @@ struct SimDevice {
   bool removed = false;
   bool removalPending = false;
   bool registered = true;  // false while a created device awaits DIF_REGISTERDEVICE
+  bool departed = false;   // left with its parent: every call on an element of it fails
 };
 
 struct Machine {
@@ -58,6 +59,8 @@ struct DeviceTree {
   bool updateNeedsReboot = false;
   DWORD updateError = ERROR_GEN_FAILURE;
   std::vector<DriverUpdate> updates;
+  sim::ChildDeparture childDeparture = sim::ChildDeparture::kStaysNotPresent;
+  bool typeReportedWhenTooSmall = true;
 };
 
 DeviceTree& Tree();
@@ -69,10 +72,16 @@ std::string MachineText(const Machine* machine);
 // A machine by name as the SetupDi functions take it (null or empty: this
 // computer); false when no such machine is reachable.
 bool FindMachine(const wchar_t* name, const Machine** machine);
+// The same as the SetupDi...Ex functions reach it: 0, or the error they fail
+// with (also for a known machine on a system that no longer reaches any).
+DWORD ReachMachine(const wchar_t* name, const Machine** machine);
 SimDevice* FindDevice(DEVINST devInst);           // null when removed
 SimDevice* DeviceByNumber(DEVINST devInst);       // removed ones too
 SimDevice* FindDeviceById(const Machine* machine, const std::wstring& instanceId);
 bool OnMachine(const SimDevice& device, const Machine* machine);
+// Takes the children of the device `parentId` (and theirs) out of the
+// present tree, as the chosen ChildDeparture says.
+void TakeChildrenAlong(const std::wstring& parentId);
 
 // A set handle, and the element an SP_DEVINFO_DATA names in it; both set
 // the last error as Windows does when they fail.

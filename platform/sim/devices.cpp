@@ -105,6 +105,13 @@ std::vector<GUID> ClassGuids(const std::wstring& name) {
   return guids;
 }
 
+std::wstring ClassName(const GUID& guid) {
+  for (const auto& entry : Tree().classes) {
+    if (detail::SameGuid(entry.second, guid)) return entry.first;
+  }
+  return L"";
+}
+
 void AddRemoteMachine(const std::wstring& name) {
   Tree().machines.push_back(std::unique_ptr<detail::Machine>(new detail::Machine{MachineKey(name)}));
 }
@@ -149,6 +156,10 @@ void SetDriverUpdateOutcome(bool succeeds, bool needsReboot, DWORD error) {
 
 const std::vector<DriverUpdate>& DriverUpdates() { return Tree().updates; }
 
+void SetChildDeparture(ChildDeparture answer) { Tree().childDeparture = answer; }
+
+void SetTypeReportedWhenTooSmall(bool reported) { Tree().typeReportedWhenTooSmall = reported; }
+
 namespace detail {
 
 DeviceTree& Tree() {
@@ -179,6 +190,43 @@ bool FindMachine(const wchar_t* name, const Machine** machine) {
     }
   }
   return false;
+}
+
+// Windows: docs "CM_Get_Device_ID_ExW", "SetupDiGetClassDevsExW": remote
+// access was removed in Windows 8. No error is documented; the one that
+// CM_Connect_MachineW's CR_ACCESS_DENIED maps to is taken. The program's
+// answer depends only on the call failing.
+DWORD ReachMachine(const wchar_t* name, const Machine** machine) {
+  if (!FindMachine(name, machine)) return ERROR_INVALID_MACHINENAME;
+  if (*machine && !RemoteMachinesSupported()) return ERROR_ACCESS_DENIED;
+  return ERROR_SUCCESS;
+}
+
+void TakeChildrenAlong(const std::wstring& parentId) {
+  DeviceTree& tree = Tree();
+  // By index: a relisted child is appended, which moves the others.
+  const size_t count = tree.devices.size();
+  for (size_t i = 0; i < count; ++i) {
+    const SimDevice& candidate = tree.devices[i];
+    if (candidate.removed || candidate.spec.parent.empty() || !EqualNoCase(candidate.spec.parent, parentId)) continue;
+    const std::wstring child = candidate.spec.instanceId;
+    if (tree.childDeparture == sim::ChildDeparture::kStaysNotPresent) {
+      tree.devices[i].spec.present = false;
+    } else {
+      tree.devices[i].removed = true;
+      tree.devices[i].departed = true;
+    }
+    if (tree.childDeparture == sim::ChildDeparture::kRelistedElsewhere) {
+      SimDevice relisted = tree.devices[i];
+      relisted.devInst = tree.nextDevInst++;
+      relisted.removed = false;
+      relisted.departed = false;
+      relisted.spec.present = false;
+      relisted.reads.clear();
+      tree.devices.push_back(relisted);
+    }
+    TakeChildrenAlong(child);
+  }
 }
 
 bool OnMachine(const SimDevice& device, const Machine* machine) {
@@ -231,6 +279,10 @@ CONFIGRET GiveDeviceId(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULONG fla
                        bool writes) {
   if (!buffer) return CR_INVALID_POINTER;
   if (flags != 0) return CR_INVALID_FLAG;
+  // Windows: devinst.c, test_device_info: a removed device's ID read fails
+  // with ERROR_NO_SUCH_DEVINST, here the Configuration Manager's counterpart.
+  const SimDevice* known = DeviceByNumber(devInst);
+  if (known && known->removed && OnMachine(*known, machine)) return CR_NO_SUCH_DEVNODE;
   SimDevice* device = FindDevice(devInst);
   if (!device || !OnMachine(*device, machine)) return CR_INVALID_DEVNODE;
   if (device->spec.idReadFails) return CR_NO_SUCH_DEVNODE;
@@ -270,7 +322,7 @@ BOOL SetupDiClassGuidsFromNameExW(PCWSTR className, LPGUID classGuidList, DWORD 
   if (FaultedCall("SetupDiClassGuidsFromNameExW", arguments)) return FALSE;
   const Machine* machine = nullptr;
   if (!className || !requiredSize || reserved) return Fail(ERROR_INVALID_PARAMETER);
-  if (!FindMachine(machineName, &machine)) return Fail(ERROR_INVALID_MACHINENAME);
+  if (DWORD error = ReachMachine(machineName, &machine)) return Fail(error);
   // Every machine knows the same classes. The list is filled as far as it
   // has room, and the count of all GUIDs is reported.
   std::vector<GUID> guids = sim::ClassGuids(className);

@@ -413,11 +413,14 @@ BOOL SetupDiGetINFClassW(PCWSTR infName, LPGUID classGuid, PWSTR className, DWOR
   std::wstring guidText = VersionValue(file, L"ClassGUID");
   GUID guid = {};
   bool hasGuid = ParseGuid(guidText, &guid);
+  // Windows: devinst.c, test_get_inf_class: either entry names the class
+  // when the system knows it; the other is looked up.
   if (!hasGuid && !name.empty()) {
     std::vector<GUID> known = sim::ClassGuids(name);
     hasGuid = !known.empty();
     if (hasGuid) guid = known.front();
   }
+  if (hasGuid && name.empty()) name = sim::ClassName(guid);
   if (name.empty() || !hasGuid) return Fail(ERROR_INVALID_CLASS);
   if (!GiveText(name, className, classNameSize, requiredSize)) return FALSE;
   *classGuid = guid;

@@ -79,7 +79,8 @@ std::wstring FormatInsert(va_list* arguments, int number, const std::wstring& sp
 }
 
 // The message syntax: %1..%99 with an optional !printf-spec!, %0 ends the
-// text, %n is a hard line break, any other escaped character stands for itself.
+// text, %n is a hard line break, %t %r %b are a tab, a carriage return and a
+// blank, any other escaped character stands for itself.
 bool Compose(const wchar_t* text, va_list* arguments, std::wstring* result) {
   for (const wchar_t* p = text; *p; ++p) {
     if (*p == L'\n' && (p == text || p[-1] != L'\r')) {
@@ -108,6 +109,9 @@ bool Compose(const wchar_t* text, va_list* arguments, std::wstring* result) {
       return true;
     } else if (*p == L'n') {
       *result += L"\r\n";
+    } else if (*p == L't' || *p == L'r' || *p == L'b') {
+      // Windows: docs "FormatMessageW": %t a tab, %r a bare carriage return, %b a blank.
+      *result += *p == L't' ? L'\t' : *p == L'r' ? L'\r' : L' ';
     } else {
       *result += *p;
     }
@@ -172,8 +176,24 @@ HLOCAL LocalFree(HLOCAL memory) {
   return nullptr;
 }
 
+namespace {
+
+// Combining diacritical marks and their supplements, extended and for symbols
+// and half marks.
+bool IsCombiningMark(wchar_t c) {
+  return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) || (c >= 0x1DC0 && c <= 0x1DFF) ||
+         (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F);
+}
+
+}  // namespace
+
+// Windows: docs "CharNextW": a character with the combining marks after it
+// is one step ('a' + U+030A).
 LPWSTR CharNextW(LPCWSTR current) {
-  return const_cast<LPWSTR>(*current ? current + 1 : current);
+  if (!*current) return const_cast<LPWSTR>(current);
+  const wchar_t* next = current + 1;
+  while (IsCombiningMark(*next)) ++next;
+  return const_cast<LPWSTR>(next);
 }
 
 int lstrlenW(LPCWSTR string) { return string ? static_cast<int>(std::wcslen(string)) : 0; }

@@ -49,7 +49,10 @@ std::wstring ModuleFromCommandLine(const wchar_t* commandLine) {
 DWORD StartError(const std::wstring& module) {
   if (module.empty()) return ERROR_PATH_NOT_FOUND;
   std::wstring full = FullPath(module);
-  if (FileExists(full)) return ERROR_SUCCESS;
+  std::string content;
+  // Windows' loader: a file that is not a program image (no "MZ" header) is
+  // refused with ERROR_BAD_EXE_FORMAT, "not a valid Win32 application".
+  if (ReadFile(full, &content)) return content.compare(0, 2, "MZ") == 0 ? ERROR_SUCCESS : ERROR_BAD_EXE_FORMAT;
   if (DirectoryExists(full)) return ERROR_ACCESS_DENIED;
   if (full.back() == L'\\' || !DirectoryExists(ParentOf(full))) return ERROR_PATH_NOT_FOUND;
   return ERROR_FILE_NOT_FOUND;

@@ -48,9 +48,9 @@ std::string StdErr();
 std::string RawStdOut();  // the bytes themselves, CR LF pairs included
 void ClearOutput();
 // Both streams are a console (which shows every character) until this sends
-// them to files, with the console's output code page 437 or 65001 (another
-// cannot be converted to), or 0 for a process without a console (the OEM code
-// page, 437, then holds).
+// them to files, with the console's output code page 437, 850 or 65001
+// (another cannot be converted to), or 0 for a process without a console (the
+// OEM code page, 437, then holds).
 void RedirectOutput(unsigned consoleCodePage);
 
 // --- Operating system version -----------------------------------------------

@@ -52,7 +52,25 @@ struct DeviceSpec {
   // InfPath value: the package it is installed from (empty: no value).
   bool hasDriverKey = false;
   std::wstring infPath;
+  // The instance ID of the device it hangs from (empty: the root). Removing
+  // a device takes its children, and theirs, out of the present tree: the
+  // interfaces of a composite USB device (...&MI_00, ...&MI_01) leave with it.
+  std::wstring parent;
 };
+
+// What a device set made before a parent's removal answers for a child that
+// left with it. Nothing documents it, so a test chooses.
+enum class ChildDeparture {
+  kStaysNotPresent,   // the child is not present; its element reads and is removed as before
+  kGone,              // every call on its element fails; a new set does not list it
+  kRelistedElsewhere, // its element fails as when gone; a new set lists it, not present
+};
+void SetChildDeparture(ChildDeparture answer);
+
+// Whether SetupDiGetDeviceRegistryPropertyW writes the property's type when
+// the buffer is too small (default) or leaves it as the caller set it.
+// Nothing documents it, so a test chooses.
+void SetTypeReportedWhenTooSmall(bool reported);
 
 // Convenience for the common shapes of a device.
 DeviceSpec Device(const std::wstring& instanceId, const std::wstring& className,
@@ -62,7 +80,9 @@ void SetProperty(DeviceSpec& device, DWORD property, const PropertyValue& value)
 void SetChangingProperty(DeviceSpec& device, DWORD property, const std::vector<PropertyValue>& values);
 
 // Adds a device in tree order and returns its DEVINST (100, 101, ...). Its
-// class is added to the class table when the name is new.
+// class is added to the class table when the name is new. Device sets list
+// root-enumerated devices (ROOT\...) by instance ID, as Windows does, and
+// the others in the order added.
 DEVINST AddDevice(const DeviceSpec& device);
 
 // Setup classes: a name may have several GUIDs, in the order added. The
@@ -70,6 +90,7 @@ DEVINST AddDevice(const DeviceSpec& device);
 GUID AddClass(const std::wstring& name);
 void AddClassGuid(const std::wstring& name, const GUID& guid);
 std::vector<GUID> ClassGuids(const std::wstring& name);
+std::wstring ClassName(const GUID& guid);  // empty for a GUID no class has
 GUID MakeGuid(unsigned number);
 
 // A computer reachable by name ("PC7" or "\\PC7").

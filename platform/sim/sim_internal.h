@@ -58,6 +58,9 @@ std::wstring Resolved(const std::wstring& path);
 // "X:\" of a drive path, "\\server\share\" of a share: what ".." never leaves.
 size_t RootLength(const std::wstring& full);
 
+// Whether the simulated Windows version still reaches remote machines.
+bool RemoteMachinesSupported();
+
 // Area resets, called by sim::Reset in this order.
 void ResetSystem();
 void ResetMessages();

@@ -47,6 +47,9 @@ void RemoveExport(const std::wstring& library, const std::string& function) {
 
 namespace detail {
 
+// Windows 8 is version 6.2.
+bool RemoteMachinesSupported() { return State().major < 6 || (State().major == 6 && State().minor < 2); }
+
 void RegisterExport(const std::wstring& library, const std::string& function, FARPROC address) {
   State().libraries[Lower(library)].exports[function] = address;
 }

@@ -26,7 +26,7 @@ int RecordVisit(HDEVINFO, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorContext*
 void AddMachine(Visits& visits) {
   sim::DeviceSpec absent = sim::Device(L"PCI\\VEN_10EC&DEV_8168\\4&2", L"Net", {L"PCI\\VEN_10EC&DEV_8168"});
   absent.present = false;
-  sim::DeviceSpec silent = sim::Device(L"ROOT\\SILENT\\0000", L"System", {L"ROOT\\*"});
+  sim::DeviceSpec silent = sim::Device(L"ROOT\\LEGACY_SILENT\\0000", L"System", {L"ROOT\\*"});
   silent.idReadWritesNothing = true;
   const sim::DeviceSpec devices[] = {
       sim::Device(L"PCI\\VEN_8086&DEV_1234\\3&1", L"Net", {L"PCI\\VEN_8086&DEV_1234", L"PCI\\VEN_8086"}),
@@ -50,7 +50,7 @@ TEST_F(DeviceSelection, ArgumentsSelectTheseDevices) {
   };
   const char all[] =
       "0:PCI\\VEN_8086&DEV_1234\\3&1 1:PCI\\VEN_10EC&DEV_8168\\4&2 2:USB\\ROOT_HUB\\5&3 "
-      "3:ROOT\\LEGACY_FOO\\0000 4:ROOT\\SILENT\\0000 5:LONG";
+      "3:ROOT\\LEGACY_FOO\\0000 4:ROOT\\LEGACY_SILENT\\0000 5:LONG";
   const Row rows[] = {
       {{L"*"}, all},
       {{L"*", L"NOTHING"}, all},
@@ -62,13 +62,13 @@ TEST_F(DeviceSelection, ArgumentsSelectTheseDevices) {
       {{L"usb\\root_hub"}, "2:USB\\ROOT_HUB\\5&3"},  // compatible IDs count
       {{L"ROOT\\LEGACY_FOO\\0000"}, ""},             // an instance ID is no hardware ID
       {{L"X", L"*"}, "0:PCI\\VEN_8086&DEV_1234\\3&1 1:PCI\\VEN_10EC&DEV_8168\\4&2 2:USB\\ROOT_HUB\\5&3 "
-                     "4:ROOT\\SILENT\\0000 5:LONG"},
-      {{L"'root\\*"}, "4:ROOT\\SILENT\\0000"},
+                     "4:ROOT\\LEGACY_SILENT\\0000 5:LONG"},
+      {{L"'root\\*"}, "4:ROOT\\LEGACY_SILENT\\0000"},
       {{L"@root\\legacy_foo\\0000"}, "0:ROOT\\LEGACY_FOO\\0000"},  // opened into an empty set
       {{L"@ROOT\\NONE", L"@USB\\ROOT_HUB\\5&3", L"@ROOT\\" + std::wstring(194, L'L')}, "0:USB\\ROOT_HUB\\5&3 1:LONG"},
       {{L"=Net", L"@ROOT\\LEGACY_FOO\\0000"}, ""},
       // An ID that one read leaves empty is read again with the plain form.
-      {{L"@ROOT\\*"}, "3:ROOT\\LEGACY_FOO\\0000 4:ROOT\\SILENT\\0000 5:LONG"},
+      {{L"@ROOT\\*"}, "3:ROOT\\LEGACY_FOO\\0000 4:ROOT\\LEGACY_SILENT\\0000 5:LONG"},
       {{L"@*L"}, "5:LONG"},
       {{L"@"}, ""},
   };
@@ -111,7 +111,7 @@ TEST_F(DeviceSelection, TheWalkFailsOrEndsAsThePlatformAnswers) {
       {"SetupDiGetDeviceRegistryPropertyW", ERROR_NO_SUCH_DEVINST, 1, nullptr, L"PCI*", 0,
        "1:PCI\\VEN_10EC&DEV_8168\\4&2 unreadable:1"},
       {"CM_Get_Device_ID_ExW", CR_INVALID_DEVNODE, 1, nullptr, L"@ROOT\\*", 0,
-       "3:ROOT\\LEGACY_FOO\\0000 4:ROOT\\SILENT\\0000 5:LONG unreadable:2"},
+       "3:ROOT\\LEGACY_FOO\\0000 4:ROOT\\LEGACY_SILENT\\0000 5:LONG unreadable:2"},
       {"CM_Get_Device_IDW", CR_NO_SUCH_DEVNODE, 1, nullptr, L"@ROOT\\*", 0,
        "3:ROOT\\LEGACY_FOO\\0000 5:LONG unreadable:1"},
   };

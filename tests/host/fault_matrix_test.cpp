@@ -199,6 +199,17 @@ std::vector<FaultScenario> BuildScenarios() {
                        Command({L"pelmora.exe", L"remove", L"*\\*|PELMORA_SAMPLE"}), {0, 1, 2}, cleanupLines,
                        {L"ROOT\\PELMORA_SAMPLE\\0000", L"ROOT\\PELMORA_SAMPLE\\0001", L"PCI\\VEN_8086&DEV_100E\\3&1"},
                        true});
+  const auto composite = [] {  // met first: its interface fails on the old set and is listed anew
+    Devices(sim::Removal::kRemoved)();
+    sim::SetChildDeparture(sim::ChildDeparture::kRelistedElsewhere);
+    sim::AddDevice(sim::Device(L"USB\\VID_1234&PID_5678\\7", L"USB", {L"USB\\VID_1234&PID_5678"}));
+    sim::DeviceSpec child = sim::Device(L"USB\\VID_1234&PID_5678&MI_00\\8", L"USB", {L"USB\\VID_1234&PID_5678&MI_00"});
+    child.parent = L"USB\\VID_1234&PID_5678\\7";
+    sim::AddDevice(child);
+  };
+  scenarios.push_back({"pelmora remove, a composite device", composite,
+                       Command({L"pelmora.exe", L"remove", L"USB\\VID_1234&PID_5678*|PELMORA_SAMPLE"}), {0, 1, 2},
+                       cleanupLines, {L"USB\\VID_1234&PID_5678\\7", L"USB\\VID_1234&PID_5678&MI_00\\8"}});
   scenarios.push_back({"engine -r remove, a device needs a restart", Devices(sim::Removal::kNeedsRestart),
                        Command({L"dummy.exe", L"-r", L"remove", L"=Sample", L"ROOT\\*"}), {0, 1, 2}, removalLines,
                        samples});
@@ -332,9 +343,10 @@ bool HidesDevices(const std::string& call, unsigned long error) {
 }
 
 // Faults after which the platform itself shows a device as installed from
-// no package.
+// no package, or a list of present devices that ends before it.
 bool HidesPackage(const std::string& call, unsigned long error) {
   return (call == "SetupDiOpenDevRegKey" && error == ERROR_KEY_DOES_NOT_EXIST) ||
+         (call == "SetupDiEnumDeviceInfo" && error == ERROR_NO_MORE_ITEMS) ||
          (call == "RegQueryValueExW" && error == ERROR_FILE_NOT_FOUND);
 }
 

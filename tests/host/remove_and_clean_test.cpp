@@ -29,8 +29,9 @@ void AddOtherDevices() {
 // package (a driver key without InfPath), with no driver key; and a phantom
 // installed from oem6.inf.
 void AddInstalledDevices() {
+  wchar_t place = L'0';  // root devices are listed by ID: these in this order
   for (const wchar_t* package : {L"OEM5.INF", L"", L"-", L"oem6.inf"}) {
-    sim::DeviceSpec device = sim::Device(L"ROOT\\D\\" + std::wstring(package), L"System", {L"ROOT\\D"});
+    sim::DeviceSpec device = sim::Device(L"ROOT\\D\\" + std::wstring(1, place++) + package, L"System", {L"ROOT\\D"});
     device.hasDriverKey = *package != L'-';
     device.infPath = device.hasDriverKey ? package : L"";
     device.present = *package != L'o';

@@ -22,7 +22,9 @@ TEST_F(TextOutput, WideTextBecomesWhatTheReaderCanRead) {
       {0, L"Caf\u00E9 \u03A9mega\n", "Caf\x82 \xEAmega\r\n"},  // no console: the OEM code page
       {65001, L"Caf\u00E9 \u03A9mega\n", "Caf\xC3\xA9 \xCE\xA9mega\r\n"},
       {437, L"\u4E2D\u0101\u2116", "???"},  // never a look-alike
-      {850, L"Caf\u00E9 \u03A9\n", "Caf? ?\r\n"},  // a code page the system cannot convert to: ASCII
+      // Any installed code page converts (docs "Code Page Identifiers"): 850 has Ø where 437 has ¥.
+      {850, L"Caf\u00E9 \u00D8 \u03A9\n", "Caf\x82 \x9D ?\r\n"},
+      {874, L"Caf\u00E9 \u03A9\n", "Caf? ?\r\n"},  // a code page the system cannot convert to: ASCII
       {437, L"a\r\nb\nc\rd\r\r\n", "a\r\nb\r\nc\rd\r\r\n"},
       {kConsole, L"a\nb\r\n\n", "a\r\nb\r\n\r\n"},
       // Bidirectional controls would reorder a console line; a file keeps them where its code page can.
