@@ -29,6 +29,11 @@ const std::vector<ReenumerateRequest>& ReenumerateRequests();
 std::vector<std::wstring> StoredPackages();  // "oemN.inf" names, by N
 // A package that devices use: SetupUninstallOEMInfW refuses it without
 // SUOI_FORCEDELETE.
+// A device's InfPath marks its package in use as well, present or not.
 void MarkPackageInUse(const std::wstring& infName, bool inUse = true);
+// The codes SetupUninstallOEMInfW answers for a package in use and for a
+// name in the INF folder that is no installed OEM INF (after Reset:
+// ERROR_INF_IN_USE_BY_DEVICES and ERROR_NOT_AN_INSTALLED_OEM_INF).
+void SetUninstallAnswers(DWORD inUse, DWORD notInstalled);
 
 }  // namespace sim

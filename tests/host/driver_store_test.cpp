@@ -12,7 +12,7 @@
 
 namespace {
 
-const char kInf[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n";
+const std::string kInf = PackageInf("Class=Sample\r\n");
 
 std::wstring Stored(const std::wstring& name) { return L"C:\\Windows\\INF\\" + name; }
 
@@ -62,14 +62,14 @@ TEST_F(DriverStore, DpAddOutcomes) {
     sim::Reset();
     sim::SetCurrentDirectory(L"C:\\work\\drivers");
     for (const std::wstring& file : {std::wstring(L"C:\\work\\other\\b.inf"), LongPath(259), LongPath(260)})
-      sim::AddFile(file, std::string(kInf) + "; b\r\n");
+      sim::AddFile(file, kInf + "; b\r\n");
     if (row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
     int result = row.message == 61115 ? 0 : 2;
     EXPECT_EQ(result, Engine({L"dummy.exe", L"dp_add", row.path}));
     EXPECT_EQ(ExpectedMessage(row.message, row.named.c_str()), sim::StdOut());
     EXPECT_EQ(result ? ExpectedMessage(60001, L"dummy.exe", L"dp_add") : "", sim::StdErr());
     std::string content;
-    EXPECT_EQ(result == 0, sim::ReadFile(Stored(L"oem0.inf"), &content) && content == std::string(kInf) + "; b\r\n");
+    EXPECT_EQ(result == 0, sim::ReadFile(Stored(L"oem0.inf"), &content) && content == kInf + "; b\r\n");
   }
   EXPECT_EQ(3, Engine({L"dummy.exe", L"dp_add"}));
 }
@@ -143,11 +143,11 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
   for (const auto& row : rows) {
     SCOPED_TRACE(sim::Utf8(row.args.argv()[row.args.argc() - 1]));
     sim::Reset();
-    sim::AddFile(Stored(L"oem1.inf"), std::string(kInf) + "Provider=Pelmora\r\nDriverVer=01/02/2026,1.2.3.4\r\n[A]\r\nwidget\r\n");
-    sim::AddFile(Stored(L"oem2.inf"), std::string(kInf) + "[A]\r\nWIDGET\r\n");
-    sim::AddFile(Stored(L"oem3.inf"), "[Version]\r\nSignature=\"$Windows NT$\"\r\nProvider=%P%\r\n[A]\r\nx = widget\r\n"
-                                      "[Strings]\r\nP = \"Acme Corp\"\r\n");
-    sim::AddFile(Stored(L"machine.inf"), std::string(kInf) + "[A]\r\nwidget\r\n");
+    sim::AddFile(Stored(L"oem1.inf"), PackageInf("Class=Sample\r\nProvider=Pelmora\r\nDriverVer=01/02/2026,1.2.3.4\r\n",
+                                                 "[A]\r\nwidget\r\n"));
+    sim::AddFile(Stored(L"oem2.inf"), kInf + "[A]\r\nWIDGET\r\n");
+    sim::AddFile(Stored(L"oem3.inf"), PackageInf("Provider=%P%\r\n", "[A]\r\nx = widget\r\n[Strings]\r\nP = \"Acme Corp\"\r\n"));
+    sim::AddFile(Stored(L"machine.inf"), kInf + "[A]\r\nwidget\r\n");
     sim::DeviceSpec device = sim::Device(L"ROOT\\X\\0000", L"System", {L"ROOT\\X"});
     device.hasDriverKey = true;
     device.infPath = L"oem3.inf";

@@ -47,7 +47,7 @@ const char kValidInf[] =
 const char kSampleInf[] =
     "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n"
     "ClassGuid={6D1F2E0A-3C84-4B7A-9E51-0B2F7C3D4A01}\r\n"
-    "[Models]\r\nSample=Install,ROOT\\PELMORA_SAMPLE\r\n[Install]\r\nAddReg=Keys\r\n"
+    "[Manufacturer]\r\nPelmora=Models\r\n[Models]\r\nSample=Install,ROOT\\PELMORA_SAMPLE\r\n[Install]\r\nAddReg=Keys\r\n"
     "[Keys]\r\nHKR,,Tag,,\"PELMORA_SAMPLE\"\r\n";
 
 // The lines of composed messages, as patterns; a text insert "@@" or a

@@ -14,7 +14,7 @@ namespace {
 std::wstring InInfDirectory(const std::wstring& name) { return L"C:\\Windows\\INF\\" + name; }
 
 void AddInf(const std::wstring& name, const std::string& body) {
-  sim::AddFile(InInfDirectory(name), "[Version]\r\nSignature=\"$Windows NT$\"\r\n" + body);
+  sim::AddFile(InInfDirectory(name), PackageInf("", body));
 }
 
 // Beside the sample: a network card, and a device without any ID, which no
@@ -177,15 +177,17 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
   }
 }
 
-// In list order, from the shared Windows directory's INF folder, each package
-// opened by its full path there.
+// In list order (the INF folder's, where NTFS puts oem10.inf before oem2.inf
+// and Windows' own INF files before and among them), from the shared Windows
+// directory's INF folder, each package opened by its full path there.
 TEST_F(RemoveAndClean, PackagesAreDeletedInListOrderFromTheInfFolder) {
-  AddInf(L"oem7.inf", "[A]\r\nwidget\r\n");
   AddInf(L"oem2.inf", "[A]\r\nwidget\r\n");
+  AddInf(L"oem10.inf", "[A]\r\nwidget\r\n");
   EXPECT_EQ(0, DeleteMatchingOemPackages(L"widget"));
-  EXPECT_EQ(ExpectedMessage(61119, L"oem7.inf") + ExpectedMessage(61119, L"oem2.inf"), sim::StdOut());
+  EXPECT_EQ(ExpectedMessage(61119, L"oem10.inf") + ExpectedMessage(61119, L"oem2.inf"), sim::StdOut());
   EXPECT_EQ("SetupGetInfFileListW(\"C:\\Windows\\inf\", 0x2, no buffer, 0)", sim::CallsTo("SetupGetInfFileListW").at(0));
   EXPECT_EQ("SetupOpenInfFileW(\"C:\\Windows\\inf\\oem2.inf\", null, 0x2)", sim::CallsTo("SetupOpenInfFileW").at(1));
+  EXPECT_TRUE(sim::FileExists(InInfDirectory(L"usb.inf")));
 }
 
 }  // namespace
