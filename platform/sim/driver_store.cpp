@@ -18,12 +18,14 @@ std::set<std::wstring>& InUse() {  // lower-case names
   return inUse;
 }
 
-// Which codes SetupUninstallOEMInfW gives for a package in use and for a
-// name that is no installed OEM INF: no source records them, so a test
-// chooses (the defaults are the codes setupapi.h names for the two).
+// Which codes SetupUninstallOEMInfW gives for a package in use and for an
+// oem<N>.inf that is not installed: no source records them, so a test
+// chooses. The defaults: the code setupapi.h names for the first, and for
+// the second the answer devinst.c, test_copy_oem_inf records for a name
+// not in the INF folder ("bogus.inf").
 struct UninstallAnswers {
   DWORD inUse = ERROR_INF_IN_USE_BY_DEVICES;
-  DWORD notInstalled = ERROR_NOT_AN_INSTALLED_OEM_INF;
+  DWORD notInstalled = ERROR_FILE_NOT_FOUND;
 };
 
 UninstallAnswers& Answers() {
@@ -128,10 +130,11 @@ bool ForceIgnored(const detail::InfFile& inf, const std::wstring& name) {
 
 // Why a stored package cannot be deleted, or 0.
 DWORD UninstallError(const std::wstring& name, DWORD flags) {
+  bool oem = OemNumber(name.c_str()) >= 0;
   // devinst.c, test_copy_oem_inf: a name not in the INF folder ("bogus.inf").
-  if (!FileExists(InfPath(name))) return ERROR_FILE_NOT_FOUND;
+  if (!FileExists(InfPath(name))) return oem ? Answers().notInstalled : ERROR_FILE_NOT_FOUND;
   // Only a bare oemN.inf is an installed OEM INF.
-  if (OemNumber(name.c_str()) < 0) return Answers().notInstalled;
+  if (!oem) return ERROR_NOT_AN_INSTALLED_OEM_INF;
   detail::InfFile inf;
   UINT line = 0;
   DWORD error = 0;
@@ -153,7 +156,7 @@ BOOL WINAPI UninstallOemInf(PCWSTR infFileName, DWORD flags, PVOID reserved) {
   if (flags & ~static_cast<DWORD>(SUOI_FORCEDELETE)) return Fail(ERROR_INVALID_FLAGS);
   std::wstring name = infFileName;
   // A path, even to a stored package, is no installed OEM INF.
-  if (name.find_first_of(L"\\/:") != std::wstring::npos) return Fail(Answers().notInstalled);
+  if (name.find_first_of(L"\\/:") != std::wstring::npos) return Fail(ERROR_NOT_AN_INSTALLED_OEM_INF);
   if (DWORD error = UninstallError(name, flags)) return Fail(error);
   RemoveFile(InfPath(name));
   RemoveFile(InfPath(name.substr(0, name.size() - 4) + L".pnf"));  // its precompiled form, if any

@@ -31,9 +31,10 @@ std::vector<std::wstring> StoredPackages();  // "oemN.inf" names, by N
 // SUOI_FORCEDELETE.
 // A device's InfPath marks its package in use as well, present or not.
 void MarkPackageInUse(const std::wstring& infName, bool inUse = true);
-// The codes SetupUninstallOEMInfW answers for a package in use and for a
-// name in the INF folder that is no installed OEM INF (after Reset:
-// ERROR_INF_IN_USE_BY_DEVICES and ERROR_NOT_AN_INSTALLED_OEM_INF).
+// The codes SetupUninstallOEMInfW answers for a package in use and for an
+// oem<N>.inf not in the INF folder (after Reset: ERROR_INF_IN_USE_BY_DEVICES
+// and ERROR_FILE_NOT_FOUND). A test sets others to show the program right
+// whichever way Windows answers.
 void SetUninstallAnswers(DWORD inUse, DWORD notInstalled);
 
 }  // namespace sim

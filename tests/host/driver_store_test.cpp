@@ -78,7 +78,7 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
   struct Row {
     const wchar_t* name;
     bool force;
-    const char* failing;  // the uninstall fails, or its "export" or "library" is absent
+    const char* failing;  // the uninstall fails, answers other codes, or its "export" or "library" is absent
     int result;
     std::vector<unsigned long> messages;
     bool reachesStore;  // SetupUninstallOEMInfW was called
@@ -88,7 +88,12 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
       {L"OEM3.INF", true, nullptr, 0, {61119}, true},
       {L"oem4.inf", false, nullptr, 2, {61117, 60001}, true},  // in use
       {L"oem4.inf", true, nullptr, 0, {61119}, true},
-      {L"oem9.inf", true, nullptr, 2, {61118, 60001}, true},  // not installed
+      {L"oem9.inf", true, nullptr, 2, {61118, 60001}, true},  // not installed: "file not found"
+      // Codes no source records for "in use" and "not installed": the
+      // message follows the code, the answer and the store stay.
+      {L"oem9.inf", true, "setupapi.h codes", 2, {61118, 60001}, true},
+      {L"oem9.inf", true, "other codes", 2, {61116, 60001}, true},
+      {L"oem4.inf", false, "other codes", 2, {61116, 60001}, true},
       {L"oem3.inf", false, "SetupUninstallOEMInfW", 2, {61116, 60001}, true},
       {L"oem3.inf", false, "export", 2, {60001}, false},
       {L"oem3.inf", false, "library", 2, {60001}, false},
@@ -108,6 +113,8 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
     if (Is(row.failing, "export")) sim::RemoveExport(L"setupapi.dll", "SetupUninstallOEMInfW");
     if (Is(row.failing, "library")) sim::RemoveLibrary(L"setupapi.dll");
     if (Is(row.failing, "SetupUninstallOEMInfW")) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
+    if (Is(row.failing, "setupapi.h codes")) sim::SetUninstallAnswers(ERROR_INF_IN_USE_BY_DEVICES, ERROR_NOT_AN_INSTALLED_OEM_INF);
+    if (Is(row.failing, "other codes")) sim::SetUninstallAnswers(ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED);
     EXPECT_EQ(row.result, Engine({L"dummy.exe", row.force ? L"-f" : L"-r", L"dp_delete", row.name}));
     EXPECT_EQ(row.messages, MessagesComposed());
     EXPECT_EQ(row.reachesStore, sim::CountCalls("SetupUninstallOEMInfW") == 1);
@@ -135,6 +142,8 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
        one + three + "  [kept: a present device uses it]\n" + ExpectedMessage(61322, 2u)},
       // Line texts are searched with their %strkey% tokens replaced.
       {{L"dummy.exe", L"dp_enum", L"Acme"}, nullptr, 0, three + "  [kept: a present device uses it]\n" + ExpectedMessage(61322, 1u)},
+      // '=' after the first field is text.
+      {{L"dummy.exe", L"dp_enum", L"Mode=ACME1"}, nullptr, 0, one + ExpectedMessage(61322, 1u)},
       {{L"dummy.exe", L"dp_enum", L"nothing"}, nullptr, 0, ExpectedMessage(61323)},
       {{L"dummy.exe", L"dp_enum", L" \t"}, nullptr, 0, ExpectedMessage(61323)},
       {{L"dummy.exe", L"dp_enum"}, "GetSystemWindowsDirectoryW", 2, ""},
@@ -144,7 +153,7 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
     SCOPED_TRACE(sim::Utf8(row.args.argv()[row.args.argc() - 1]));
     sim::Reset();
     sim::AddFile(Stored(L"oem1.inf"), PackageInf("Class=Sample\r\nProvider=Pelmora\r\nDriverVer=01/02/2026,1.2.3.4\r\n",
-                                                 "[A]\r\nwidget\r\n"));
+                                                 "[A]\r\nwidget\r\nHKR,Parameters,Opt,0,Mode=ACME1\r\n"));
     sim::AddFile(Stored(L"oem2.inf"), kInf + "[A]\r\nWIDGET\r\n");
     sim::AddFile(Stored(L"oem3.inf"), PackageInf("Provider=%P%\r\n", "[A]\r\nx = widget\r\n[Strings]\r\nP = \"Acme Corp\"\r\n"));
     sim::AddFile(Stored(L"machine.inf"), kInf + "[A]\r\nwidget\r\n");

@@ -112,7 +112,10 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
     std::vector<std::wstring> kept;
     size_t deletions;  // runs of the engine's dp_delete
     DWORD errorMessage = 0;  // a line on standard error, naming oem5.inf where it names a package
+    const wchar_t* argument = L"|widget";
+    bool otherCodes = false;  // the store answers "in use" and "not installed" with ERROR_ACCESS_DENIED
   };
+  const std::string runsFromStore = "[DestinationDirs]\r\nDefaultDestDir=13\r\n[A]\r\nwidget\r\n";
   const std::string longLine(1024 - 6, 't');  // with "widget" one more than the buffer holds
   const std::string longSection(255, 'S');    // its terminator does not fit
   const Row rows[] = {
@@ -156,6 +159,22 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
        "SetupOpenInfFileW", 1, 0, ERROR_ACCESS_DENIED, 0, {L"oem1.inf", L"oem2.inf"}, 0},
       {"sections that never end still end the walk", {{L"oem1.inf", "[A]\r\nwidget\r\n"}},
        "SetupEnumInfSectionsW", 1, 0, ERROR_GEN_FAILURE, 0, {L"oem1.inf"}, 0},
+      // The texts Windows finds: a line continued after a backslash (not one
+      // inside quotes), '=' after the first field, an ANSI INF's bytes in
+      // the ANSI code page (UTF-8 bytes are other characters there).
+      {"a continued line", {{L"oem1.inf", "[A]\r\nwid\\\r\nget\r\n"}, {L"oem2.inf", "[A]\r\n\"wid\\\"\r\nget\r\n"}},
+       nullptr, 0, 0, 0, 0, {L"oem2.inf"}, 1},
+      {"'=' in a field", {{L"oem1.inf", "[A]\r\nHKR,Parameters,Opt,0,Mode=ACME1\r\n"},
+                           {L"oem5.inf", "[A]\r\nHKR,Parameters,Opt,0,Mode=ACME1\r\n"}},
+       nullptr, 0, 0, 0, 2, {L"oem5.inf"}, 1, 61324, L"|Mode=ACME1"},
+      {"an ANSI provider", {{L"oem1.inf", "[Version]\r\nProvider=M\xFCller\r\n"}, {L"oem2.inf", "[Version]\r\nProvider=M\xC3\xBCller\r\n"}},
+       nullptr, 0, 0, 0, 0, {L"oem2.inf"}, 1, 0, L"|M\u00FCller"},
+      // A package run from the driver store that a phantom uses is kept
+      // even by force, whichever code the store gives.
+      {"run from the store, used by a phantom", {{L"oem6.inf", runsFromStore}, {L"oem7.inf", runsFromStore}},
+       nullptr, 0, 0, 0, 2, {L"oem6.inf"}, 2},
+      {"run from the store, other codes", {{L"oem6.inf", runsFromStore}, {L"oem7.inf", runsFromStore}},
+       nullptr, 0, 0, 0, 2, {L"oem6.inf"}, 2, 0, L"|widget", true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -164,7 +183,8 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
     for (const auto& file : row.files) AddInf(file.first, file.second);
     sim::MarkPackageInUse(L"oem4.inf");
     if (row.failing) sim::FailCall(row.failing, row.error, row.nth, row.count);
-    EXPECT_EQ(row.exitCode, RemoveDevicesAndPackages(L"|widget"));
+    if (row.otherCodes) sim::SetUninstallAnswers(ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(row.exitCode, RemoveDevicesAndPackages(row.argument));
     std::vector<std::wstring> kept;
     for (const auto& file : row.files) {
       if (sim::FileExists(InInfDirectory(file.first))) kept.push_back(file.first);
