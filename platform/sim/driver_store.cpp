@@ -79,7 +79,7 @@ DWORD PackageError(const std::wstring& folder, const std::string& content) {
   if (!detail::VersionAtLeast(6, 0)) return 0;
   if (!detail::HasManufacturerEntry(inf)) return kErrorWrongInfType;
   for (const std::wstring& file : detail::FilesToCopy(inf)) {
-    if (!FileExists(folder + L"\\" + file)) return ERROR_FILE_NOT_FOUND;
+    if (!FileExists(folder + (L"\\" + file))) return ERROR_FILE_NOT_FOUND;
   }
   return 0;
 }

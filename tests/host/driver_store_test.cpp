@@ -56,6 +56,11 @@ TEST_F(DriverStore, DpAddOutcomes) {
       {L"b.inf", "GetFullPathNameW", 61113, L"b.inf"},
       {L"C:/work/other/b.inf.", "SetupCopyOEMInfW", 61114, L"C:\\work\\other\\b.inf"},
       {L"b.inf", nullptr, 61114, L"C:\\work\\drivers\\b.inf"},  // no such file
+      // From Vista the store wants a [Manufacturer] and every file CopyFiles names.
+      {L"..\\other\\bare.inf", nullptr, 61114, L"C:\\work\\other\\bare.inf"},
+      {L"..\\other\\bare.inf", "Windows XP", 61115, L"oem0.inf"},
+      {L"..\\other\\copies.inf", nullptr, 61114, L"C:\\work\\other\\copies.inf"},
+      {L"..\\other\\copies.inf", "file present", 61115, L"oem0.inf"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(sim::Utf8(row.path));
@@ -63,13 +68,17 @@ TEST_F(DriverStore, DpAddOutcomes) {
     sim::SetCurrentDirectory(L"C:\\work\\drivers");
     for (const std::wstring& file : {std::wstring(L"C:\\work\\other\\b.inf"), LongPath(259), LongPath(260)})
       sim::AddFile(file, kInf + "; b\r\n");
-    if (row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
+    sim::AddFile(L"C:\\work\\other\\bare.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
+    sim::AddFile(L"C:\\work\\other\\copies.inf", kInf + "[I]\r\nCopyFiles=@d.sys\r\n");
+    if (Is(row.failing, "Windows XP")) sim::SetVersion(5, 2, 2);
+    if (Is(row.failing, "file present")) sim::AddFile(L"C:\\work\\other\\d.sys", "");
+    if (row.failing && std::string(row.failing).find(' ') == std::string::npos) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
     int result = row.message == 61115 ? 0 : 2;
     EXPECT_EQ(result, Engine({L"dummy.exe", L"dp_add", row.path}));
     EXPECT_EQ(ExpectedMessage(row.message, row.named.c_str()), sim::StdOut());
     EXPECT_EQ(result ? ExpectedMessage(60001, L"dummy.exe", L"dp_add") : "", sim::StdErr());
-    std::string content;
-    EXPECT_EQ(result == 0, sim::ReadFile(Stored(L"oem0.inf"), &content) && content == kInf + "; b\r\n");
+    std::string content, source;
+    EXPECT_EQ(result == 0, sim::ReadFile(Stored(L"oem0.inf"), &content) && sim::ReadFile(row.path, &source) && content == source);
   }
   EXPECT_EQ(3, Engine({L"dummy.exe", L"dp_add"}));
 }
@@ -94,6 +103,9 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
       {L"oem9.inf", true, "setupapi.h codes", 2, {61118, 60001}, true},
       {L"oem9.inf", true, "other codes", 2, {61116, 60001}, true},
       {L"oem4.inf", false, "other codes", 2, {61116, 60001}, true},
+      // Windows 10 deletes only a package with a [Manufacturer].
+      {L"oem3.inf", false, "Windows 10", 0, {61119}, true},
+      {L"oem3.inf", true, "Windows 10, bare", 2, {61116, 60001}, true},
       {L"oem3.inf", false, "SetupUninstallOEMInfW", 2, {61116, 60001}, true},
       {L"oem3.inf", false, "export", 2, {60001}, false},
       {L"oem3.inf", false, "library", 2, {60001}, false},
@@ -115,6 +127,8 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
     if (Is(row.failing, "SetupUninstallOEMInfW")) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
     if (Is(row.failing, "setupapi.h codes")) sim::SetUninstallAnswers(ERROR_INF_IN_USE_BY_DEVICES, ERROR_NOT_AN_INSTALLED_OEM_INF);
     if (Is(row.failing, "other codes")) sim::SetUninstallAnswers(ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED);
+    if (row.failing && std::string(row.failing).find("Windows 10") == 0) sim::SetVersion(10, 0, 0);
+    if (Is(row.failing, "Windows 10, bare")) sim::AddFile(Stored(L"oem3.inf"), "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
     EXPECT_EQ(row.result, Engine({L"dummy.exe", row.force ? L"-f" : L"-r", L"dp_delete", row.name}));
     EXPECT_EQ(row.messages, MessagesComposed());
     EXPECT_EQ(row.reachesStore, sim::CountCalls("SetupUninstallOEMInfW") == 1);

@@ -159,9 +159,8 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
        "SetupOpenInfFileW", 1, 0, ERROR_ACCESS_DENIED, 0, {L"oem1.inf", L"oem2.inf"}, 0},
       {"sections that never end still end the walk", {{L"oem1.inf", "[A]\r\nwidget\r\n"}},
        "SetupEnumInfSectionsW", 1, 0, ERROR_GEN_FAILURE, 0, {L"oem1.inf"}, 0},
-      // The texts Windows finds: a line continued after a backslash (not one
-      // inside quotes), '=' after the first field, an ANSI INF's bytes in
-      // the ANSI code page (UTF-8 bytes are other characters there).
+      // Texts Windows finds: continued lines (not in quotes), '=' after the first field (setupapi/tests/parser.c,
+      // key_names), ANSI bytes in the ANSI code page (docs "General guidelines for INF files").
       {"a continued line", {{L"oem1.inf", "[A]\r\nwid\\\r\nget\r\n"}, {L"oem2.inf", "[A]\r\n\"wid\\\"\r\nget\r\n"}},
        nullptr, 0, 0, 0, 0, {L"oem2.inf"}, 1},
       {"'=' in a field", {{L"oem1.inf", "[A]\r\nHKR,Parameters,Opt,0,Mode=ACME1\r\n"},
@@ -169,8 +168,7 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
        nullptr, 0, 0, 0, 2, {L"oem5.inf"}, 1, 61324, L"|Mode=ACME1"},
       {"an ANSI provider", {{L"oem1.inf", "[Version]\r\nProvider=M\xFCller\r\n"}, {L"oem2.inf", "[Version]\r\nProvider=M\xC3\xBCller\r\n"}},
        nullptr, 0, 0, 0, 0, {L"oem2.inf"}, 1, 0, L"|M\u00FCller"},
-      // A package run from the driver store that a phantom uses is kept
-      // even by force, whichever code the store gives.
+      // Run from the store and used by a phantom: kept even by force (docs "SetupUninstallOEMInfW"), whatever the code.
       {"run from the store, used by a phantom", {{L"oem6.inf", runsFromStore}, {L"oem7.inf", runsFromStore}},
        nullptr, 0, 0, 0, 2, {L"oem6.inf"}, 2},
       {"run from the store, other codes", {{L"oem6.inf", runsFromStore}, {L"oem7.inf", runsFromStore}},
@@ -197,9 +195,8 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
   }
 }
 
-// In list order (the INF folder's, where NTFS puts oem10.inf before oem2.inf
-// and Windows' own INF files before and among them), from the shared Windows
-// directory's INF folder, each package opened by its full path there.
+// In the INF folder's order (NTFS: oem10.inf before oem2.inf, Windows' own INF files before and among them),
+// from the shared Windows directory's INF folder, each package opened by its full path there.
 TEST_F(RemoveAndClean, PackagesAreDeletedInListOrderFromTheInfFolder) {
   AddInf(L"oem2.inf", "[A]\r\nwidget\r\n");
   AddInf(L"oem10.inf", "[A]\r\nwidget\r\n");
