@@ -78,8 +78,9 @@ DWORD PackageError(const std::wstring& folder, const std::string& content) {
   if (!detail::HasWin4Signature(inf)) return ERROR_WRONG_INF_STYLE;
   if (!detail::VersionAtLeast(6, 0)) return 0;
   if (!detail::HasManufacturerEntry(inf)) return kErrorWrongInfType;
+  const std::wstring prefix = folder + L'\\';
   for (const std::wstring& file : detail::FilesToCopy(inf)) {
-    if (!FileExists(folder + (L"\\" + file))) return ERROR_FILE_NOT_FOUND;
+    if (!FileExists(prefix + file)) return ERROR_FILE_NOT_FOUND;
   }
   return 0;
 }
