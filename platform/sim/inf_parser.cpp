@@ -46,7 +46,8 @@ std::wstring Decode(const std::string& bytes) {
   } else {
     for (char byte : bytes) text += FromAnsi(static_cast<unsigned char>(byte));
   }
-  text = text.substr(0, text.find(L'\x1A'));
+  size_t end = text.find(L'\x1A');
+  if (end != std::wstring::npos) text.resize(end);
   for (wchar_t& c : text) {
     if (c == L'\0') c = L' ';
   }
