@@ -8,9 +8,12 @@
 
 namespace {
 
+// Only oem<digits>.inf names reach the store, so "file not found", Windows'
+// answer for a name that is not in the INF folder, means a package that is
+// not installed.
 DWORD UninstallFailureMessage(DWORD error) {
   if (error == ERROR_INF_IN_USE_BY_DEVICES) return MSG_DP_IN_USE;
-  if (error == ERROR_NOT_AN_INSTALLED_OEM_INF) return MSG_DP_NOT_OEM;
+  if (error == ERROR_NOT_AN_INSTALLED_OEM_INF || error == ERROR_FILE_NOT_FOUND) return MSG_DP_NOT_OEM;
   return MSG_DP_DELETE_FAILED;
 }
 

@@ -4,7 +4,8 @@
 #include <cwchar>
 #include <set>
 
-#include "platform/sim/sim_internal.h"
+#include "platform/sim/device_tree.h"
+#include "platform/sim/inf_parser.h"
 #include "platform/sim/sim_store.h"
 
 namespace sim {
@@ -15,6 +16,21 @@ using detail::Fail;
 std::set<std::wstring>& InUse() {  // lower-case names
   static std::set<std::wstring> inUse;
   return inUse;
+}
+
+// Which codes SetupUninstallOEMInfW gives for a package in use and for an
+// oem<N>.inf that is not installed: no source records them, so a test
+// chooses. The defaults: the code setupapi.h names for the first, and for
+// the second the answer devinst.c, test_copy_oem_inf records for a name
+// not in the INF folder ("bogus.inf").
+struct UninstallAnswers {
+  DWORD inUse = ERROR_INF_IN_USE_BY_DEVICES;
+  DWORD notInstalled = ERROR_FILE_NOT_FOUND;
+};
+
+UninstallAnswers& Answers() {
+  static UninstallAnswers answers;
+  return answers;
 }
 
 std::wstring InfPath(const std::wstring& name) { return std::wstring(kInfDirectory) + L"\\" + name; }
@@ -45,42 +61,28 @@ long OemNumber(const wchar_t* name) {
 
 std::wstring OemName(long number) { return L"oem" + std::to_wstring(number) + L".inf"; }
 
-std::string Trim(const std::string& text) {
-  size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
+// misc.c, test_SetupCopyOEMInf: from Vista an INF without a [Manufacturer]
+// entry is refused (Windows 7 also answered ERROR_UNSUPPORTED_TYPE).
+const DWORD kErrorWrongInfType = 0xE000024A;
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+// Why the package of `source` cannot be stored, or 0. A file its CopyFiles
+// name that is missing answers ERROR_FILE_NOT_FOUND: devinst.c,
+// test_driver_store, and docs "General guidelines for INF files" ask for
+// every such file to be present but record no code; staging a package
+// reads each file, and a file that cannot be opened is "not found".
+DWORD PackageError(const std::wstring& folder, const std::string& content) {
+  detail::InfFile inf;
+  UINT line = 0;
+  DWORD error = 0;
+  if (!detail::ParseInf(content, &inf, &line, &error)) return error;
+  if (!detail::HasWin4Signature(inf)) return ERROR_WRONG_INF_STYLE;
+  if (!detail::VersionAtLeast(6, 0)) return 0;
+  if (!detail::HasManufacturerEntry(inf)) return kErrorWrongInfType;
+  const std::wstring prefix = folder + L'\\';
+  for (const std::wstring& file : detail::FilesToCopy(inf)) {
+    if (!FileExists(prefix + file)) return ERROR_FILE_NOT_FOUND;
   }
-  return text;
-}
-
-// An INF names its style in [Version]: Signature="$Windows NT$" (or one of
-// the older two). A file without it is no INF to the driver store.
-bool HasInfSignature(const std::string& content) {
-  bool inVersion = false;
-  size_t start = 0;
-  while (start < content.size()) {
-    size_t end = content.find('\n', start);
-    if (end == std::string::npos) end = content.size();
-    std::string line = Trim(content.substr(start, end - start));
-    start = end + 1;
-    line = Trim(line.substr(0, line.find(';')));
-    if (!line.empty() && line[0] == '[') {
-      inVersion = LowerAscii(line) == "[version]";
-      continue;
-    }
-    size_t equals = line.find('=');
-    if (!inVersion || equals == std::string::npos) continue;
-    if (LowerAscii(Trim(line.substr(0, equals))) != "signature") continue;
-    std::string value = LowerAscii(Trim(line.substr(equals + 1)));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-    return value == "$windows nt$" || value == "$chicago$" || value == "$windows 95$";
-  }
-  return false;
+  return 0;
 }
 
 // Why `source` cannot be stored, or 0.
@@ -88,11 +90,10 @@ DWORD SourceError(const std::wstring& source, std::string* content) {
   if (FullPath(source).size() >= MAX_PATH) return ERROR_PATH_NOT_FOUND;
   std::wstring full = detail::Resolved(source);
   if (DirectoryExists(full)) return ERROR_ACCESS_DENIED;
-  if (!ReadFile(full, content)) {
-    size_t slash = full.rfind(L'\\');
-    return DirectoryExists(full.substr(0, slash <= 2 ? 3 : slash)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
-  }
-  return HasInfSignature(*content) ? 0 : ERROR_WRONG_INF_STYLE;
+  size_t slash = full.rfind(L'\\');
+  std::wstring folder = full.substr(0, slash <= 2 ? 3 : slash);
+  if (!ReadFile(full, content)) return DirectoryExists(folder) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  return PackageError(folder, *content);
 }
 
 // The name a package gets: that of a stored package with the same bytes, as
@@ -114,23 +115,53 @@ std::wstring StoreName(const std::string& content, bool* alreadyStored) {
   return OemName(free);
 }
 
+// Whether a device, present or not, is installed from the package.
+bool DeviceUses(const std::wstring& name) {
+  for (const detail::SimDevice& device : detail::Tree().devices) {
+    if (!device.removed && detail::EqualNoCase(device.spec.infPath, name)) return true;
+  }
+  return false;
+}
+
+// docs "SetupUninstallOEMInfW": the force is ignored for a package that
+// runs from the driver store while a device uses it.
+bool ForceIgnored(const detail::InfFile& inf, const std::wstring& name) {
+  return detail::RunsFromDriverStore(inf) && DeviceUses(name);
+}
+
+// Why a stored package cannot be deleted, or 0.
+DWORD UninstallError(const std::wstring& name, DWORD flags) {
+  bool oem = OemNumber(name.c_str()) >= 0;
+  // devinst.c, test_copy_oem_inf: a name not in the INF folder ("bogus.inf").
+  if (!FileExists(InfPath(name))) return oem ? Answers().notInstalled : ERROR_FILE_NOT_FOUND;
+  // Only a bare oemN.inf is an installed OEM INF.
+  if (!oem) return ERROR_NOT_AN_INSTALLED_OEM_INF;
+  detail::InfFile inf;
+  UINT line = 0;
+  DWORD error = 0;
+  std::string content;
+  bool parsed = ReadFile(InfPath(name), &content) && detail::ParseInf(content, &inf, &line, &error);
+  // devinst.c, test_copy_oem_inf (its comment): Windows 10 refuses a package
+  // without a non-empty [Manufacturer] section.
+  if (detail::VersionAtLeast(10, 0) && !(parsed && detail::HasManufacturerEntry(inf))) return ERROR_INVALID_PARAMETER;
+  bool inUse = InUse().count(detail::Lower(name)) || DeviceUses(name);
+  if (inUse && (!(flags & SUOI_FORCEDELETE) || (parsed && ForceIgnored(inf, name)))) return Answers().inUse;
+  return 0;
+}
+
 BOOL WINAPI UninstallOemInf(PCWSTR infFileName, DWORD flags, PVOID reserved) {
   if (detail::FaultedCall("SetupUninstallOEMInfW", detail::Quote(infFileName) + ", " + detail::Hex(flags))) {
     return FALSE;
   }
   if (!infFileName || reserved) return Fail(ERROR_INVALID_PARAMETER);
   if (flags & ~static_cast<DWORD>(SUOI_FORCEDELETE)) return Fail(ERROR_INVALID_FLAGS);
-  // Only a bare oemN.inf of the INF directory is an installed OEM INF; a
-  // path, even to one, is not.
   std::wstring name = infFileName;
-  if (name.find_first_of(L"\\/:") != std::wstring::npos || OemNumber(name.c_str()) < 0 || !FileExists(InfPath(name))) {
-    return Fail(ERROR_NOT_AN_INSTALLED_OEM_INF);
-  }
-  std::wstring key = detail::Lower(name);
-  if (InUse().count(key) && !(flags & SUOI_FORCEDELETE)) return Fail(ERROR_INF_IN_USE_BY_DEVICES);
+  // A path, even to a stored package, is no installed OEM INF.
+  if (name.find_first_of(L"\\/:") != std::wstring::npos) return Fail(ERROR_NOT_AN_INSTALLED_OEM_INF);
+  if (DWORD error = UninstallError(name, flags)) return Fail(error);
   RemoveFile(InfPath(name));
   RemoveFile(InfPath(name.substr(0, name.size() - 4) + L".pnf"));  // its precompiled form, if any
-  InUse().erase(key);
+  InUse().erase(detail::Lower(name));
   return TRUE;
 }
 
@@ -147,6 +178,10 @@ std::vector<std::wstring> StoredPackages() {
   return names;
 }
 
+void SetUninstallAnswers(DWORD inUse, DWORD notInstalled) {
+  Answers() = UninstallAnswers{inUse, notInstalled};
+}
+
 void MarkPackageInUse(const std::wstring& infName, bool inUse) {
   if (inUse) {
     InUse().insert(detail::Lower(infName));
@@ -159,6 +194,7 @@ namespace detail {
 
 void ResetDriverStore() {
   InUse().clear();
+  Answers() = UninstallAnswers();
   RegisterExport(L"setupapi.dll", "SetupUninstallOEMInfW", reinterpret_cast<FARPROC>(&UninstallOemInf));
 }
 

@@ -15,13 +15,11 @@ struct Entry {
   std::wstring path;  // full path as created
   bool isDirectory;
   std::string content;
-  size_t order;
 };
 
 struct FileSystem {
   std::map<std::wstring, Entry> entries;  // by lower-case full path
   std::wstring currentDirectory = L"C:\\work";
-  size_t nextOrder = 0;
 };
 
 FileSystem& State() {
@@ -46,7 +44,7 @@ void Put(const std::wstring& full, bool isDirectory, const std::string& content)
     found->second.content = content;
     return;
   }
-  fs.entries[key] = Entry{full, isDirectory, content, fs.nextOrder++};
+  fs.entries[key] = Entry{full, isDirectory, content};
 }
 
 void EnsureDirectory(const std::wstring& full) {
@@ -156,7 +154,27 @@ bool RemoveFile(const std::wstring& path) {
 
 namespace {
 
-// The entries directly in a directory, in creation order. Children share
+std::wstring NameOf(const Entry& entry) { return entry.path.substr(entry.path.rfind(L'\\') + 1); }
+
+// NTFS's upper-case table, for the characters the simulation meets: ASCII
+// and Latin-1.
+wchar_t Upper(wchar_t c) {
+  if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<wchar_t>(c - 0x20);
+  return c == 0xFF ? static_cast<wchar_t>(0x178) : c;
+}
+
+// docs "FindNextFileW" (remarks): NTFS, the system drive's file system,
+// lists a folder in alphabetical order, comparing names in upper case
+// (so "oem10.inf" comes before "oem2.inf", and "_" after the letters).
+bool Before(const Entry& a, const Entry& b) {
+  std::wstring left = NameOf(a);
+  std::wstring right = NameOf(b);
+  for (wchar_t& c : left) c = Upper(c);
+  for (wchar_t& c : right) c = Upper(c);
+  return left < right;
+}
+
+// The entries directly in a directory, in the file system's order. Children share
 // their parent's key as a prefix: only that range is read, so folders of
 // thousands of files stay cheap to list.
 std::vector<const Entry*> Children(const std::wstring& path) {
@@ -168,12 +186,9 @@ std::vector<const Entry*> Children(const std::wstring& path) {
        item != State().entries.end() && item->first.compare(0, prefix.size(), prefix) == 0; ++item) {
     if (item->first.find(L'\\', prefix.size()) == std::wstring::npos) children.push_back(&item->second);
   }
-  std::sort(children.begin(), children.end(),
-            [](const Entry* a, const Entry* b) { return a->order < b->order; });
+  std::sort(children.begin(), children.end(), [](const Entry* a, const Entry* b) { return Before(*a, *b); });
   return children;
 }
-
-std::wstring NameOf(const Entry& entry) { return entry.path.substr(entry.path.rfind(L'\\') + 1); }
 
 }  // namespace
 
@@ -212,6 +227,7 @@ void ResetFileSystem() {
   State() = FileSystem();
   AddDirectory(kInfDirectory);
   AddDirectory(L"C:\\work");
+  AddWindowsInfs();
 }
 
 }  // namespace detail

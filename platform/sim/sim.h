@@ -55,6 +55,9 @@ void RedirectOutput(unsigned consoleCodePage);
 
 // --- Operating system version -----------------------------------------------
 void SetVersion(unsigned major, unsigned minor, unsigned servicePackMajor);
+// The system's language (a LANGID; 0x0409 after Reset): it picks an INF's
+// [Strings.<language ID>] section.
+void SetLanguage(unsigned languageId);
 
 // --- Message table ----------------------------------------------------------
 // The table is built from the same source as the program's resource.
@@ -80,7 +83,8 @@ void RemoveExport(const std::wstring& library, const std::string& function);
 // Drive-letter and \\server\share paths with backslashes, compared without
 // regard to case; a \\?\ (or \\?\UNC\) prefix names the same file. The
 // machine starts with C:\, the system's INF directory and the current
-// directory C:\work. Relative paths are taken against the current directory.
+// directory C:\work; the INF directory holds some of Windows' own INF files
+// (1394.inf, acpi.inf, machine.inf, usb.inf, volume.inf). Relative paths are taken against the current directory.
 extern const wchar_t* const kInfDirectory;  // C:\Windows\INF
 void SetCurrentDirectory(const std::wstring& path);
 // Windows' full-path rules: '/' becomes '\', "." and ".." are resolved,
@@ -94,8 +98,9 @@ bool FileExists(const std::wstring& path);       // files only
 bool DirectoryExists(const std::wstring& path);
 bool ReadFile(const std::wstring& path, std::string* content);
 bool RemoveFile(const std::wstring& path);
-// Names (as created) of the entries directly in a directory, in creation
-// order, which is the order the simulated file search yields them.
+// Names (as created) of the entries directly in a directory, in NTFS's
+// order (alphabetical, compared in upper case), which is the order the
+// simulated file search yields them.
 std::vector<std::wstring> ListDirectory(const std::wstring& path);
 
 // UTF-8 of a wide string, for logs and output.

@@ -44,7 +44,10 @@ bool ReleaseHandle(HandleKind kind, const void* handle);  // false if not open
 // A library's export, registered by the area that implements the function.
 void RegisterExport(const std::wstring& library, const std::string& function, FARPROC address);
 
-// The files directly in a directory, in creation order, with their contents
+// Windows' own INF files in the INF directory (windows_infs.cpp).
+void AddWindowsInfs();
+
+// The files directly in a directory, in the file system's order, with their contents
 // (valid until the file system next changes).
 struct FileView {
   const wchar_t* name;  // points into the entry's path
@@ -58,6 +61,9 @@ std::wstring Resolved(const std::wstring& path);
 // "X:\" of a drive path, "\\server\share\" of a share: what ".." never leaves.
 size_t RootLength(const std::wstring& full);
 
+// The simulated system's language and whether its version is at least this.
+unsigned SystemLanguage();
+bool VersionAtLeast(unsigned major, unsigned minor);
 // Whether the simulated Windows version still reaches remote machines.
 bool RemoteMachinesSupported();
 

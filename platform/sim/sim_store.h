@@ -29,6 +29,12 @@ const std::vector<ReenumerateRequest>& ReenumerateRequests();
 std::vector<std::wstring> StoredPackages();  // "oemN.inf" names, by N
 // A package that devices use: SetupUninstallOEMInfW refuses it without
 // SUOI_FORCEDELETE.
+// A device's InfPath marks its package in use as well, present or not.
 void MarkPackageInUse(const std::wstring& infName, bool inUse = true);
+// The codes SetupUninstallOEMInfW answers for a package in use and for an
+// oem<N>.inf not in the INF folder (after Reset: ERROR_INF_IN_USE_BY_DEVICES
+// and ERROR_FILE_NOT_FOUND). A test sets others to show the program right
+// whichever way Windows answers.
+void SetUninstallAnswers(DWORD inUse, DWORD notInstalled);
 
 }  // namespace sim

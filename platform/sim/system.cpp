@@ -16,6 +16,7 @@ struct System {
   unsigned major = 6;
   unsigned minor = 1;
   unsigned servicePack = 1;
+  unsigned language = 0x0409;  // English (United States)
   bool privilegeEnabled = false;
   std::vector<RestartRequest> restarts;
   std::map<std::wstring, Library> libraries;  // by lower-case name
@@ -37,6 +38,8 @@ void SetVersion(unsigned major, unsigned minor, unsigned servicePackMajor) {
   State().servicePack = servicePackMajor;
 }
 
+void SetLanguage(unsigned languageId) { State().language = languageId; }
+
 const std::vector<RestartRequest>& RestartRequests() { return State().restarts; }
 
 void RemoveLibrary(const std::wstring& name) { State().libraries.erase(detail::Lower(name)); }
@@ -47,8 +50,14 @@ void RemoveExport(const std::wstring& library, const std::string& function) {
 
 namespace detail {
 
+unsigned SystemLanguage() { return State().language; }
+
+bool VersionAtLeast(unsigned major, unsigned minor) {
+  return State().major > major || (State().major == major && State().minor >= minor);
+}
+
 // Windows 8 is version 6.2.
-bool RemoteMachinesSupported() { return State().major < 6 || (State().major == 6 && State().minor < 2); }
+bool RemoteMachinesSupported() { return !VersionAtLeast(6, 2); }
 
 void RegisterExport(const std::wstring& library, const std::string& function, FARPROC address) {
   State().libraries[Lower(library)].exports[function] = address;

@@ -40,7 +40,7 @@ std::wstring Lower(std::wstring text) {
 
 void AddMachine() {
   for (const wchar_t* file : kFiles) {
-    sim::AddFile(file, "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n[M]\r\nx = y, PELMORA\\SAMPLE\r\n");
+    sim::AddFile(file, "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n[Manufacturer]\r\nP=M\r\n[M]\r\nx = y, PELMORA\\SAMPLE\r\n");
   }
   for (const ModelDevice& model : kDevices) {
     sim::DeviceSpec device = sim::Device(model.instanceId, model.className, {}, {});

@@ -58,7 +58,7 @@ static void AddFuzzMachine() {
   sim::SetProperty(d, SPDRP_HARDWAREID, sim::RawValue(REG_MULTI_SZ, L"PELMORA\\RAW"));
   sim::SetProperty(d, SPDRP_COMPATIBLEIDS, sim::RawValue(REG_BINARY, std::wstring(5000, L'B')));
   sim::AddDevice(d);
-  auto inf = [](const std::string& rest) { return "[Version]\r\nSignature=\"$Windows NT$\"\r\n" + rest; };
+  auto inf = [](const std::string& rest) { return "[Version]\r\nSignature=\"$Windows NT$\"\r\n" + rest + "[Manufacturer]\r\nP=M\r\n"; };
   const std::string models = "[Models]\r\n%Sample% = Install, PELMORA\\SAMPLE\r\n[Strings]\r\nSample=\"Sample\"\r\n";
   const std::string sample = inf("Class=Sample\r\n" + models);
   const std::string net = inf("Class=Net\r\n[Models]\r\nx = y, PCI\\VEN_8086&DEV_1234\r\n");

@@ -13,7 +13,7 @@ const wchar_t kCreated[] = L"ROOT\\PELMORASAMPLE\\0000";
 
 std::string SampleInf(const std::string& className = "PelmoraSample") {
   return "[Version]\r\nSignature = \"$Windows NT$\"\r\nClass = " + className +
-         "\r\nClassGuid = {6f1c2a3e-8d4b-4c7a-9e21-5b0d3f7a9c41}\r\n[Models]\r\n%D% = Install, ROOT\\PELMORA_SAMPLE\r\n"
+         "\r\nClassGuid = {6f1c2a3e-8d4b-4c7a-9e21-5b0d3f7a9c41}\r\n[Manufacturer]\r\nP = Models\r\n[Models]\r\n%D% = Install, ROOT\\PELMORA_SAMPLE\r\n"
          "[Strings]\r\nD = \"Pelmora sample device\"\r\n";
 }
 

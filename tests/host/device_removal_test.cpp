@@ -84,7 +84,7 @@ void Arrange(const Outcome& row) {
   }
   // One device the pattern does not select, so that it is no "every device".
   sim::AddDevice(sim::Device(L"PCI\\VEN_1\\0", L"Net", {L"PCI\\VEN_1"}));
-  sim::AddFile(kPackage, "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Models]\r\nx = y, PELMORA\\SAMPLE\r\n");
+  sim::AddFile(kPackage, PackageInf("", "[Models]\r\nx = y, PELMORA\\SAMPLE\r\n"));
   if (row.failing) sim::FailCall(row.failing, ERROR_INVALID_HANDLE, row.nth);
   if (row.departure == 'b') sim::SetChildDeparture(sim::ChildDeparture::kGone);
   if (row.departure == 'c') sim::SetChildDeparture(sim::ChildDeparture::kRelistedElsewhere);

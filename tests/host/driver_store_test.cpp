@@ -12,7 +12,7 @@
 
 namespace {
 
-const char kInf[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n";
+const std::string kInf = PackageInf("Class=Sample\r\n");
 
 std::wstring Stored(const std::wstring& name) { return L"C:\\Windows\\INF\\" + name; }
 
@@ -57,19 +57,29 @@ TEST_F(DriverStore, DpAddOutcomes) {
       {L"b.inf", "SetupCopyOEMInfW", 0xE0000100, 61114, L"C:\\work\\drivers\\b.inf", L"0xE0000100"},
       {L"b.inf", "SetupCopyOEMInfW", ERROR_BAD_EXE_FORMAT, 61114, L"C:\\work\\drivers\\b.inf",  // "%1" as it stands
        L"0x000000C1 %1 is not a valid Win32 application."},
+      // From Vista the store wants a [Manufacturer] and every file CopyFiles names.
+      {L"..\\other\\bare.inf", nullptr, 0, 61114, L"C:\\work\\other\\bare.inf", L"0xE000024A"},
+      {L"..\\other\\bare.inf", "Windows XP", 0, 61115, L"oem0.inf", L""},
+      {L"..\\other\\copies.inf", nullptr, 0, 61114, L"C:\\work\\other\\copies.inf",
+       L"0x00000002 The system cannot find the file specified."},
+      {L"..\\other\\copies.inf", "file present", 0, 61115, L"oem0.inf", L""},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(sim::Utf8(row.path));
     sim::Reset();
     sim::SetCurrentDirectory(L"C:\\work\\drivers");
-    sim::AddFile(L"C:\\work\\other\\b.inf", std::string(kInf) + "; b\r\n");
-    if (row.failing) sim::FailCall(row.failing, row.error);
+    sim::AddFile(L"C:\\work\\other\\b.inf", kInf + "; b\r\n");
+    sim::AddFile(L"C:\\work\\other\\bare.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
+    sim::AddFile(L"C:\\work\\other\\copies.inf", kInf + "[I]\r\nCopyFiles=@d.sys\r\n");
+    if (Is(row.failing, "Windows XP")) sim::SetVersion(5, 2, 2);
+    if (Is(row.failing, "file present")) sim::AddFile(L"C:\\work\\other\\d.sys", "");
+    if (row.failing && std::string(row.failing).find(' ') == std::string::npos) sim::FailCall(row.failing, row.error);
     int result = row.message == 61115 ? 0 : 2;
     EXPECT_EQ(result, Engine({L"dummy.exe", L"dp_add", row.path}));
     EXPECT_EQ(ExpectedMessage(row.message, row.named.c_str(), row.reason.c_str()), sim::StdOut());
     EXPECT_EQ(result ? ExpectedMessage(60001, L"dummy.exe", L"dp_add") : "", sim::StdErr());
-    std::string content;
-    EXPECT_EQ(result == 0, sim::ReadFile(Stored(L"oem0.inf"), &content) && content == std::string(kInf) + "; b\r\n");
+    std::string content, source;
+    EXPECT_EQ(result == 0, sim::ReadFile(Stored(L"oem0.inf"), &content) && sim::ReadFile(row.path, &source) && content == source);
   }
   EXPECT_EQ(3, Engine({L"dummy.exe", L"dp_add"}));
 }
@@ -78,7 +88,7 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
   struct Row {
     const wchar_t* name;
     bool force;
-    const char* failing;  // the uninstall fails, or its "export" or "library" is absent
+    const char* failing;  // the uninstall fails, answers other codes, or its "export" or "library" is absent
     int result;
     std::vector<unsigned long> messages;
     bool reachesStore;  // SetupUninstallOEMInfW was called
@@ -88,7 +98,15 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
       {L"OEM3.INF", true, nullptr, 0, {61119}, true},
       {L"oem4.inf", false, nullptr, 2, {61117, 60001}, true},  // in use
       {L"oem4.inf", true, nullptr, 0, {61119}, true},
-      {L"oem9.inf", true, nullptr, 2, {61118, 60001}, true},  // not installed
+      {L"oem9.inf", true, nullptr, 2, {61118, 60001}, true},  // not installed: "file not found"
+      // Codes no source records for "in use" and "not installed": the
+      // message follows the code, the answer and the store stay.
+      {L"oem9.inf", true, "setupapi.h codes", 2, {61118, 60001}, true},
+      {L"oem9.inf", true, "other codes", 2, {ERROR_ACCESS_DENIED, 61116, 60001}, true},
+      {L"oem4.inf", false, "other codes", 2, {ERROR_ACCESS_DENIED, 61116, 60001}, true},
+      // Windows 10 deletes only a package with a [Manufacturer].
+      {L"oem3.inf", false, "Windows 10", 0, {61119}, true},
+      {L"oem3.inf", true, "Windows 10, bare", 2, {ERROR_INVALID_PARAMETER, 61116, 60001}, true},
       {L"oem3.inf", false, "SetupUninstallOEMInfW", 2, {ERROR_ACCESS_DENIED, 61116, 60001}, true},
       {L"oem3.inf", false, "export", 2, {60001}, false},
       {L"oem3.inf", false, "library", 2, {60001}, false},
@@ -108,6 +126,10 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
     if (Is(row.failing, "export")) sim::RemoveExport(L"setupapi.dll", "SetupUninstallOEMInfW");
     if (Is(row.failing, "library")) sim::RemoveLibrary(L"setupapi.dll");
     if (Is(row.failing, "SetupUninstallOEMInfW")) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
+    if (Is(row.failing, "setupapi.h codes")) sim::SetUninstallAnswers(ERROR_INF_IN_USE_BY_DEVICES, ERROR_NOT_AN_INSTALLED_OEM_INF);
+    if (Is(row.failing, "other codes")) sim::SetUninstallAnswers(ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED);
+    if (row.failing && std::string(row.failing).find("Windows 10") == 0) sim::SetVersion(10, 0, 0);
+    if (Is(row.failing, "Windows 10, bare")) sim::AddFile(Stored(L"oem3.inf"), "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
     EXPECT_EQ(row.result, Engine({L"dummy.exe", row.force ? L"-f" : L"-r", L"dp_delete", row.name}));
     EXPECT_EQ(row.messages, MessagesComposed());
     if (Is(row.failing, "SetupUninstallOEMInfW")) {
@@ -138,6 +160,8 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
        one + three + "  [kept: a present device uses it]\n" + ExpectedMessage(61322, 2u)},
       // Line texts are searched with their %strkey% tokens replaced.
       {{L"dummy.exe", L"dp_enum", L"Acme"}, nullptr, 0, three + "  [kept: a present device uses it]\n" + ExpectedMessage(61322, 1u)},
+      // '=' after the first field is text.
+      {{L"dummy.exe", L"dp_enum", L"Mode=ACME1"}, nullptr, 0, one + ExpectedMessage(61322, 1u)},
       {{L"dummy.exe", L"dp_enum", L"nothing"}, nullptr, 0, ExpectedMessage(61323)},
       {{L"dummy.exe", L"dp_enum", L" \t"}, nullptr, 0, ExpectedMessage(61323)},
       {{L"dummy.exe", L"dp_enum"}, "GetSystemWindowsDirectoryW", 2, ""},
@@ -146,11 +170,11 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
   for (const auto& row : rows) {
     SCOPED_TRACE(sim::Utf8(row.args.argv()[row.args.argc() - 1]));
     sim::Reset();
-    sim::AddFile(Stored(L"oem1.inf"), std::string(kInf) + "Provider=Pelmora\r\nDriverVer=01/02/2026,1.2.3.4\r\n[A]\r\nwidget\r\n");
-    sim::AddFile(Stored(L"oem2.inf"), std::string(kInf) + "[A]\r\nWIDGET\r\n");
-    sim::AddFile(Stored(L"oem3.inf"), "[Version]\r\nSignature=\"$Windows NT$\"\r\nProvider=%P%\r\n[A]\r\nx = widget\r\n"
-                                      "[Strings]\r\nP = \"Acme Corp\"\r\n");
-    sim::AddFile(Stored(L"machine.inf"), std::string(kInf) + "[A]\r\nwidget\r\n");
+    sim::AddFile(Stored(L"oem1.inf"), PackageInf("Class=Sample\r\nProvider=Pelmora\r\nDriverVer=01/02/2026,1.2.3.4\r\n",
+                                                 "[A]\r\nwidget\r\nHKR,Parameters,Opt,0,Mode=ACME1\r\n"));
+    sim::AddFile(Stored(L"oem2.inf"), kInf + "[A]\r\nWIDGET\r\n");
+    sim::AddFile(Stored(L"oem3.inf"), PackageInf("Provider=%P%\r\n", "[A]\r\nx = widget\r\n[Strings]\r\nP = \"Acme Corp\"\r\n"));
+    sim::AddFile(Stored(L"machine.inf"), kInf + "[A]\r\nwidget\r\n");
     sim::DeviceSpec device = sim::Device(L"ROOT\\X\\0000", L"System", {L"ROOT\\X"});
     device.hasDriverKey = true;
     device.infPath = L"oem3.inf";

@@ -49,7 +49,7 @@ const char kValidInf[] =
 const char kSampleInf[] =
     "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n"
     "ClassGuid={6D1F2E0A-3C84-4B7A-9E51-0B2F7C3D4A01}\r\n"
-    "[Models]\r\nSample=Install,ROOT\\PELMORA_SAMPLE\r\n[Install]\r\nAddReg=Keys\r\n"
+    "[Manufacturer]\r\nPelmora=Models\r\n[Models]\r\nSample=Install,ROOT\\PELMORA_SAMPLE\r\n[Install]\r\nAddReg=Keys\r\n"
     "[Keys]\r\nHKR,,Tag,,\"PELMORA_SAMPLE\"\r\n";
 
 // The lines of composed messages, as patterns; a text insert "@@" or a
@@ -260,13 +260,13 @@ const std::map<std::string, std::vector<unsigned long>> kErrors = {
     {"GetFileAttributesW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED}},
     {"FindFirstFileW", {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED}},
     {"FindNextFileW", {ERROR_NO_MORE_FILES, ERROR_ACCESS_DENIED}},
-    {"SetupCopyOEMInfW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_WRONG_INF_STYLE}},
+    {"SetupCopyOEMInfW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_WRONG_INF_STYLE, 0xE000024A /* WRONG_INF_TYPE */}},
     {"GetSystemDirectoryW", {ERROR_NOT_ENOUGH_MEMORY}}, {"GetSystemWindowsDirectoryW", {ERROR_NOT_ENOUGH_MEMORY}},
     {"SetupDiOpenDevRegKey", {ERROR_KEY_DOES_NOT_EXIST, ERROR_ACCESS_DENIED, ERROR_INVALID_FLAGS}},
     {"RegQueryValueExW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_MORE_DATA}}, {"RegCloseKey", {}},
     {"CM_Get_Device_IDW", {CR_INVALID_DEVNODE, CR_BUFFER_SMALL}}, {"GetModuleFileNameW", {ERROR_INSUFFICIENT_BUFFER}},
     {"LoadLibraryW", {ERROR_MOD_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}}, {"GetProcAddress", {ERROR_PROC_NOT_FOUND}},
-    {"SetupUninstallOEMInfW", {ERROR_INF_IN_USE_BY_DEVICES, ERROR_NOT_AN_INSTALLED_OEM_INF, ERROR_ACCESS_DENIED}},
+    {"SetupUninstallOEMInfW", {ERROR_INF_IN_USE_BY_DEVICES, ERROR_NOT_AN_INSTALLED_OEM_INF, ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED}},
     {"FormatMessageW", {ERROR_MR_MID_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}},
     {"CreateProcessW", {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_BAD_EXE_FORMAT}},
     {"WaitForSingleObject", {ERROR_INVALID_HANDLE}}, {"GetExitCodeProcess", {ERROR_INVALID_HANDLE}}, {"OpenProcessToken", {ERROR_ACCESS_DENIED}},

@@ -10,7 +10,7 @@
 
 namespace {
 
-std::string Inf(const std::string& tag) { return "[Version]\r\nSignature=\"$Windows NT$\"\r\n; " + tag + "\r\n"; }
+std::string Inf(const std::string& tag) { return PackageInf("", "; " + tag + "\r\n"); }
 
 const char kBanner[] = "Installing USB-driver...\n";
 

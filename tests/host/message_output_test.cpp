@@ -45,7 +45,7 @@ TEST_F(MessageOutput, DeviceDataAndInsertsShowControlsAsQuestionMarks) {
   sim::AddDevice(device);
   sim::AddRemoteMachine(L"PC\x1B[2J");
   sim::AddFile(L"C:\\d\x1B[2J\\s.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=S\r\n"
-                                      "ClassGuid={6f1c2a3e-8d4b-4c7a-9e21-5b0d3f7a9c41}\r\n");
+                                      "ClassGuid={6f1c2a3e-8d4b-4c7a-9e21-5b0d3f7a9c41}\r\n[Manufacturer]\r\nP=M\r\n[M]\r\nD=I,ROOT\\S\r\n");
   const struct {
     std::initializer_list<std::wstring> args;
     std::string shown;  // the start of standard output

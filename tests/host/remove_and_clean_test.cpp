@@ -15,7 +15,7 @@ namespace {
 std::wstring InInfDirectory(const std::wstring& name) { return L"C:\\Windows\\INF\\" + name; }
 
 void AddInf(const std::wstring& name, const std::string& body) {
-  sim::AddFile(InInfDirectory(name), "[Version]\r\nSignature=\"$Windows NT$\"\r\n" + body);
+  sim::AddFile(InInfDirectory(name), PackageInf("", body));
 }
 
 // Beside the sample: a network card, and a device without any ID, which no
@@ -131,7 +131,10 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
     std::vector<std::wstring> kept;
     size_t deletions;  // runs of the engine's dp_delete
     DWORD errorMessage = 0;  // a line on standard error, naming oem5.inf where it names a package
+    const wchar_t* argument = L"|widget";
+    bool otherCodes = false;  // the store answers "in use" and "not installed" with ERROR_ACCESS_DENIED
   };
+  const std::string runsFromStore = "[DestinationDirs]\r\nDefaultDestDir=13\r\n[A]\r\nwidget\r\n";
   const std::string longLine(1024 - 6, 't');  // with "widget" one more than the buffer holds
   const std::string longSection(255, 'S');    // its terminator does not fit
   const Row rows[] = {
@@ -175,6 +178,20 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
        "SetupOpenInfFileW", 1, 0, ERROR_ACCESS_DENIED, 0, {L"oem1.inf", L"oem2.inf"}, 0},
       {"sections that never end still end the walk", {{L"oem1.inf", "[A]\r\nwidget\r\n"}},
        "SetupEnumInfSectionsW", 1, 0, ERROR_GEN_FAILURE, 0, {L"oem1.inf"}, 0},
+      // Texts Windows finds: continued lines (not in quotes), '=' after the first field (setupapi/tests/parser.c,
+      // key_names), ANSI bytes in the ANSI code page (docs "General guidelines for INF files").
+      {"a continued line", {{L"oem1.inf", "[A]\r\nwid\\\r\nget\r\n"}, {L"oem2.inf", "[A]\r\n\"wid\\\"\r\nget\r\n"}},
+       nullptr, 0, 0, 0, 0, {L"oem2.inf"}, 1},
+      {"'=' in a field", {{L"oem1.inf", "[A]\r\nHKR,Parameters,Opt,0,Mode=ACME1\r\n"},
+                           {L"oem5.inf", "[A]\r\nHKR,Parameters,Opt,0,Mode=ACME1\r\n"}},
+       nullptr, 0, 0, 0, 2, {L"oem5.inf"}, 1, 61324, L"|Mode=ACME1"},
+      {"an ANSI provider", {{L"oem1.inf", "[Version]\r\nProvider=M\xFCller\r\n"}, {L"oem2.inf", "[Version]\r\nProvider=M\xC3\xBCller\r\n"}},
+       nullptr, 0, 0, 0, 0, {L"oem2.inf"}, 1, 0, L"|M\u00FCller"},
+      // Run from the store and used by a phantom: kept even by force (docs "SetupUninstallOEMInfW"), whatever the code.
+      {"run from the store, used by a phantom", {{L"oem6.inf", runsFromStore}, {L"oem7.inf", runsFromStore}},
+       nullptr, 0, 0, 0, 2, {L"oem6.inf"}, 2},
+      {"run from the store, other codes", {{L"oem6.inf", runsFromStore}, {L"oem7.inf", runsFromStore}},
+       nullptr, 0, 0, 0, 2, {L"oem6.inf"}, 2, 0, L"|widget", true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -183,7 +200,8 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
     for (const auto& file : row.files) AddInf(file.first, file.second);
     sim::MarkPackageInUse(L"oem4.inf");
     if (row.failing) sim::FailCall(row.failing, row.error, row.nth, row.count);
-    EXPECT_EQ(row.exitCode, RemoveDevicesAndPackages(L"|widget"));
+    if (row.otherCodes) sim::SetUninstallAnswers(ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(row.exitCode, RemoveDevicesAndPackages(row.argument));
     std::vector<std::wstring> kept;
     for (const auto& file : row.files) {
       if (sim::FileExists(InInfDirectory(file.first))) kept.push_back(file.first);
@@ -196,15 +214,16 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
   }
 }
 
-// In list order, from the shared Windows directory's INF folder, each package
-// opened by its full path there.
+// In the INF folder's order (NTFS: oem10.inf before oem2.inf, Windows' own INF files before and among them),
+// from the shared Windows directory's INF folder, each package opened by its full path there.
 TEST_F(RemoveAndClean, PackagesAreDeletedInListOrderFromTheInfFolder) {
-  AddInf(L"oem7.inf", "[A]\r\nwidget\r\n");
   AddInf(L"oem2.inf", "[A]\r\nwidget\r\n");
+  AddInf(L"oem10.inf", "[A]\r\nwidget\r\n");
   EXPECT_EQ(0, DeleteMatchingOemPackages(L"widget"));
-  EXPECT_EQ(ExpectedMessage(61119, L"oem7.inf") + ExpectedMessage(61119, L"oem2.inf"), sim::StdOut());
+  EXPECT_EQ(ExpectedMessage(61119, L"oem10.inf") + ExpectedMessage(61119, L"oem2.inf"), sim::StdOut());
   EXPECT_EQ("SetupGetInfFileListW(\"C:\\Windows\\inf\", 0x2, no buffer, 0)", sim::CallsTo("SetupGetInfFileListW").at(0));
   EXPECT_EQ("SetupOpenInfFileW(\"C:\\Windows\\inf\\oem2.inf\", null, 0x2)", sim::CallsTo("SetupOpenInfFileW").at(1));
+  EXPECT_TRUE(sim::FileExists(InInfDirectory(L"usb.inf")));
 }
 
 }  // namespace

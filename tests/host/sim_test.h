@@ -18,6 +18,13 @@ class SimTest : public ::testing::Test {
   }
 };
 
+// An INF Windows stages: [Version] with its signature and `versionLines` (each
+// ending in CR LF), a [Manufacturer] with a models line, then `rest`.
+inline std::string PackageInf(const std::string& versionLines, const std::string& rest = "") {
+  return "[Version]\r\nSignature=\"$Windows NT$\"\r\n" + versionLines +
+         "[Manufacturer]\r\nPelmora=PelmoraModels\r\n[PelmoraModels]\r\nDevice=Install,ROOT\\PELMORA_TEST\r\n" + rest;
+}
+
 // An argument vector that owns its strings.
 class Args {
  public:
