@@ -82,7 +82,7 @@ def test_clean_up_deletes_exactly_the_unused_oem_packages_that_dp_enum_shows(
     # Windows would have stored the keeper's package as an oem<N>.inf and named it in the driver key; Wine
     # keeps the source's name there, so the test names the copy it planted.
     key = class_key_of(wine, "{3b7f2d1c-4a5e-4f60-8c9d-0e1f2a3b4c5d}", keeper.name)
-    wine.reg_add(key, "InfPath", "oem9205.inf")
+    wine.run("reg", "add", key, "/v", "InfPath", "/d", "oem9205.inf", "/f")
 
     line = "{}  Provider: Pelmora tests  Class: PelmoraTest  DriverVer: 01/15/2024,1.0.0.0".format
     code, out, err = wine.run("pelmora-engine.exe", "dp_enum", text)
