@@ -12,12 +12,6 @@ from messages import message
 DEVICE_LINE = re.compile(rb"([A-Z]+\\[^ ]+) *: (.+)")
 
 
-def instance_id(line):
-    match = DEVICE_LINE.fullmatch(line)
-    assert match, line
-    return match.group(1)
-
-
 def findall(wine, *args):
     code, out, err = wine.run("pelmora-engine.exe", "findall", *args)
     assert (code, err) == (0, b"")
@@ -33,7 +27,8 @@ def device_lines(srcdir, lines):
 
 def test_findall_lists_real_instance_ids_each_once_and_counts_them(wine, srcdir):
     everything = device_lines(srcdir, findall(wine, "*", "NOSUCH"))
-    assert len({instance_id(line) for line in everything}) == len(everything) > 1
+    matches = [DEVICE_LINE.fullmatch(line) for line in everything]
+    assert all(matches) and len({match.group(1) for match in matches}) == len(everything) > 1, everything
     assert len(device_lines(srcdir, findall(wine, "@ROOT\\*"))) < len(everything)
     assert findall(wine, "=NoSuchClass") == [message(srcdir, 60403)[:-2]]
     # "*\*" selects every device with an ID that Wine lists: "remove" refuses it before trying one.

@@ -16,13 +16,6 @@ void AddInf(const std::wstring& name, const std::string& body) {
   sim::AddFile(InInfDirectory(name), PackageInf("", body));
 }
 
-// Beside the sample: a network card, and a device without any ID, which no
-// hardware-ID pattern selects.
-void AddOtherDevices() {
-  sim::AddDevice(sim::Device(L"PCI\\VEN_8086&DEV_1234\\3&1", L"Net", {L"PCI\\VEN_8086&DEV_1234"}));
-  sim::AddDevice(sim::Device(L"ROOT\\LEGACY_X\\0000", L"System", {}));
-}
-
 // Present devices installed from oem5.inf (named in another case), from no
 // package (a driver key without InfPath), with no driver key; and a phantom
 // installed from oem6.inf.
@@ -84,7 +77,10 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
     SCOPED_TRACE(sim::Utf8(row.argument));
     sim::Reset();
     sim::AddDevice(sim::Device(L"ROOT\\SAMPLE\\0000", L"Sample", {L"PELMORA\\SAMPLE"}));
-    if (!std::strstr(row.machine, "alone")) AddOtherDevices();
+    if (!std::strstr(row.machine, "alone")) {  // a network card, and a device without any ID, which no pattern selects
+      sim::AddDevice(sim::Device(L"PCI\\VEN_8086&DEV_1234\\3&1", L"Net", {L"PCI\\VEN_8086&DEV_1234"}));
+      sim::AddDevice(sim::Device(L"ROOT\\LEGACY_X\\0000", L"System", {}));
+    }
     if (std::strstr(row.machine, "unreadable")) {
       sim::DeviceSpec gone = sim::Device(L"USB\\VID_1&PID_2\\9", L"USB", {L"USB\\VID_1&PID_2"});
       gone.propertiesFail = true;
