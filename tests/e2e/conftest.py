@@ -27,14 +27,8 @@ class Wine:
         self.env = dict(os.environ, WINEPREFIX=str(prefix), WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=")
         self.env.pop("DISPLAY", None)
-
-    @property
-    def drive_c(self):
-        return self.prefix / "drive_c"
-
-    @property
-    def inf_dir(self):
-        return self.drive_c / "windows" / "inf"
+        self.drive_c = self.prefix / "drive_c"
+        self.inf_dir = self.drive_c / "windows" / "inf"
 
     def exe(self, name):
         return str(self.bindir / name)
@@ -52,9 +46,6 @@ class Wine:
             out.seek(0)
             err.seek(0)
             return code, out.read(), err.read()
-
-    def reg_add(self, key, name, value):
-        self.run("reg", "add", key, "/v", name, "/d", value, "/f")
 
     def windows_path(self, path):
         """The Windows path (Z:\\...) of a host path."""

@@ -16,15 +16,3 @@ def message(srcdir, message_id, *inserts):
     text = re.sub(r"%([1-9])(?:!\w+!)?", lambda m: str(inserts[int(m.group(1)) - 1]), _table(srcdir)[message_id])
     # Redirected, the programs write in the OEM code page: 437 under Wine.
     return text.rstrip("\n").replace("\n", "\r\n").encode("cp437") + b"\r\n"
-
-
-
-def pattern(srcdir, message_id, *inserts):
-    """The message as a regular expression over bytes; an insert None stands for a failure's reason: the
-    system's code, and its text when it has one (under Wine, Wine's)."""
-    marks = [f"@{n}@" for n in range(len(inserts))]
-    text = re.escape(message(srcdir, message_id, *marks))
-    for mark, insert in zip(marks, inserts):
-        part = rb"0x[0-9A-F]{8}(?: [^\r\n]+)?" if insert is None else re.escape(str(insert).encode("cp437"))
-        text = text.replace(re.escape(mark.encode()), part)
-    return re.compile(text)

@@ -8,18 +8,10 @@ Wine also writes that kept name as the InfPath of a device's driver key.
 """
 import re
 
-import pytest
-
-import messages
 from conftest import write_inf
+from messages import message
 
 BANNER = b"Installing USB-driver...\r\n"
-
-
-@pytest.fixture(scope="module")
-def message(srcdir):
-    """message(id, *inserts): an engine message as the program writes it."""
-    return lambda message_id, *inserts: messages.message(srcdir, message_id, *inserts)
 
 
 def lines(out):
@@ -27,7 +19,7 @@ def lines(out):
 
 
 def test_install_takes_inf_names_only_and_goes_on_past_what_cannot_be_added(
-        wine, srcdir, tmp_path, message, inf_dir_kept):
+        wine, srcdir, tmp_path, inf_dir_kept):
     folder = tmp_path / "Treiber f\u00fcr Ger\u00e4te"
     (folder / "pelmora_walk_sub").mkdir(parents=True)
     within = (wine.windows_path(folder) + "\\{}").format
@@ -41,14 +33,14 @@ def test_install_takes_inf_names_only_and_goes_on_past_what_cannot_be_added(
     (folder / "con.inf").write_bytes(b"")  # the console to Windows: refused and named, never read
     # As the C runtime hands on "<folder>\": the quotation mark stands for the backslash.
     code, out, err = wine.run("pelmora.exe", "install", wine.windows_path(folder) + '"')
-    assert (code, lines(err)) == (0, lines(BANNER + message(61330, "pelmora.exe", within("con.inf")) +
+    assert (code, lines(err)) == (0, lines(BANNER + message(srcdir, 61330, "pelmora.exe", within("con.inf")) +
                                            b"pelmora.exe: the dp_add command failed.\r\n"))
     added = ["pelmora_walk_" + name for name in ["a.inf", "B.INF"] + long_names[:2]]
-    refused = message(61113, within("pelmora_walk_" + long_names[2]), "")  # too long: no code to give
-    assert lines(out) == sorted([message(61115, name) for name in added] + [refused])
+    refused = message(srcdir, 61113, within("pelmora_walk_" + long_names[2]), "")  # too long: no code to give
+    assert lines(out) == sorted([message(srcdir, 61115, name) for name in added] + [refused])
     # A bare drive is its root, not the drive's current folder; C:\ of the prefix holds no INF file.
     assert wine.run("pelmora.exe", "install", "C:", "", " ", cwd=wine.drive_c / "windows") == (
-        0, b"", BANNER + message(61112, "pelmora.exe", "C:\\"))
+        0, b"", BANNER + message(srcdir, 61112, "pelmora.exe", "C:\\"))
     stored = [p.name for p in wine.inf_dir.glob("pelmora_walk_*") if p.suffix.lower() != ".pnf"]
     assert sorted(stored) == sorted(added)
 
@@ -67,7 +59,7 @@ def class_key_of(wine, class_guid, inf_path):
 
 # The clean-up deletes by force (the engine's "-f dp_delete") exactly what dp_enum shows beforehand.
 def test_clean_up_deletes_exactly_the_unused_oem_packages_that_dp_enum_shows(
-        wine, tmp_path, message, inf_dir_kept):
+        wine, srcdir, tmp_path, inf_dir_kept):
     text = "PELMORA_CLEANUP"
     # A present device of the test's own, made by the engine.
     keeper = tmp_path / "pelmora_cleanup_keeper.inf"
@@ -82,7 +74,7 @@ def test_clean_up_deletes_exactly_the_unused_oem_packages_that_dp_enum_shows(
     # Windows would have stored the keeper's package as an oem<N>.inf and named it in the driver key; Wine
     # keeps the source's name there, so the test names the copy it planted.
     key = class_key_of(wine, "{3b7f2d1c-4a5e-4f60-8c9d-0e1f2a3b4c5d}", keeper.name)
-    wine.reg_add(key, "InfPath", "oem9205.inf")
+    wine.run("reg", "add", key, "/v", "InfPath", "/d", "oem9205.inf", "/f")
 
     line = "{}  Provider: Pelmora tests  Class: PelmoraTest  DriverVer: 01/15/2024,1.0.0.0".format
     code, out, err = wine.run("pelmora-engine.exe", "dp_enum", text)
@@ -90,14 +82,15 @@ def test_clean_up_deletes_exactly_the_unused_oem_packages_that_dp_enum_shows(
     *packages, summary = out.split(b"\r\n")[:-1]
     assert sorted(packages) == [line("oem9201.inf").encode(), line("oem9202.inf").encode(),
                                 (line("oem9205.inf") + "  [kept: a present device uses it]").encode()]
-    assert summary + b"\r\n" == message(61322, 3)
+    assert summary + b"\r\n" == message(srcdir, 61322, 3)
 
     # Without force Wine deletes nothing and still reports success.
-    assert wine.run("pelmora-engine.exe", "dp_delete", "oem9203.inf") == (0, message(61119, "oem9203.inf"), b"")
+    assert wine.run("pelmora-engine.exe", "dp_delete", "oem9203.inf") == (0, message(srcdir, 61119, "oem9203.inf"), b"")
     code, out, err = wine.run("pelmora.exe", "remove", "ROOT\\PELMORA_NO_SUCH_DEVICE|" + text)
-    assert (code, err) == (2, message(61324, "pelmora.exe", "oem9205.inf"))
-    assert out.startswith(message(61202))
-    assert lines(out[len(message(61202)):]) == [message(61119, "oem9201.inf"), message(61119, "oem9202.inf")]
+    assert (code, err) == (2, message(srcdir, 61324, "pelmora.exe", "oem9205.inf"))
+    nothing_removed = message(srcdir, 61202)
+    assert out.startswith(nothing_removed)
+    assert lines(out[len(nothing_removed):]) == [message(srcdir, 61119, name) for name in ("oem9201.inf", "oem9202.inf")]
     left = {p.name for p in wine.inf_dir.iterdir()}
     assert {"oem9201.inf", "oem9202.inf"} & left == set()
     assert {"oem9203.inf", "oem9204.inf", "oem9205.inf", "pelmora_cleanup_d.inf"} <= left

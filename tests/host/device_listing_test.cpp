@@ -17,10 +17,6 @@ class DeviceListing : public SimTest {
     if (id.empty()) device.instanceId = L"ROOT\\UNREADABLE\\0000", device.idReadFails = true;
     sim::AddDevice(device);
   }
-
-  static std::string Line(const std::string& id, const std::string& name) {
-    return id + std::string(id.size() < 60 ? 60 - id.size() : 0, ' ') + ": " + name + "\n";
-  }
 };
 
 TEST_F(DeviceListing, EveryDeviceOnItsOwnLineAndACountThatMatches) {
@@ -32,11 +28,11 @@ TEST_F(DeviceListing, EveryDeviceOnItsOwnLineAndACountThatMatches) {
   Add(L"ROOT\\E\\0000", std::wstring(255 - 62 - 1, L'F').c_str(), nullptr);  // exactly 255: not cut
   EXPECT_EQ(0, EngineRun(3, Args{L"dummy.exe", L"findall", L"*"}.argv()));
   // The cut line keeps 254 characters and its line end.
-  std::string cut = Line("ROOT\\" + std::string(60, 'I'), std::string(300, 'N')).substr(0, 254) + "\n";
+  std::string cut = DeviceLine("ROOT\\" + std::string(60, 'I'), std::string(300, 'N')).substr(0, 254) + "\n";
   // Root devices come in instance-ID order, not in the order made (devinst.c, test_get_class_devs).
-  EXPECT_EQ(Line("ROOT\\A\\0000", "Friendly 100% %1") + Line("ROOT\\B\\0000", "Description B") + "ROOT\\C\\0000\n" +
-                Line("ROOT\\E\\0000", std::string(192, 'F')) + cut + Line("?", "Unreadable") +
-                ExpectedMessage(60405, 6u, nullptr),
+  EXPECT_EQ(DeviceLine("ROOT\\A\\0000", "Friendly 100% %1") + DeviceLine("ROOT\\B\\0000", "Description B") +
+                "ROOT\\C\\0000\n" + DeviceLine("ROOT\\E\\0000", std::string(192, 'F')) + cut +
+                DeviceLine("?", "Unreadable") + ExpectedMessage(60405, 6u, nullptr),
             sim::StdOut());
 }
 
@@ -54,9 +50,9 @@ TEST_F(DeviceListing, NothingFoundFailedWalkAndMisuse) {
       {{L"dummy.exe", L"findall", L"NOTHING"}, nullptr, 0, 0, ExpectedMessage(60403, nullptr), ""},
       {{L"dummy.exe", L"-m:PC7", L"findall", L"*"}, nullptr, 0, 0,
        "ROOT\\R\\0000\n" + ExpectedMessage(60404, 1u, L"PC7"), ""},
-      {{L"dummy.exe", L"findall", L"*"}, "SetupDiEnumDeviceInfo", 2, 2, Line("ROOT\\A\\0000", "A"), failed},
+      {{L"dummy.exe", L"findall", L"*"}, "SetupDiEnumDeviceInfo", 2, 2, DeviceLine("ROOT\\A\\0000", "A"), failed},
       {{L"dummy.exe", L"findall", L"PELMORA\\*"}, "SetupDiGetDeviceRegistryPropertyW", 1, 2,
-       Line("ROOT\\B\\0000", "B") + ExpectedMessage(60405, 1u, nullptr), failed},  // A's two ID lists
+       DeviceLine("ROOT\\B\\0000", "B") + ExpectedMessage(60405, 1u, nullptr), failed},  // A's two ID lists
       {{L"dummy.exe", L"findall"}, nullptr, 0, 3, "", ExpectedMessage(60002, L"dummy.exe", L"findall")},
       {{L"dummy.exe", L"-m:PC7", L"remove", L"*"}, nullptr, 0, 3, "", ExpectedMessage(60002, L"dummy.exe", L"remove")},
   };

@@ -99,10 +99,6 @@ std::string StillListed() {
   return listed;
 }
 
-std::string Line(const std::string& id, const std::string& label) {
-  return id + std::string(id.size() < 60 ? 60 - id.size() : 0, ' ') + ": " + label + "\n";
-}
-
 class DeviceRemoval : public SimTest {};
 
 TEST_F(DeviceRemoval, EachOutcomeDecidesResultSummaryRestartAndCleanUp) {
@@ -116,7 +112,7 @@ TEST_F(DeviceRemoval, EachOutcomeDecidesResultSummaryRestartAndCleanUp) {
     for (size_t i = 0; row.lines[i]; ++i) {
       const char label = row.lines[i];
       if (label == '-') continue;
-      expected += Line(label == 'E' ? "" : sim::Utf8(Id(row, i)),
+      expected += DeviceLine(label == 'E' ? "" : sim::Utf8(Id(row, i)),
                        label == 'S' ? "Remove succeeded" : label == 'B' ? "Remove on reboot" : "Remove failed");
     }
     EXPECT_EQ(expected + ExpectedMessage(row.summary, row.count), sim::StdOut());

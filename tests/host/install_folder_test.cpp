@@ -77,7 +77,6 @@ TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
       {deep + L"d", deep + L"d\\a.inf", ""}, {unc + L"u", unc + L"u\\a.inf", ""},  // 260 characters
       {unc, unc + L"\\a.inf", sim::Utf8(unc) + "\\a.inf"}, {L"C:\\odd", L"C:\\odd\\a.inf_", "", 61112},  // a short name
       {L"C:\\missing", L"C:\\sub\\c.inf", "", 61111, L"0x00000003 The system cannot find the path specified."},
-      {L"C:\\empty\\notes.txt", L"C:\\empty\\notes.txt", "", 61111, L"0x00000003 The system cannot find the path specified."},
       {L"C:\\locked", L"C:\\locked\\a.inf", "", 61111, L"0x00000005 Access is denied."},
       {L"C:\\empty", L"C:\\empty\\notes.txt", "", 61112},
       {L"C:\\nested\\" + std::wstring(600, L'x') + L"\\..", L"C:\\nested\\sub\\deep.inf", "", 61112},

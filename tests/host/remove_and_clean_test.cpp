@@ -12,17 +12,8 @@
 
 namespace {
 
-std::wstring InInfDirectory(const std::wstring& name) { return L"C:\\Windows\\INF\\" + name; }
-
 void AddInf(const std::wstring& name, const std::string& body) {
   sim::AddFile(InInfDirectory(name), PackageInf("", body));
-}
-
-// Beside the sample: a network card, and a device without any ID, which no
-// hardware-ID pattern selects.
-void AddOtherDevices() {
-  sim::AddDevice(sim::Device(L"PCI\\VEN_8086&DEV_1234\\3&1", L"Net", {L"PCI\\VEN_8086&DEV_1234"}));
-  sim::AddDevice(sim::Device(L"ROOT\\LEGACY_X\\0000", L"System", {}));
 }
 
 // Present devices installed from oem5.inf (named in another case), from no
@@ -53,12 +44,9 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
   };
   const Row rows[] = {
       {L"PELMORA\\SAMPLE", 2, false, false, 61305, nullptr},  // no bar: nothing at all
-      {L"|", 0, false, false, 0, nullptr},
       {L"|PELMORA\\SAMPLE", 0, false, true, 0, nullptr},
       {L"PELMORA\\SAMPLE|", 0, true, false, 0, nullptr},
-      {L"pelmora\\*|PELMORA\\SAMPLE", 0, true, true, 0, nullptr},
       {L"*SAMPLE|PELMORA\\SAMPLE", 0, true, true, 0, nullptr},
-      {L"NOTHING\\HERE|PELMORA\\SAMPLE", 0, false, true, 0, nullptr},  // a device not plugged in
       {L"@|PELMORA\\SAMPLE", 0, false, true, 0, nullptr},
       {L"@ROOT\\*|PELMORA\\SAMPLE", 0, true, true, 0, nullptr},  // all but the card
       // Every device, however spelled, and the class selector: refused
@@ -66,7 +54,6 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
       {L"=Sample|PELMORA\\SAMPLE", 2, false, false, 61327, nullptr},
       {L"=|", 0, false, false, 0, nullptr},  // "=" alone is an ID pattern
       {L"*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},
-      {L"@*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},
       {L"**|", 2, false, false, 61328, nullptr},
       {L"*\\*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},  // the device without IDs does not count
       {L"@*\\*|", 2, false, false, 61328, nullptr},
@@ -90,7 +77,10 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
     SCOPED_TRACE(sim::Utf8(row.argument));
     sim::Reset();
     sim::AddDevice(sim::Device(L"ROOT\\SAMPLE\\0000", L"Sample", {L"PELMORA\\SAMPLE"}));
-    if (!std::strstr(row.machine, "alone")) AddOtherDevices();
+    if (!std::strstr(row.machine, "alone")) {  // a network card, and a device without any ID, which no pattern selects
+      sim::AddDevice(sim::Device(L"PCI\\VEN_8086&DEV_1234\\3&1", L"Net", {L"PCI\\VEN_8086&DEV_1234"}));
+      sim::AddDevice(sim::Device(L"ROOT\\LEGACY_X\\0000", L"System", {}));
+    }
     if (std::strstr(row.machine, "unreadable")) {
       sim::DeviceSpec gone = sim::Device(L"USB\\VID_1&PID_2\\9", L"USB", {L"USB\\VID_1&PID_2"});
       gone.propertiesFail = true;

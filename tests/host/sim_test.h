@@ -25,6 +25,14 @@ inline std::string PackageInf(const std::string& versionLines, const std::string
          "[Manufacturer]\r\nPelmora=PelmoraModels\r\n[PelmoraModels]\r\nDevice=Install,ROOT\\PELMORA_TEST\r\n" + rest;
 }
 
+// A device line as the engine writes it: the instance ID padded to 60 characters, a colon and the name or label.
+inline std::string DeviceLine(const std::string& id, const std::string& name) {
+  return id + std::string(id.size() < 60 ? 60 - id.size() : 0, ' ') + ": " + name + "\n";
+}
+
+// A file of the simulated machine's INF folder.
+inline std::wstring InInfDirectory(const std::wstring& name) { return std::wstring(sim::kInfDirectory) + L"\\" + name; }
+
 // An argument vector that owns its strings.
 class Args {
  public:
