@@ -19,9 +19,17 @@ const wchar_t kVerbatimUnc[] = L"\\\\?\\UNC\\";
 // document, so that a folder whose full path is long can still be listed.
 // A path already in a device form is left as it is.
 std::wstring VerbatimPath(const std::wstring& full) {
-  if (full.compare(0, 4, kVerbatim) == 0 || full.compare(0, 4, L"\\\\.\\") == 0) return full;
+  if (full.compare(0, 4, L"\\\\.\\") == 0) return full;
   if (full.compare(0, 2, L"\\\\") == 0) return kVerbatimUnc + full.substr(2);
   return kVerbatim + full;
+}
+
+// A folder given in the prefixed form: the driver store still gets plain
+// paths, the only form its documentation gives.
+std::wstring PlainPath(const std::wstring& full) {
+  if (full.compare(0, 8, kVerbatimUnc) == 0) return L"\\\\" + full.substr(8);
+  if (full.compare(0, 4, kVerbatim) == 0) return full.substr(4);
+  return full;
 }
 
 // A bare drive letter and colon: the root of that drive, as the backslash
@@ -79,7 +87,7 @@ bool IsInfName(const wchar_t* name) {
 int InstallPackagesFromFolder(const std::wstring& given) {
   const std::wstring program = OwnProgramPath();
   const std::wstring folder = FolderAsMeant(given);
-  std::wstring directory = FullPathOf(folder);
+  std::wstring directory = PlainPath(FullPathOf(folder));
   WIN32_FIND_DATAW found;
   HANDLE search = INVALID_HANDLE_VALUE;
   if (!directory.empty()) {

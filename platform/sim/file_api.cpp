@@ -127,9 +127,25 @@ std::wstring ResolvedName(const std::wstring& given) {
   return device.empty() ? full : L"\\\\.\\" + device;
 }
 
+// A \\?\ path goes to the file system as it stands: it must be a full path
+// (X:\... or, after \\?\UNC\, server\share\...), and '/', '.' and '..' are
+// not interpreted, so a path that needs them names nothing. Docs: "Naming
+// Files, Paths, and Namespaces". Which code such a path gets is not
+// documented: ERROR_INVALID_NAME, the code of an invalid object name.
+bool BrokenVerbatimPath(const std::wstring& path) {
+  if (path.compare(0, 4, L"\\\\?\\") != 0) return false;
+  std::wstring rest = path.substr(4);
+  bool share = rest.compare(0, 4, L"UNC\\") == 0;
+  bool drive = rest.size() >= 3 && rest[1] == L':' && rest[2] == L'\\';
+  if ((!share && !drive) || rest.find(L'/') != std::wstring::npos) return true;
+  std::wstring padded = rest + L'\\';
+  return padded.find(L"\\.\\") != std::wstring::npos || padded.find(L"\\..\\") != std::wstring::npos;
+}
+
 // Where a path that cannot be used ends up: its error, or 0 when it can be.
 // Only a \\?\ path may be longer than MAX_PATH.
 DWORD PathError(const std::wstring& path) {
+  if (BrokenVerbatimPath(path)) return ERROR_INVALID_NAME;
   std::wstring given = FullPath(path);
   if (given.size() >= MAX_PATH && given.compare(0, 4, L"\\\\?\\") != 0) return ERROR_PATH_NOT_FOUND;
   return DirectoryExists(FolderOf(detail::Resolved(path))) ? 0 : ERROR_PATH_NOT_FOUND;

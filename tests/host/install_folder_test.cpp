@@ -72,6 +72,8 @@ TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
       {L"C:\\Program Files\\V\\drivers\" \t", L"C:\\Program Files\\V\\drivers\\a.inf",
        "C:\\Program Files\\V\\drivers\\a.inf"},  // "...\drivers\" and a blank, as the C runtime hands them on
       {L"D:\"", L"D:\\a.inf", "D:\\a.inf"}, {L"c:", L"C:\\a.inf", "c:\\a.inf"},  // the root, not C:\work
+      {L"\\\\?\\C:\\pre", L"C:\\pre\\a.inf", "C:\\pre\\a.inf"},  // given in the prefixed form: the store gets it plain
+      {L"\\\\?\\UNC\\server\\share\\pre", L"\\\\server\\share\\pre\\a.inf", "\\\\server\\share\\pre\\a.inf"},
       {L"C:\\walk", L"C:\\walk\\a.inf", "C:\\walk\\a.inf", 61331, L"0x00000005 Access is denied."},
       {deep, deep + L"\\a.inf", sim::Utf8(deep) + "\\a.inf"},  // 259 characters
       {deep + L"d", deep + L"d\\a.inf", ""}, {unc + L"u", unc + L"u\\a.inf", ""},  // 260 characters
