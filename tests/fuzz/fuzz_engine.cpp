@@ -122,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!name.empty() && (name[0] == L'-' || name[0] == L'/')) name.erase(0, 1);
   const std::map<std::wstring, std::set<int>> allowed = {
       {L"findall", {0, 2, 3}}, {L"dp_add", {0, 2, 3}}, {L"dp_delete", {0, 2, 3}}, {L"install", {0, 1, 2, 3}},
-      {L"remove", {0, 1, 2, 3}}, {L"rescan", {0, 2}}, {L"dp_enum", {0, 2}}, {L"?", {0}}};
+      {L"remove", {0, 1, 2, 3}}, {L"rescan", {0, 2}}, {L"dp_enum", {0, 2, 3}}, {L"?", {0}}};
   Require((allowed.count(name) ? allowed.at(name) : std::set<int>{3}).count(result) == 1);
   std::set<std::wstring> removable;
   if (name == L"remove" && !machine) removable = ModelSelection({args.items.begin() + static_cast<long>(word) + 1,

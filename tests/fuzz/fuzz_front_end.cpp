@@ -112,19 +112,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzArgs args(L"C:\\pelmora.exe", data, size);
   const std::wstring word = args.argc() > 1 ? args.items[1] : L"";
   const bool takesOne = word == L"install" || word == L"remove" || word == L"exec";
+  auto blank = [](const std::wstring& text) { return text.find_first_not_of(L" \t") == std::wstring::npos; };
+  // More words are those with a visible character, and for install the text after a quote in the folder.
+  bool moreWords = false;
+  for (int i = 3; i < args.argc(); ++i) moreWords = moreWords || !blank(args.items[i]);
+  const size_t quote = args.argc() > 2 && word == L"install" ? args.items[2].find(L'"') : std::wstring::npos;
+  if (quote != std::wstring::npos) moreWords = moreWords || !blank(args.items[2].substr(quote + 1));
   // A folder of blanks alone is no folder.
-  const bool missing = args.argc() < 3 || (word == L"install" && args.argc() == 3 &&
-                                           args.items[2].find_first_not_of(L" \t") == std::wstring::npos);
+  const bool missing = !moreWords && (args.argc() < 3 || (word == L"install" && blank(args.items[2])));
   int code = RunFrontEnd(args.argc(), args.argv());
   RequireNothingOpen();
   Require(code >= 0 && code <= 3);
-  const bool installs = word == L"install" && args.argc() == 3 && !missing;
+  const bool installs = word == L"install" && args.argc() >= 3 && !missing && !moreWords;
   Require(StartsWith(sim::StdErr(), "Installing USB-driver...\n") == installs);
   if (installs) Require(code == 0);
   if (word == L"version") Require(code == 1);
   if (word == L"is64bit") Require(code == 0);
   if (takesOne && missing) Require(code == 1 && StartsWith(sim::StdOut(), "ERROR: command required argument\n"));
-  if (takesOne && args.argc() > 3) Require(code == 2 && StartsWith(sim::StdOut(), "ERROR: too many arguments"));
+  if (takesOne && moreWords) Require(code == 2 && StartsWith(sim::StdOut(), "ERROR: too many arguments"));
   // The engine runs under the program's own name.
   Require(!StartsWith(sim::StdErr(), "dummy.exe:") && sim::StdErr().find("\ndummy.exe:") == std::string::npos);
   Require(sim::RestartRequests().empty() && sim::DriverUpdates().empty());
