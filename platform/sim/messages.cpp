@@ -119,6 +119,15 @@ bool Compose(const wchar_t* text, va_list* arguments, std::wstring* result) {
   return true;
 }
 
+// A specific language finds a message in that language only; 0 and the
+// neutral defaults (the user's 0x0400, the system's 0x0800) search the
+// languages there are. The simulated texts are in the system's language.
+// Windows: docs "FormatMessageW" (dwLanguageId).
+bool LanguageServed(DWORD languageId) {
+  const DWORD primary = languageId & 0x3FF;
+  return primary == 0 || languageId == detail::SystemLanguage();
+}
+
 }  // namespace
 
 void HideMessage(unsigned long id) { Hidden().insert(id); }
@@ -134,7 +143,8 @@ using namespace sim::detail;
 DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
                      DWORD size, va_list* arguments) {
   if (FaultedCall("FormatMessageW", std::to_string(messageId) + ", " + Hex(flags))) return 0;
-  (void)languageId;
+  // ERROR_RESOURCE_LANG_NOT_FOUND
+  if (!(flags & FORMAT_MESSAGE_FROM_STRING) && !sim::LanguageServed(languageId)) return Fail(1815, 0);
   const wchar_t* text = nullptr;
   if (flags & FORMAT_MESSAGE_FROM_STRING) {
     text = static_cast<const wchar_t*>(source);
