@@ -160,6 +160,7 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
       {{L"dummy.exe", L"dp_enum", L" \t"}, nullptr, 0, ExpectedMessage(61323)},
       {{L"dummy.exe", L"dp_enum"}, "GetSystemWindowsDirectoryW", 2, ""},
       {{L"dummy.exe", L"dp_enum", L"widget"}, "SetupDiOpenDevRegKey", 2, ""},
+      {{L"dummy.exe", L"dp_enum", L"Acme", L"Corp"}, nullptr, 3, ""},  // a text with a blank, not quoted
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(sim::Utf8(row.args.argv()[row.args.argc() - 1]));
@@ -176,7 +177,7 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
     if (row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
     EXPECT_EQ(row.result, EngineRun(row.args.argc(), row.args.argv()));
     EXPECT_EQ(row.out, sim::StdOut());
-    EXPECT_EQ(row.result ? ExpectedMessage(60001, L"dummy.exe", L"dp_enum") : "", sim::StdErr());
+    EXPECT_EQ(row.result ? ExpectedMessage(row.result == 3 ? 60002 : 60001, L"dummy.exe", L"dp_enum") : "", sim::StdErr());
     EXPECT_EQ(3u, sim::StoredPackages().size());
   }
 }
