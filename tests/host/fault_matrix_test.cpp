@@ -19,6 +19,7 @@
 #include "expected_message.h"
 #include "frontend/frontend.h"
 #include "platform/sim/sim_devices.h"
+#include "platform/sim/sim_process.h"
 #include "platform/sim/sim_store.h"
 #include "sim_test.h"
 
@@ -294,6 +295,7 @@ struct Outcome {
   bool allSelectedGone = true;     // every selected device is gone
   int packagesInUse = 0;           // OEM packages present devices are installed from
   bool packageInUseDeleted = false;  // ... of which one is gone
+  bool partialStart = false;         // a program started by a path that is not full
 };
 
 // One run on a freshly arranged machine, with `failing` (when not empty)
@@ -316,6 +318,10 @@ Outcome RunOnce(const FaultScenario& scenario, const std::string& failing = "", 
     if (std::find(infFiles.begin(), infFiles.end(), name) == infFiles.end()) continue;
     ++outcome.packagesInUse;
     outcome.packageInUseDeleted |= !sim::FileExists(std::wstring(sim::kInfDirectory) + L"\\" + name);
+  }
+  for (const sim::ProcessStart& start : sim::ProcessStarts()) {
+    const std::wstring& name = start.applicationName;
+    outcome.partialStart |= name.size() < 3 || name.compare(1, 2, L":\\") != 0;
   }
   for (const std::wstring& id : scenario.matched) {
     outcome.devicePresent |= sim::DeviceExists(id);
@@ -372,6 +378,7 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
           EXPECT_FALSE(failed.packageInUseDeleted) << where << ": the package of a present device deleted";
         }
         EXPECT_EQ(0, sim::OpenHandles()) << where << " left open " << sim::OpenHandleReport();
+        EXPECT_FALSE(failed.partialStart) << where << ": a program started by a path that is not full";
         for (const std::string& line : failed.lines) {
           auto matches = [&line](const std::regex& pattern) { return std::regex_match(line, pattern); };
           EXPECT_TRUE(seen.count(line) || std::any_of(patterns.begin(), patterns.end(), matches))
