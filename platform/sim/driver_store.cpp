@@ -90,8 +90,7 @@ DWORD SourceError(const std::wstring& source, std::string* content) {
   if (FullPath(source).size() >= MAX_PATH) return ERROR_PATH_NOT_FOUND;
   std::wstring full = detail::Resolved(source);
   if (DirectoryExists(full)) return ERROR_ACCESS_DENIED;
-  size_t slash = full.rfind(L'\\');
-  std::wstring folder = full.substr(0, slash <= 2 ? 3 : slash);
+  std::wstring folder = detail::FolderOf(full);
   if (!ReadFile(full, content)) return DirectoryExists(folder) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
   return PackageError(folder, *content);
 }
@@ -139,8 +138,7 @@ DWORD UninstallError(const std::wstring& name, DWORD flags) {
   detail::InfFile inf;
   UINT line = 0;
   DWORD error = 0;
-  std::string content;
-  bool parsed = ReadFile(InfPath(name), &content) && detail::ParseInf(content, &inf, &line, &error);
+  bool parsed = detail::LoadInf(name, &inf, &line, &error);
   // devinst.c, test_copy_oem_inf (its comment): Windows 10 refuses a package
   // without a non-empty [Manufacturer] section.
   if (detail::VersionAtLeast(10, 0) && !(parsed && detail::HasManufacturerEntry(inf))) return ERROR_INVALID_PARAMETER;

@@ -95,13 +95,6 @@ void Fill(const FoundEntry& entry, LPWIN32_FIND_DATAW data) {
   std::wcsncpy(data->cAlternateFileName, entry.shortName.c_str(), 13);
 }
 
-// The folder part of a full path, its root included.
-std::wstring FolderOf(const std::wstring& full) {
-  size_t root = detail::RootLength(full);
-  size_t slash = full.rfind(L'\\');
-  return slash < root ? full.substr(0, root) : full.substr(0, slash);
-}
-
 // The device that the last component of a full path names, as written, or
 // "" for the name of a file. CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9 are
 // devices, also with an extension and with blanks before it ("nul.inf",
@@ -148,7 +141,7 @@ DWORD PathError(const std::wstring& path) {
   if (BrokenVerbatimPath(path)) return ERROR_INVALID_NAME;
   std::wstring given = FullPath(path);
   if (given.size() >= MAX_PATH && given.compare(0, 4, L"\\\\?\\") != 0) return ERROR_PATH_NOT_FOUND;
-  return DirectoryExists(FolderOf(detail::Resolved(path))) ? 0 : ERROR_PATH_NOT_FOUND;
+  return DirectoryExists(detail::FolderOf(detail::Resolved(path))) ? 0 : ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace
@@ -168,7 +161,7 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData) {
   if (DWORD error = sim::PathError(fileName)) return Fail(error, INVALID_HANDLE_VALUE);
   std::wstring full = Resolved(fileName);
   size_t slash = full.rfind(L'\\');
-  std::wstring directory = sim::FolderOf(full);
+  std::wstring directory = FolderOf(full);
   // A pattern ending in a separator names no entry.
   std::vector<sim::FoundEntry> entries = sim::Collect(directory, full.substr(slash + 1));
   if (slash + 1 == full.size() || entries.empty()) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);

@@ -213,6 +213,12 @@ size_t RootLength(const std::wstring& full) {
   return share == std::wstring::npos ? full.size() : share + 1;
 }
 
+std::wstring FolderOf(const std::wstring& full) {
+  size_t root = RootLength(full);
+  size_t slash = full.rfind(L'\\');
+  return slash < root ? full.substr(0, root) : full.substr(0, slash);
+}
+
 std::vector<FileView> FilesIn(const std::wstring& directory) {
   std::vector<FileView> files;
   for (const Entry* child : Children(directory)) {

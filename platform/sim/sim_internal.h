@@ -60,6 +60,8 @@ std::vector<FileView> FilesIn(const std::wstring& directory);
 std::wstring Resolved(const std::wstring& path);
 // "X:\" of a drive path, "\\server\share\" of a share: what ".." never leaves.
 size_t RootLength(const std::wstring& full);
+// The folder part of a full path, its root included.
+std::wstring FolderOf(const std::wstring& full);
 
 // The simulated system's language and whether its version is at least this.
 unsigned SystemLanguage();
