@@ -167,11 +167,10 @@ wchar_t Upper(wchar_t c) {
 // lists a folder in alphabetical order, comparing names in upper case
 // (so "oem10.inf" comes before "oem2.inf", and "_" after the letters).
 bool Before(const Entry& a, const Entry& b) {
-  std::wstring left = NameOf(a);
-  std::wstring right = NameOf(b);
-  for (wchar_t& c : left) c = Upper(c);
-  for (wchar_t& c : right) c = Upper(c);
-  return left < right;
+  const wchar_t* left = a.path.c_str() + a.path.rfind(L'\\') + 1;
+  const wchar_t* right = b.path.c_str() + b.path.rfind(L'\\') + 1;
+  return std::lexicographical_compare(left, a.path.c_str() + a.path.size(), right, b.path.c_str() + b.path.size(),
+                                      [](wchar_t x, wchar_t y) { return Upper(x) < Upper(y); });
 }
 
 // The entries directly in a directory, in the file system's order. Children share
