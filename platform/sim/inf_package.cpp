@@ -39,7 +39,8 @@ std::vector<std::wstring> FilesToCopy(const InfFile& file) {
           continue;
         }
         const InfSection* list = entry.empty() ? nullptr : FindSection(file, entry);
-        for (const InfLine& copy : list ? list->lines : std::vector<InfLine>()) {
+        if (!list) continue;
+        for (const InfLine& copy : list->lines) {
           bool renamed = copy.fields.size() > 1 && !copy.fields[1].empty();
           std::wstring name = FieldText(file, renamed ? copy.fields[1] : copy.fields[0]);
           if (!name.empty()) files.push_back(SourcePath(file, name));
