@@ -123,6 +123,8 @@ bool Compose(const wchar_t* text, va_list* arguments, std::wstring* result) {
 // neutral defaults (the user's 0x0400, the system's 0x0800) search the
 // languages there are. The simulated texts are in the system's language.
 // Windows: docs "FormatMessageW" (dwLanguageId).
+const DWORD kErrorResourceLangNotFound = 1815;  // ERROR_RESOURCE_LANG_NOT_FOUND
+
 bool LanguageServed(DWORD languageId) {
   const DWORD primary = languageId & 0x3FF;
   return primary == 0 || languageId == detail::SystemLanguage();
@@ -143,8 +145,9 @@ using namespace sim::detail;
 DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
                      DWORD size, va_list* arguments) {
   if (FaultedCall("FormatMessageW", std::to_string(messageId) + ", " + Hex(flags))) return 0;
-  // ERROR_RESOURCE_LANG_NOT_FOUND
-  if (!(flags & FORMAT_MESSAGE_FROM_STRING) && !sim::LanguageServed(languageId)) return Fail(1815, 0);
+  if (!(flags & FORMAT_MESSAGE_FROM_STRING) && !sim::LanguageServed(languageId)) {
+    return Fail(sim::kErrorResourceLangNotFound, 0);
+  }
   const wchar_t* text = nullptr;
   if (flags & FORMAT_MESSAGE_FROM_STRING) {
     text = static_cast<const wchar_t*>(source);
