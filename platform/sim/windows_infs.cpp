@@ -1,7 +1,8 @@
 // Windows' own INF files, which every real INF folder holds beside the OEM
 // packages: minimal but shaped like the real ones (a [Version] and a
 // [Manufacturer] with a models line), so that whatever walks the folder
-// meets them before and among the oem<N>.inf names.
+// meets them before and among the oem<N>.inf names (docs "FindNextFileW",
+// remarks: NTFS lists a folder alphabetically).
 #include "platform/sim/sim_internal.h"
 
 namespace sim::detail {
