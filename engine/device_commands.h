@@ -35,8 +35,3 @@ bool ReadInstanceId(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, WCHAR (&instanceId)
 // "<instance ID padded to 60>: <name>", or the ID alone when `name` is null;
 // "?" stands for an ID that cannot be read.
 void PrintDeviceLine(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, const wchar_t* name);
-
-// "oem<digits>.inf", ASCII case ignored: the only names under which the
-// driver store holds a package that was added to it. Anything else, a path
-// above all, is never handed to the store's deletion.
-bool IsOemPackageName(const wchar_t* name);

@@ -6,7 +6,8 @@
 #include "engine/engine.h"
 #include "engine/message_ids.h"
 #include "engine/message_output.h"
-#include "engine/scoped.h"
+#include "engine/system_library.h"
+#include "platform/scoped_handle.h"
 
 namespace {
 
@@ -36,13 +37,13 @@ int UpdateDriverFromInf(const wchar_t* baseName, const wchar_t* machine, DWORD f
   if (!FullInfPath(argv[0], fullPath)) return ENGINE_FAILED;
   if (GetFileAttributesW(fullPath) == INVALID_FILE_ATTRIBUTES) return ENGINE_FAILED;
 
-  ScopedLibrary newdev(L"newdev.dll");
-  if (!newdev.get()) return ENGINE_FAILED;
-  auto update = newdev.Find<UpdateDriverForPlugAndPlayDevicesWFn>("UpdateDriverForPlugAndPlayDevicesW");
+  ScopedLibrary newdev = LoadSystemLibrary(L"newdev.dll");
+  if (!newdev.valid()) return ENGINE_FAILED;
+  auto update = FindFunction<UpdateDriverForPlugAndPlayDevicesWFn>(newdev, "UpdateDriverForPlugAndPlayDevicesW");
   if (!update) return ENGINE_FAILED;
 
-  WriteEngineMessage(TEXT_STDOUT, MSG_UPDATING_DRIVERS, PrintableText(hardwareId).c_str(),
-                     PrintableText(fullPath).c_str());
+  WriteEngineMessage(TEXT_STDOUT, MSG_UPDATING_DRIVERS, ShownText(hardwareId).c_str(),
+                     ShownText(fullPath).c_str());
   BOOL rebootRequired = FALSE;
   if (!update(nullptr, hardwareId, fullPath, INSTALLFLAG_FORCE, &rebootRequired)) return ENGINE_FAILED;
   WriteEngineMessage(TEXT_STDOUT, MSG_DRIVERS_UPDATED);

@@ -55,12 +55,12 @@ int ListDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, in
   // summary tells what was listed, the result that the list is not whole.
   if (tally.deviceCount == 0) {
     if (machine) {
-      WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_NONE_REMOTE, PrintableText(machine).c_str());
+      WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_NONE_REMOTE, ShownText(machine).c_str());
     } else {
       WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_NONE, nullptr);
     }
   } else if (machine) {
-    WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_COUNT_REMOTE, tally.deviceCount, PrintableText(machine).c_str());
+    WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_COUNT_REMOTE, tally.deviceCount, ShownText(machine).c_str());
   } else {
     WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_COUNT, tally.deviceCount, nullptr);
   }

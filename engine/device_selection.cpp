@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "engine/scoped.h"
+#include "platform/scoped_handle.h"
 
 namespace {
 

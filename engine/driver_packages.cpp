@@ -4,12 +4,11 @@
 #include <set>
 
 #include "engine/ascii.h"
-#include "engine/device_commands.h"
 #include "engine/engine.h"
 #include "engine/line_format.h"
 #include "engine/message_ids.h"
 #include "engine/message_output.h"
-#include "engine/scoped.h"
+#include "platform/scoped_handle.h"
 
 namespace {
 
@@ -88,35 +87,20 @@ std::wstring VersionValue(HINF inf, const wchar_t* key) {
   return value;
 }
 
-class ScopedInf {
- public:
-  explicit ScopedInf(const std::wstring& path) : inf_(Open(path)) {}
-  ~ScopedInf() {
-    if (valid()) SetupCloseInfFile(inf_);
-  }
-  ScopedInf(const ScopedInf&) = delete;
-  ScopedInf& operator=(const ScopedInf&) = delete;
-  HINF get() const { return inf_; }
-  bool valid() const { return inf_ != INVALID_HANDLE_VALUE; }
-
- private:
-  static HINF Open(const std::wstring& path) {
-    UINT errorLine = 0;
-    return SetupOpenInfFileW(path.c_str(), nullptr, INF_STYLE_WIN4, &errorLine);
-  }
-  HINF inf_;
-};
+ScopedInf OpenInf(const std::wstring& path) {
+  UINT errorLine = 0;
+  return ScopedInf(SetupOpenInfFileW(path.c_str(), nullptr, INF_STYLE_WIN4, &errorLine));
+}
 
 // One present device's package into `names` (lower case). Only a missing
 // driver key or InfPath value means the device has none.
 bool AddPackageOfDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, std::set<std::wstring>* names) {
-  HKEY key = SetupDiOpenDevRegKey(devs, devInfo, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_QUERY_VALUE);
-  if (reinterpret_cast<HANDLE>(key) == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_KEY_DOES_NOT_EXIST;
+  ScopedRegistryKey key(SetupDiOpenDevRegKey(devs, devInfo, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_QUERY_VALUE));
+  if (!key.valid()) return GetLastError() == ERROR_KEY_DOES_NOT_EXIST;
   WCHAR value[MAX_PATH + 1];
   DWORD type = REG_NONE;
   DWORD size = MAX_PATH * static_cast<DWORD>(sizeof(WCHAR));
-  LONG error = RegQueryValueExW(key, L"InfPath", nullptr, &type, reinterpret_cast<LPBYTE>(value), &size);
-  RegCloseKey(key);
+  LONG error = RegQueryValueExW(key.get(), L"InfPath", nullptr, &type, reinterpret_cast<LPBYTE>(value), &size);
   if (error == ERROR_FILE_NOT_FOUND) return true;
   if (error != ERROR_SUCCESS || type != REG_SZ) return false;
   value[size / sizeof(WCHAR)] = L'\0';  // the value need not end with its terminator
@@ -140,9 +124,15 @@ bool PackagesOfPresentDevices(std::set<std::wstring>* names) {
 
 }  // namespace
 
-bool IsBlankText(const wchar_t* text) { return text[std::wcsspn(text, L" \t")] == L'\0'; }
+bool IsOemPackageName(const wchar_t* name) {
+  if (AsciiLower(name[0]) != L'o' || AsciiLower(name[1]) != L'e' || AsciiLower(name[2]) != L'm') return false;
+  const wchar_t* digits = name + 3;
+  const wchar_t* end = digits;
+  while (*end >= L'0' && *end <= L'9') ++end;
+  return end != digits && EqualIgnoringAsciiCase(end, L".inf");
+}
 
-SurveyResult SurveyOemPackages(const wchar_t* text, bool describe, std::vector<OemPackage>* packages) {
+SurveyResult SurveyOemPackages(const wchar_t* text, PackageDetails details, std::vector<OemPackage>* packages) {
   packages->clear();
   if (text && IsBlankText(text)) return SurveyResult::kDone;
   std::wstring folder;
@@ -152,11 +142,11 @@ SurveyResult SurveyOemPackages(const wchar_t* text, bool describe, std::vector<O
     if (!IsOemPackageName(name)) continue;
     // Opened by its full path in the folder listed: the very file that the
     // store's deletion then removes.
-    ScopedInf inf(folder + L"\\" + name);
+    ScopedInf inf = OpenInf(folder + L"\\" + name);
     if (text && (!inf.valid() || !FileHolds(inf.get(), text))) continue;
     OemPackage package;
     package.name = name;
-    if (describe && inf.valid()) {
+    if (details == PackageDetails::kVersionValues && inf.valid()) {
       package.provider = VersionValue(inf.get(), L"Provider");
       package.className = VersionValue(inf.get(), L"Class");
       package.driverVersion = VersionValue(inf.get(), L"DriverVer");
@@ -206,7 +196,7 @@ int ListDriverPackages(const wchar_t* baseName, const wchar_t* machine, DWORD fl
   if (argc > 1) return ENGINE_BAD_USAGE;
   const wchar_t* text = argc == 1 ? argv[0] : nullptr;
   std::vector<OemPackage> packages;
-  if (SurveyOemPackages(text, true, &packages) != SurveyResult::kDone) return ENGINE_FAILED;
+  if (SurveyOemPackages(text, PackageDetails::kVersionValues, &packages) != SurveyResult::kDone) return ENGINE_FAILED;
   for (const OemPackage& package : packages) WritePackageLine(package, text != nullptr);
   if (packages.empty()) {
     WriteEngineMessage(TEXT_STDOUT, MSG_DP_ENUM_NONE);

@@ -23,13 +23,20 @@ enum class SurveyResult {
   kDevicesUnreadable,  // the packages of present devices cannot be told
 };
 
+// What a survey reads of each package besides its name.
+enum class PackageDetails {
+  kNameOnly,
+  kVersionValues,  // provider, class and driver version from [Version]
+};
+
 // The OEM packages (oem<digits>.inf) of <Windows>\inf, in list order. With
 // `text`, only those in one of whose lines the text occurs (with case);
-// a text of blanks and tabs alone selects none. `describe` reads the
-// [Version] values. A file that cannot be opened is passed over when a
-// text is given, and listed without values when not.
-SurveyResult SurveyOemPackages(const wchar_t* text, bool describe, std::vector<OemPackage>* packages);
+// a text of blanks and tabs alone selects none. A file that cannot be
+// opened is passed over when a text is given, and listed without values
+// when not.
+SurveyResult SurveyOemPackages(const wchar_t* text, PackageDetails details, std::vector<OemPackage>* packages);
 
-// True for a text of blanks and tabs alone, or none: no visible character.
-// Every package would hold it, and it names no folder.
-bool IsBlankText(const wchar_t* text);
+// "oem<digits>.inf", ASCII case ignored: the only names under which the
+// driver store holds a package that was added to it. Anything else, a path
+// above all, is never handed to the store's deletion.
+bool IsOemPackageName(const wchar_t* name);

@@ -1,10 +1,9 @@
 #include "engine/engine.h"
 
-#include "engine/ascii.h"
-#include "engine/device_commands.h"
+#include "engine/driver_packages.h"
 #include "engine/message_ids.h"
 #include "engine/message_output.h"
-#include "engine/scoped.h"
+#include "engine/system_library.h"
 
 namespace {
 
@@ -40,7 +39,7 @@ std::wstring ShownPath(const wchar_t* path) {
   } else if (shown.compare(0, 4, L"\\\\?\\") == 0) {
     shown.erase(0, 4);
   }
-  return PrintableText(shown.c_str());
+  return ShownText(shown.c_str());
 }
 
 }  // namespace
@@ -68,16 +67,8 @@ int AddDriverPackage(const wchar_t*, const wchar_t*, DWORD, int argc, const wcha
     WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADD_FAILED, ShownPath(fullPath).c_str(), reason.c_str());
     return ENGINE_FAILED;
   }
-  WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADDED, PrintableText(storedName ? storedName : stored).c_str());
+  WriteEngineMessage(TEXT_STDOUT, MSG_DP_ADDED, ShownText(storedName ? storedName : stored).c_str());
   return ENGINE_DONE;
-}
-
-bool IsOemPackageName(const wchar_t* name) {
-  if (AsciiLower(name[0]) != L'o' || AsciiLower(name[1]) != L'e' || AsciiLower(name[2]) != L'm') return false;
-  const wchar_t* digits = name + 3;
-  const wchar_t* end = digits;
-  while (*end >= L'0' && *end <= L'9') ++end;
-  return end != digits && EqualIgnoringAsciiCase(end, L".inf");
 }
 
 // SetupUninstallOEMInfW is looked up at run time: systems before it lack it.
@@ -89,8 +80,8 @@ int DeleteDriverPackage(const wchar_t*, const wchar_t*, DWORD flags, int argc, c
     WriteEngineMessage(TEXT_STDOUT, MSG_DP_NOT_OEM);
     return ENGINE_FAILED;
   }
-  ScopedLibrary setupapi(L"setupapi.dll");
-  if (!setupapi.get()) return ENGINE_FAILED;
-  auto uninstall = setupapi.Find<SetupUninstallOEMInfWFn>("SetupUninstallOEMInfW");
+  ScopedLibrary setupapi = LoadSystemLibrary(L"setupapi.dll");
+  if (!setupapi.valid()) return ENGINE_FAILED;
+  auto uninstall = FindFunction<SetupUninstallOEMInfWFn>(setupapi, "SetupUninstallOEMInfW");
   return uninstall ? UninstallPackage(uninstall, argv[0], flags) : ENGINE_FAILED;
 }

@@ -77,7 +77,7 @@ int EngineRun(int argc, const wchar_t* const* argv) { return RunEngineTable(Engi
 
 int RunEngineTable(const EngineCommandEntry* table, int argc, const wchar_t* const* argv) {
   // Element 0 is whatever the caller put first on the command line.
-  const std::wstring shownBaseName = PrintableText(argc > 0 ? ProgramBaseName(argv[0]) : L"");
+  const std::wstring shownBaseName = ShownText(argc > 0 ? ProgramBaseName(argv[0]) : L"");
   const wchar_t* baseName = shownBaseName.c_str();
   EngineOptions options;
   int next = 1;

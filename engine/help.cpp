@@ -15,7 +15,7 @@ int ShowEngineHelp(const wchar_t* baseName, const wchar_t* machine, DWORD flags,
   }
 
   if (argc >= 1 && !asked) {
-    WriteEngineMessage(TEXT_STDOUT, MSG_HELP_UNKNOWN, baseName, PrintableText(argv[0]).c_str());
+    WriteEngineMessage(TEXT_STDOUT, MSG_HELP_UNKNOWN, baseName, ShownText(argv[0]).c_str());
   } else {
     WriteEngineMessage(TEXT_STDOUT, MSG_HELP_HEADER, baseName, asked ? asked->name : nullptr);
   }

@@ -4,21 +4,25 @@
 #include <string>
 
 #include "engine/message_ids.h"
+#include "platform/scoped_handle.h"
 
 namespace {
+
+// FormatMessageW's text in a buffer that it allocates; empty when it gives none.
+std::wstring FormattedText(DWORD source, DWORD messageId, DWORD language, va_list* inserts) {
+  LPWSTR allocated = nullptr;
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | source, nullptr, messageId, language,
+                                reinterpret_cast<LPWSTR>(&allocated), 0, inserts);
+  ScopedSystemText buffer(allocated);
+  return length != 0 && buffer.valid() ? std::wstring(buffer.get(), length) : std::wstring();
+}
 
 std::wstring ComposeMessage(DWORD messageId, va_list* inserts) {
   if (messageId == MSG_FINISHED_TEXT) {
     const wchar_t* finished = va_arg(*inserts, const wchar_t*);
     return finished ? finished : L"";
   }
-  LPWSTR buffer = nullptr;
-  DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE, nullptr,
-                                messageId, 0, reinterpret_cast<LPWSTR>(&buffer), 0, inserts);
-  std::wstring text;
-  if (length != 0 && buffer) text.assign(buffer, length);
-  if (buffer) LocalFree(buffer);
-  return text;
+  return FormattedText(FORMAT_MESSAGE_FROM_HMODULE, messageId, 0, inserts);
 }
 
 // Any mix of trailing CR and LF becomes a single line feed.
@@ -43,23 +47,18 @@ std::wstring SystemErrorText(DWORD code) {
   wchar_t hex[16];
   std::swprintf(hex, sizeof hex / sizeof hex[0], L"0x%08X", static_cast<unsigned>(code));
   std::wstring line = hex;
-  LPWSTR buffer = nullptr;
-  DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                    FORMAT_MESSAGE_IGNORE_INSERTS,
-                                nullptr, code, kUserDefaultLanguage, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-  std::wstring text;
-  if (length != 0 && buffer) text.assign(buffer, length);
-  if (buffer) LocalFree(buffer);
+  std::wstring text =
+      FormattedText(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, code, kUserDefaultLanguage, nullptr);
   // A text of several lines stays on the failure line: each line end is a blank.
   for (wchar_t& c : text) {
     if (c == L'\r' || c == L'\n') c = L' ';
   }
   size_t end = text.find_last_not_of(L' ');
   if (end == std::wstring::npos) return line;
-  return line + L' ' + PrintableText(text.substr(0, end + 1).c_str());
+  return line + L' ' + ShownText(text.substr(0, end + 1).c_str());
 }
 
-std::wstring PrintableText(const wchar_t* text) {
+std::wstring ShownText(const wchar_t* text) {
   std::wstring shown = text ? text : L"";
   for (wchar_t& c : shown) {
     if (IsControl(c)) c = L'?';
@@ -68,7 +67,7 @@ std::wstring PrintableText(const wchar_t* text) {
 }
 
 void WriteDeviceLine(const wchar_t* line) {
-  std::wstring shown = PrintableText(line);
+  std::wstring shown = ShownText(line);
   if (!shown.empty() && line[shown.size() - 1] == L'\n') shown.back() = L'\n';
   WriteEngineMessage(TEXT_STDOUT, MSG_FINISHED_TEXT, shown.c_str());
 }

@@ -18,11 +18,11 @@ void WriteEngineMessage(TextStream stream, DWORD messageId, ...);
 // left as it stands; the code alone when the system has no text for it.
 std::wstring SystemErrorText(DWORD code);
 
-// Device names and IDs and INF names as the reader may see them: a control
+// Device names and IDs and INF names as they are shown to the reader: a control
 // character (C0 but tab, DEL, C1) becomes '?', so that such a text cannot
 // move the cursor, clear the screen or retitle the reader's terminal.
-std::wstring PrintableText(const wchar_t* text);
+std::wstring ShownText(const wchar_t* text);
 
-// A finished line of device data to standard output: PrintableText, but for
+// A finished line of device data to standard output: ShownText, but for
 // the line feed that ends it.
 void WriteDeviceLine(const wchar_t* line);

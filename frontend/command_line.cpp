@@ -1,6 +1,7 @@
 #include "frontend/frontend.h"
 
-#include "engine/driver_packages.h"
+#include "engine/ascii.h"
+#include "frontend/exit_codes.h"
 #include "packages/packages.h"
 #include "platform/platform.h"
 
@@ -28,7 +29,7 @@ bool HasMoreWords(CommandCode code, int argc, const wchar_t* const* argv) {
     if (!IsBlankText(argv[i])) return true;
   }
   std::wstring rest;
-  if (code == CMD_INSTALL && argc > 2) FolderAsMeant(argv[2], &rest);
+  if (code == CMD_INSTALL && argc > 2) FolderNamedBy(argv[2], &rest);
   return !IsBlankText(rest.c_str());
 }
 
@@ -52,34 +53,40 @@ CommandCode ClassifyCommand(const std::wstring& word) {
   return CMD_UNKNOWN;
 }
 
-int RunFrontEnd(int argc, const wchar_t* const* argv) {
+namespace {
+
+Outcome RunCommandLine(int argc, const wchar_t* const* argv) {
   if (argc < 2) {
     PrintUsage();
-    return 1;
+    return Outcome::kBadCommandLine;
   }
   const std::wstring word = argv[1];
   CommandCode code = word == kInstall ? CMD_INSTALL : ClassifyCommand(word);
   if (code == CMD_UNKNOWN) {
     PrintUsage();
-    return 1;
+    return Outcome::kBadCommandLine;
   }
   if (!NeedsArgument(code)) return DispatchCommand(code, L"");
 
   // Acting on the first of several words would act on some other folder or
-  // program. 2, not 1: an installer reads 1 from "remove" as done, restart
-  // needed.
+  // program. Failed, not a bad command line: an installer reads 1 from
+  // "remove" as done, restart needed.
   if (HasMoreWords(code, argc, argv)) {
     PrintNarrow(TEXT_STDOUT, "ERROR: too many arguments (quote an argument that holds blanks)\n");
     PrintUsage();
-    return 2;
+    return Outcome::kFailed;
   }
   // An installer property left empty still passes an argument: a folder of
   // blanks names no folder, never the current one.
   if (argc < 3 || (code == CMD_INSTALL && IsBlankText(argv[2]))) {
     PrintNarrow(TEXT_STDOUT, "ERROR: command required argument\n");
     PrintUsage();
-    return 1;
+    return Outcome::kBadCommandLine;
   }
   if (code == CMD_INSTALL) PrintNarrow(TEXT_STDERR, "Installing USB-driver...\n");
   return DispatchCommand(code, argv[2]);
 }
+
+}  // namespace
+
+int RunFrontEnd(int argc, const wchar_t* const* argv) { return ExitCodeFor(RunCommandLine(argc, argv)); }

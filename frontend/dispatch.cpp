@@ -1,9 +1,10 @@
-#include "engine/driver_packages.h"
+#include "engine/ascii.h"
 #include "engine/engine.h"
 #include "engine/message_ids.h"
 #include "engine/message_output.h"
 #include "frontend/frontend.h"
 #include "frontend/launcher.h"
+#include "packages/own_program_path.h"
 #include "packages/packages.h"
 
 namespace {
@@ -11,24 +12,24 @@ namespace {
 const int kExecWaitSeconds = 60;
 
 // "program;arguments": split at the first ';', start the program hidden.
-int RunExec(const std::wstring& argument) {
+Outcome RunExec(const std::wstring& argument) {
   size_t split = argument.find(L';');
   if (split == std::wstring::npos) {
     WriteEngineMessage(TEXT_STDERR, MSG_EXEC_WITHOUT_SEMICOLON, ProgramBaseName(OwnProgramPath().c_str()));
-    return 2;
+    return Outcome::kFailed;
   }
   const std::wstring program = argument.substr(0, split);
   if (IsBlankText(program.c_str())) {
     WriteEngineMessage(TEXT_STDERR, MSG_EXEC_WITHOUT_PROGRAM, ProgramBaseName(OwnProgramPath().c_str()));
-    return 2;
+    return Outcome::kFailed;
   }
   DWORD result = RunProgramHidden(program, argument.substr(split + 1), kExecWaitSeconds);
-  return result == 0 ? 0 : 2;
+  return result == 0 ? Outcome::kDone : Outcome::kFailed;
 }
 
 }  // namespace
 
-int DispatchCommand(int code, const std::wstring& argument) {
+Outcome DispatchCommand(int code, const std::wstring& argument) {
   switch (code) {
     case CMD_REMOVE:
       return RemoveDevicesAndPackages(argument);
@@ -37,19 +38,19 @@ int DispatchCommand(int code, const std::wstring& argument) {
     case CMD_RESCAN: {
       const std::wstring program = OwnProgramPath();
       const wchar_t* vector[] = {program.c_str(), L"rescan"};
-      return EngineRun(2, vector);
+      return OutcomeOfEngine(EngineRun(2, vector));
     }
     case CMD_VERSION:
-      return 1;
+      return Outcome::kVersionAnswer;
     case CMD_IS64BIT:
-      return 0;
+      return Outcome::kYes;
     case CMD_EXEC:
       return RunExec(argument);
     case CMD_ISWINXPSP3ORLATER:
-      return IsWinXpSp3OrLater() ? 0 : 2;
+      return IsWinXpSp3OrLater() ? Outcome::kYes : Outcome::kNo;
     case CMD_ISWIN2000ORLATER:
-      return IsWin2000OrLater() ? 0 : 2;
+      return IsWin2000OrLater() ? Outcome::kYes : Outcome::kNo;
     default:
-      return 2;
+      return Outcome::kFailed;
   }
 }

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "packages/outcome.h"
+
 enum CommandCode : int {
   CMD_REMOVE = 0,
   CMD_INSTALL = 1,
@@ -25,7 +27,7 @@ void PrintUsage();
 CommandCode ClassifyCommand(const std::wstring& word);
 
 // Runs one command; `argument` is empty for commands without one.
-int DispatchCommand(int code, const std::wstring& argument);
+Outcome DispatchCommand(int code, const std::wstring& argument);
 
 bool IsWinXpSp3OrLater();
 bool IsWin2000OrLater();

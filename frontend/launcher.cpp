@@ -7,23 +7,12 @@
 #include "engine/engine.h"
 #include "engine/message_ids.h"
 #include "engine/message_output.h"
-#include "packages/packages.h"
+#include "packages/full_path.h"
+#include "packages/own_program_path.h"
+#include "packages/program_line.h"
+#include "platform/scoped_handle.h"
 
 namespace {
-
-// Closes a process or thread handle when it goes out of scope.
-class OwnedHandle {
- public:
-  explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-  OwnedHandle(const OwnedHandle&) = delete;
-  OwnedHandle& operator=(const OwnedHandle&) = delete;
-  ~OwnedHandle() {
-    if (handle_) CloseHandle(handle_);
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // The program is named by its bare file name in its own command line: only a
 // backslash separates folders here, so "C:/tools/setup.exe" stays whole.
@@ -82,7 +71,7 @@ DWORD Refuse(DWORD messageId, const std::wstring& programPath, DWORD code) {
     // A loader status is no system error code: the system has no text for it.
     const std::wstring reason = messageId == MSG_NOT_STARTED ? SystemErrorText(code) : L"";
     WriteEngineMessage(TEXT_STDERR, messageId, ProgramBaseName(program.c_str()),
-                       PrintableText(programPath.c_str()).c_str(), static_cast<unsigned>(code), reason.c_str());
+                       ShownText(programPath.c_str()).c_str(), static_cast<unsigned>(code), reason.c_str());
   }
   return code != 0 ? code : ERROR_GEN_FAILURE;
 }
@@ -145,14 +134,14 @@ DWORD RunProgramHidden(std::wstring programPath, std::wstring parameters, int wa
                       CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process)) {
     return Refuse(MSG_NOT_STARTED, programPath, GetLastError());
   }
-  OwnedHandle thread(process.hThread);
-  OwnedHandle started(process.hProcess);
+  ScopedKernelHandle thread(process.hThread);
+  ScopedKernelHandle started(process.hProcess);
   // A program still running when the time is up is left to run: it counts as
   // started. Its exit code is none of our business, except for the statuses
   // with which the loader ends a program that never ran.
-  if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(waitSeconds) * 1000u) != WAIT_OBJECT_0) return 0;
+  if (WaitForSingleObject(started.get(), static_cast<DWORD>(waitSeconds) * 1000u) != WAIT_OBJECT_0) return 0;
   DWORD status = 0;
-  if (GetExitCodeProcess(process.hProcess, &status) && IsLoaderFailure(status)) {
+  if (GetExitCodeProcess(started.get(), &status) && IsLoaderFailure(status)) {
     return Refuse(MSG_NOT_LOADED, programPath, status);
   }
   return 0;

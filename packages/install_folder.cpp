@@ -7,6 +7,10 @@
 #include "engine/engine.h"
 #include "engine/message_ids.h"
 #include "engine/message_output.h"
+#include "packages/full_path.h"
+#include "packages/own_program_path.h"
+#include "packages/program_line.h"
+#include "platform/scoped_handle.h"
 
 namespace {
 
@@ -45,7 +49,7 @@ bool IsBareDrive(const std::wstring& folder) {
 // followed on the command line ("[DRIVERS]" /quiet) is glued to it. No
 // Windows name holds a quotation mark: the first one stands for the
 // backslash, and the text after it is more words.
-std::wstring FolderAsMeant(const std::wstring& given, std::wstring* rest) {
+std::wstring FolderNamedBy(const std::wstring& given, std::wstring* rest) {
   std::wstring folder = given;
   size_t quote = given.find(L'"');
   if (quote != std::wstring::npos) {
@@ -84,29 +88,29 @@ bool IsInfName(const wchar_t* name) {
 // put side by side, and is handed on only when the system reads it back
 // unchanged, so that "..", device names or dots in a found name cannot lead
 // anywhere else.
-int InstallPackagesFromFolder(const std::wstring& given) {
+Outcome InstallPackagesFromFolder(const std::wstring& given) {
   const std::wstring program = OwnProgramPath();
-  const std::wstring folder = FolderAsMeant(given);
+  const std::wstring folder = FolderNamedBy(given);
   std::wstring directory = PlainPath(FullPathOf(folder));
   WIN32_FIND_DATAW found;
-  HANDLE search = INVALID_HANDLE_VALUE;
+  ScopedFind search;
   if (!directory.empty()) {
     if (directory.back() != L'\\') directory += L'\\';
-    search = FindFirstFileW((VerbatimPath(directory) + L"*.inf").c_str(), &found);
+    search = ScopedFind(FindFirstFileW((VerbatimPath(directory) + L"*.inf").c_str(), &found));
   }
-  if (search == INVALID_HANDLE_VALUE) {
+  if (!search.valid()) {
     // FindFirstFileW's error, or GetFullPathNameW's when the folder could not be made full.
     DWORD error = GetLastError();
     // "No such entry" is a folder that was searched and holds no INF file.
     bool empty = !directory.empty() && error == ERROR_FILE_NOT_FOUND;
-    // Exit code 0 whatever happens (installers rely on it), so the reader
+    // Done whatever happens (installers rely on exit code 0), so the reader
     // learns here that nothing was added, and why.
     if (empty) {
       WriteProgramLine(MSG_FOLDER_WITHOUT_INF, program, folder);
     } else {
       WriteProgramLine(MSG_FOLDER_NOT_SEARCHED, program, folder, SystemErrorText(error));
     }
-    return 0;
+    return Outcome::kDone;
   }
 
   int packages = 0;
@@ -119,15 +123,15 @@ int InstallPackagesFromFolder(const std::wstring& given) {
     } else {
       WriteProgramLine(MSG_PACKAGE_NAME_REFUSED, program, path);
     }
-  } while (FindNextFileW(search, &found));
+  } while (FindNextFileW(search.get(), &found));
   // Read before anything else is called: closing may change it.
   DWORD walkError = GetLastError();
-  FindClose(search);
+  search = ScopedFind();  // the search ends before any line is written
   if (walkError != ERROR_NO_MORE_FILES) {
     // Packages after this point were never seen: the reader must know.
     WriteProgramLine(MSG_FOLDER_WALK_CUT_SHORT, program, folder, SystemErrorText(walkError));
   } else if (packages == 0) {
     WriteProgramLine(MSG_FOLDER_WITHOUT_INF, program, folder);
   }
-  return 0;
+  return Outcome::kDone;
 }

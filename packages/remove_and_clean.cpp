@@ -5,12 +5,15 @@
 #include <cwchar>
 #include <vector>
 
+#include "engine/ascii.h"
 #include "engine/device_selection.h"
 #include "engine/driver_packages.h"
 #include "engine/engine.h"
 #include "engine/message_ids.h"
 #include "engine/message_output.h"
+#include "packages/own_program_path.h"
 #include "packages/packages.h"
+#include "packages/program_line.h"
 #include "platform/platform.h"
 
 namespace {
@@ -54,12 +57,12 @@ int DeletePackage(const std::wstring& program, const std::wstring& infName) {
 
 }  // namespace
 
-int RemoveDevicesAndPackages(const std::wstring& argument) {
+Outcome RemoveDevicesAndPackages(const std::wstring& argument) {
   size_t bar = argument.find(L'|');
   const std::wstring program = OwnProgramPath();
   if (bar == std::wstring::npos) {
     WriteEngineMessage(TEXT_STDERR, MSG_REMOVE_WITHOUT_BAR, ProgramBaseName(program.c_str()));
-    return 2;
+    return Outcome::kFailed;
   }
   // Every check below sees the pattern trimmed. The text after the bar is
   // taken as given: a blank in it narrows what it matches.
@@ -67,44 +70,44 @@ int RemoveDevicesAndPackages(const std::wstring& argument) {
   if (!pattern.empty()) {
     if (DWORD refusal = RefusalOf(pattern)) {
       WriteProgramLine(refusal, program, pattern);
-      return 2;
+      return Outcome::kFailed;
     }
     const wchar_t* vector[] = {program.c_str(), L"remove", pattern.c_str()};
     // A device still present, or one whose removal waits for a restart,
     // may still use its package: the packages stay.
     int result = EngineRun(3, vector);
-    if (result != 0) return result;
+    if (result != ENGINE_DONE) return OutcomeOfEngine(result);
   }
   std::wstring text = argument.substr(bar + 1);
-  if (text.empty()) return 0;
+  if (text.empty()) return Outcome::kDone;
   return DeleteMatchingOemPackages(text);
 }
 
 // A package that could not be deleted, or that a present device uses, fails
 // the whole after the others were handled.
-int DeleteMatchingOemPackages(const std::wstring& text) {
-  if (IsBlankText(text.c_str())) return 0;
+Outcome DeleteMatchingOemPackages(const std::wstring& text) {
+  if (IsBlankText(text.c_str())) return Outcome::kDone;
   const std::wstring program = OwnProgramPath();
   const wchar_t* baseName = ProgramBaseName(program.c_str());
   std::vector<OemPackage> packages;
-  switch (SurveyOemPackages(text.c_str(), false, &packages)) {
+  switch (SurveyOemPackages(text.c_str(), PackageDetails::kNameOnly, &packages)) {
     case SurveyResult::kListUnreadable:
       WriteEngineMessage(TEXT_STDERR, MSG_INF_LIST_UNREADABLE, baseName);
-      return 2;
+      return Outcome::kFailed;
     case SurveyResult::kDevicesUnreadable:
       WriteEngineMessage(TEXT_STDERR, MSG_PRESENT_DEVICES_UNREADABLE, baseName);
-      return 2;
+      return Outcome::kFailed;
     case SurveyResult::kDone:
       break;
   }
-  int result = 0;
+  Outcome outcome = Outcome::kDone;
   for (const OemPackage& package : packages) {
     if (package.usedByPresentDevice) {
-      WriteEngineMessage(TEXT_STDERR, MSG_PACKAGE_KEPT, baseName, PrintableText(package.name.c_str()).c_str());
-      result = 2;
-    } else if (DeletePackage(program, package.name) != 0) {
-      result = 2;
+      WriteEngineMessage(TEXT_STDERR, MSG_PACKAGE_KEPT, baseName, ShownText(package.name.c_str()).c_str());
+      outcome = Outcome::kFailed;
+    } else if (DeletePackage(program, package.name) != ENGINE_DONE) {
+      outcome = Outcome::kFailed;
     }
   }
-  return result;
+  return outcome;
 }

@@ -3,6 +3,7 @@
 // whether "pelmora.exe remove" went on to delete the device's package.
 #include "engine/engine.h"
 #include "expected_message.h"
+#include "frontend/exit_codes.h"
 #include "packages/packages.h"
 #include "platform/sim/sim_devices.h"
 #include "sim_test.h"
@@ -123,7 +124,7 @@ TEST_F(DeviceRemoval, EachOutcomeDecidesResultSummaryRestartAndCleanUp) {
 
     sim::Reset();
     Arrange(row);
-    EXPECT_EQ(row.result, RemoveDevicesAndPackages(L"PELMORA\\*|PELMORA\\SAMPLE"));
+    EXPECT_EQ(row.result, ExitCodeFor(RemoveDevicesAndPackages(L"PELMORA\\*|PELMORA\\SAMPLE")));
     EXPECT_EQ(row.result != 0, sim::FileExists(kPackage)) << "the package goes only after a removal without fault";
     EXPECT_TRUE(row.result == 2 || StillListed().empty()) << StillListed();
   }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "expected_message.h"
+#include "frontend/exit_codes.h"
 #include "frontend/frontend.h"
 #include "sim_test.h"
 
@@ -53,7 +54,7 @@ TEST_F(FrontEnd, UsageErrorsAndFixedAnswers) {
     EXPECT_TRUE((c.err != 0 || c.exitCode == 0) || sim::Calls().empty()) << "nothing starts on a wrong command line";
     sim::Reset();
   }
-  EXPECT_EQ(2, DispatchCommand(CMD_UNKNOWN, L""));
+  EXPECT_EQ(2, ExitCodeFor(DispatchCommand(CMD_UNKNOWN, L"")));
 }
 
 TEST_F(FrontEnd, VersionQuestionsFollowTheReportedVersion) {

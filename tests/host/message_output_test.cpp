@@ -34,7 +34,7 @@ TEST_F(MessageOutput, TextsAndDeviceLinesAsShown) {
       {L"a\x1B]0;title\x07" L"b\n", true, "a?]0;title?b\n"}, {L"\x7F\x80\x9B\x9F\xA0\n", true, "????\xC2\xA0\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.shown, Shown(c.text, c.deviceLine)) << sim::Utf8(c.text);
-  EXPECT_TRUE(PrintableText(L"oem\x1B.inf") == L"oem?.inf" && PrintableText(nullptr).empty());
+  EXPECT_TRUE(ShownText(L"oem\x1B.inf") == L"oem?.inf" && ShownText(nullptr).empty());
 }
 
 // Device data and every insert taken from the command line, a file or the system: a word asked

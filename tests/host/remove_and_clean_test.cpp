@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "expected_message.h"
+#include "frontend/exit_codes.h"
 #include "packages/packages.h"
 #include "platform/sim/sim_devices.h"
 #include "platform/sim/sim_store.h"
@@ -90,7 +91,7 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
     AddInf(L"oem1.inf", "[Models]\r\nx = y, PELMORA\\SAMPLE\r\n[Strings]\r\nA = \"left|right\"\r\n");
     AddInf(L"oem2.inf", "[Strings]\r\nA = \"right\"\r\n");
     if (row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED, 1, 0);
-    EXPECT_EQ(row.exitCode, RemoveDevicesAndPackages(row.argument));
+    EXPECT_EQ(row.exitCode, ExitCodeFor(RemoveDevicesAndPackages(row.argument)));
     EXPECT_EQ(row.deviceGone, !sim::DeviceExists(L"ROOT\\SAMPLE\\0000"));
     EXPECT_EQ(row.packageGone, !sim::FileExists(InInfDirectory(L"oem1.inf")));
     EXPECT_TRUE(sim::FileExists(InInfDirectory(L"oem2.inf")));
@@ -191,7 +192,7 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
     sim::MarkPackageInUse(L"oem4.inf");
     if (row.failing) sim::FailCall(row.failing, row.error, row.nth, row.count);
     if (row.otherCodes) sim::SetUninstallAnswers(ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(row.exitCode, RemoveDevicesAndPackages(row.argument));
+    EXPECT_EQ(row.exitCode, ExitCodeFor(RemoveDevicesAndPackages(row.argument)));
     std::vector<std::wstring> kept;
     for (const auto& file : row.files) {
       if (sim::FileExists(InInfDirectory(file.first))) kept.push_back(file.first);
@@ -209,7 +210,7 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
 TEST_F(RemoveAndClean, PackagesAreDeletedInListOrderFromTheInfFolder) {
   AddInf(L"oem2.inf", "[A]\r\nwidget\r\n");
   AddInf(L"oem10.inf", "[A]\r\nwidget\r\n");
-  EXPECT_EQ(0, DeleteMatchingOemPackages(L"widget"));
+  EXPECT_EQ(0, ExitCodeFor(DeleteMatchingOemPackages(L"widget")));
   EXPECT_EQ(ExpectedMessage(61119, L"oem10.inf") + ExpectedMessage(61119, L"oem2.inf"), sim::StdOut());
   EXPECT_EQ("SetupGetInfFileListW(\"C:\\Windows\\inf\", 0x2, no buffer, 0)", sim::CallsTo("SetupGetInfFileListW").at(0));
   EXPECT_EQ("SetupOpenInfFileW(\"C:\\Windows\\inf\\oem2.inf\", null, 0x2)", sim::CallsTo("SetupOpenInfFileW").at(1));

@@ -2,7 +2,7 @@
 // redirected, CR LF line ends, call order kept), and where run-time libraries come from.
 #include <string>
 
-#include "engine/scoped.h"
+#include "engine/system_library.h"
 #include "sim_test.h"
 
 namespace {
@@ -53,12 +53,12 @@ TEST_F(TextOutput, NarrowAndWideWritesKeepTheirOrderAndStreams) {
 }
 
 TEST_F(TextOutput, LibrariesComeFromTheSystemDirectoryOnly) {
-  EXPECT_NE(nullptr, ScopedLibrary(L"newdev.dll").get());
+  EXPECT_NE(nullptr, LoadSystemLibrary(L"newdev.dll").get());
   EXPECT_EQ((std::vector<std::string>{"GetSystemDirectoryW(260)", "LoadLibraryW(\"C:\\Windows\\system32\\newdev.dll\")",
                                       "FreeLibrary(newdev.dll)"}),
             sim::Calls());
   sim::FailCall("GetSystemDirectoryW", ERROR_NOT_ENOUGH_MEMORY);
-  EXPECT_EQ(nullptr, ScopedLibrary(L"setupapi.dll").get());
+  EXPECT_EQ(nullptr, LoadSystemLibrary(L"setupapi.dll").get());
   EXPECT_EQ(1u, sim::CountCalls("LoadLibraryW")) << "nothing is loaded by its bare name";
 }
 
