@@ -1,12 +1,11 @@
 // The README's examples, run on the machine its text describes. An example is
 // a fenced block whose first line is "> pelmora...": each "> " line is a
 // command, the lines under it what it prints (standard error, then standard
-// output; every example writes to one of them, or the install banner first),
-// and "> echo %ERRORLEVEL%" prints the last exit code. The lines of an "nsis"
-// block are lines of the example installer.
-#include <algorithm>
-#include <cstring>
+// output: each example writes to one, or the install banner first), and
+// "> echo %ERRORLEVEL%" the last exit code. Lines of an nsis block are lines
+// of the example installer.
 #include <fstream>
+#include <sstream>
 
 #include "engine/engine.h"
 #include "frontend/frontend.h"
@@ -15,18 +14,12 @@
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& file, bool trim = false) {
-  std::ifstream in(std::string(PELMORA_SOURCE_DIR "/") + file, std::ios::binary);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (trim) line.erase(0, line.find_first_not_of(' '));
-    lines.push_back(line);
-  }
-  return lines;
+std::string Read(const std::string& file) {
+  std::ifstream in(PELMORA_SOURCE_DIR "/" + file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Blanks part words outside quotes; the quotes go, as the C runtime reads them.
+// Blanks part words outside quotes, and the quotes go, as the C runtime reads a command line.
 int RunCommandLine(const std::string& command) {
   std::vector<std::wstring> words{L""};
   bool quoted = false;
@@ -37,20 +30,17 @@ int RunCommandLine(const std::string& command) {
   }
   std::vector<const wchar_t*> argv;
   for (const std::wstring& word : words) argv.push_back(word.c_str());
-  if (words[0] == L"pelmora-engine.exe") return EngineRun(static_cast<int>(argv.size()), argv.data());
-  EXPECT_EQ(L"pelmora.exe", words[0]);
-  return RunFrontEnd(static_cast<int>(argv.size()), argv.data());
+  const int argc = static_cast<int>(argv.size());
+  return words[0] == L"pelmora.exe" ? RunFrontEnd(argc, argv.data()) : EngineRun(argc, argv.data());
 }
 
 class Readme : public SimTest {};
 
 TEST_F(Readme, ExamplesPrintWhatTheyShow) {
-  const std::wstring acme = L"C:\\Program Files\\Acme\\";
-  for (const char* name : {"pelmora_sample.inf", "pelmora_serial.inf", "pelmora_widget.inf"}) {
-    std::ifstream inf(std::string(PELMORA_SOURCE_DIR "/examples/") + name, std::ios::binary);
-    sim::AddFile(acme + L"drivers\\" + std::wstring(name, name + std::strlen(name)), std::string(std::istreambuf_iterator<char>(inf), {}));
+  for (const wchar_t* name : {L"pelmora_sample.inf", L"pelmora_serial.inf", L"pelmora_widget.inf"}) {
+    sim::AddFile(L"C:\\Program Files\\Acme\\drivers\\" + std::wstring(name), Read("examples/" + sim::Utf8(name)));
   }
-  sim::AddFile(acme + L"setup.exe", "MZ");
+  sim::AddFile(L"C:\\Program Files\\Acme\\setup.exe", "MZ");
   sim::SetVersion(10, 0, 0);
   sim::DeviceSpec device = sim::Device(L"ROOT\\PELMORASAMPLE\\0000", L"PelmoraSample", {L"ROOT\\PELMORA_SAMPLE"});
   sim::SetProperty(device, SPDRP_DEVICEDESC, sim::Sz(L"Pelmora sample device"));
@@ -58,12 +48,22 @@ TEST_F(Readme, ExamplesPrintWhatTheyShow) {
   sim::AddDevice(device);
   sim::AddDevice(sim::Device(L"PCI\\VEN_8086&DEV_1234\\3&1", L"Net", {L"PCI\\VEN_8086&DEV_1234"}));
 
+  const std::string script = "\n" + Read("examples/nsis/pelmora.nsi");
   std::vector<std::pair<std::string, std::string>> steps;  // a command, and what the README shows it print
-  bool fence = false, first = false, example = false;
-  for (const std::string& line : Lines("README.md")) {
-    if (line.rfind("```", 0) == 0) fence = !fence, first = fence, example = false;
-    else if (first) first = false, example = line.rfind("> pelmora", 0) == 0;
-    if (!example) continue;
+  std::string block;  // the opening fence, then "example" or "other" after its first line
+  size_t nsisLines = 0;
+  std::istringstream readme(Read("README.md"));
+  for (std::string line; std::getline(readme, line);) {
+    line = line.substr(0, line.find('\r'));
+    if (line.rfind("```", 0) == 0) {
+      block = block.empty() ? line : "";
+    } else if (block == "```nsis") {
+      ++nsisLines;
+      EXPECT_NE(std::string::npos, script.find("\n" + line + "\n")) << line;
+    } else if (block == "```") {
+      block = line.rfind("> pelmora", 0) == 0 ? "example" : "other";
+    }
+    if (block != "example") continue;
     if (line.rfind("> ", 0) == 0) steps.push_back({line.substr(2), ""});
     else steps.back().second += line + "\n";
   }
@@ -74,17 +74,7 @@ TEST_F(Readme, ExamplesPrintWhatTheyShow) {
     EXPECT_EQ(shown, command == "echo %ERRORLEVEL%" ? std::to_string(code) + "\n" : sim::StdErr() + sim::StdOut())
         << command;
   }
-  EXPECT_GE(steps.size(), 12u) << "the examples are found";
-
-  const std::vector<std::string> script = Lines("examples/nsis/pelmora.nsi", true);
-  int nsisLines = 0;
-  for (const std::string& line : Lines("README.md", true)) {
-    fence = line.rfind("```", 0) == 0 ? !fence && line == "```nsis" : fence;
-    if (!fence || line.rfind("```", 0) == 0) continue;
-    ++nsisLines;
-    EXPECT_NE(script.end(), std::find(script.begin(), script.end(), line)) << line;
-  }
-  EXPECT_GE(nsisLines, 3);
+  EXPECT_TRUE(steps.size() >= 12 && nsisLines >= 3) << "the examples are found";
 }
 
 }  // namespace
