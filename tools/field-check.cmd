@@ -9,7 +9,7 @@ rem pattern of their devices; TEXT: a clean-up text their INF files hold.
 rem Without /remove it leaves the driver store and the devices as it found
 rem them; with /remove it also removes the devices PATTERN selects and
 rem deletes every unused OEM package that holds TEXT.
-rem Each step names what it expects and the README rule or the row of the
+rem Each step names what it expects and the rule (in README.md or docs/) or the row of the
 rem project's list of Windows behaviours (S1, D6, ...) it rests on. PASS and
 rem FAIL check that; RECORDED keeps the raw outcome of something no
 rem documentation settles.
@@ -51,7 +51,7 @@ call :verdict RECORDED
 
 set "STEP=rescan"
 set CMDLINE="%BIN%pelmora.exe" rescan
-set "EXPECT=exit code 0 and Scanning completed. (README: rescan, 0 done), before any package is added"
+set "EXPECT=exit code 0 and Scanning completed. (README: exit codes, rescan 0 done), before any package is added"
 call :run
 set VERDICT=FAIL
 set "HAS="
@@ -72,7 +72,7 @@ set INFS=0
 for /f "delims=" %%f in ('dir /b /a-d "%COPY%\*.inf" 2^>nul') do call :count_inf "%%f"
 set "STEP=install"
 set CMDLINE="%BIN%pelmora.exe" install "%COPY%"
-set "EXPECT=exit code 0; one line Driver package added as oemN.inf per INF file of the folder (%INFS%), each named file in %INF% (README: install; S6, S7)"
+set "EXPECT=exit code 0; one line Driver package added as oemN.inf per INF file of the folder (%INFS%), each named file in %INF% (docs/commands.md: install; S6, S7)"
 call :run
 set ADDED=0
 set "NAMES_OK=yes"
@@ -83,7 +83,7 @@ call :verdict %VERDICT%
 
 set "STEP=findall"
 set CMDLINE="%BIN%pelmora-engine.exe" findall "%PATTERN%"
-set "EXPECT=exit code 0 and the count of matching devices (README: the device engine)"
+set "EXPECT=exit code 0 and the count of matching devices (docs/engine.md)"
 call :run
 call :device_count
 set VERDICT=FAIL
@@ -92,13 +92,13 @@ call :verdict %VERDICT%
 
 set "STEP=dp_enum"
 set CMDLINE="%BIN%pelmora-engine.exe" dp_enum
-set "EXPECT=exit code 0, the count line, and every package install named listed (README: the device engine, dp_enum)"
+set "EXPECT=exit code 0, the count line, and every package install named listed (docs/engine.md: dp_enum)"
 call :run
 call :lists_added
 
 set "STEP=dp_enum with the text"
 set CMDLINE="%BIN%pelmora-engine.exe" dp_enum "%TEXT%"
-set "EXPECT=exit code 0, the count line, and every package install named listed: the clean-up would delete them (README: the package clean-up)"
+set "EXPECT=exit code 0, the count line, and every package install named listed: the clean-up would delete them (docs/commands.md: the package clean-up)"
 call :run
 call :lists_added
 
@@ -119,7 +119,7 @@ call :verdict %VERDICT%
 
 set "STEP=dp_delete machine.inf"
 set CMDLINE="%BIN%pelmora-engine.exe" dp_delete machine.inf
-set "EXPECT=exit code 2 and The name is not that of an installed OEM driver package., machine.inf kept (README: dp_delete takes only oemN.inf names)"
+set "EXPECT=exit code 2 and The name is not that of an installed OEM driver package., machine.inf kept (docs/engine.md: dp_delete takes only oemN.inf names)"
 call :run
 set VERDICT=FAIL
 set "HAS="
@@ -134,7 +134,7 @@ md "%HELPER%"
 >"%HELPER%\post helper.cmd" echo @^>"%%~dp0received.txt" echo [%%~1][%%~2]
 set "STEP=exec of a batch helper"
 set CMDLINE="%BIN%pelmora.exe" exec "%HELPER%\post helper.cmd;\"first arg\" second"
-set "EXPECT=exit code 0; the helper, run by the system's cmd.exe, received [first arg][second] (README: exec)"
+set "EXPECT=exit code 0; the helper, run by the system's cmd.exe, received [first arg][second] (docs/commands.md: exec)"
 call :run
 set "GOT="
 if exist "%HELPER%\received.txt" set /p GOT=<"%HELPER%\received.txt"
@@ -148,7 +148,7 @@ dir /b "%INF%\oem*.inf" >"%WORK%\now.txt" 2>nul
 for /f "usebackq delims=" %%n in ("%WORK%\now.txt") do call :delete_new "%%n"
 set "STEP=driver store as before"
 set CMDLINE=dir /b "%INF%\oem*.inf"
-set "EXPECT=the oem*.inf names of the first step, after each oemN.inf install added (%ADDED%) was deleted without -f (README: dp_delete; S3)"
+set "EXPECT=the oem*.inf names of the first step, after each oemN.inf install added (%ADDED%) was deleted without -f (docs/engine.md: dp_delete; S3)"
 call :run
 set "SAME=yes"
 set NOW=0
@@ -162,7 +162,7 @@ call :verdict %VERDICT%
 if not defined REMOVE goto summary
 set "STEP=remove, as an uninstaller runs it"
 set CMDLINE="%BIN%pelmora.exe" remove "%PATTERN%|%TEXT%"
-set "EXPECT=exit code 0, or 1 when a restart is needed, and the count of removed devices; each device's line is recorded (README: remove; D6)"
+set "EXPECT=exit code 0, or 1 when a restart is needed, and the count of removed devices; each device's line is recorded (docs/commands.md: remove; D6)"
 call :run
 set "HAS="
 call :has "device(s) removed"
@@ -183,7 +183,7 @@ call :verdict %VERDICT%
 
 set "STEP=dp_enum with the text after remove"
 set CMDLINE="%BIN%pelmora-engine.exe" dp_enum "%TEXT%"
-set "EXPECT=exit code 0 and no package left but those marked kept for a present device (README: the package clean-up)"
+set "EXPECT=exit code 0 and no package left but those marked kept for a present device (docs/commands.md: the package clean-up)"
 call :run
 set OTHERS=0
 for /f "usebackq delims=" %%l in ("%WORK%\out.txt") do call :not_kept "%%l"
@@ -316,7 +316,7 @@ find "[%~1]" "%WORK%\before.txt" >nul
 if not errorlevel 1 goto :eof
 set "STEP=delete %~1, added by the check"
 set CMDLINE="%BIN%pelmora-engine.exe" dp_delete %~1
-set "EXPECT=exit code 0, Driver package %~1 deleted., and the file gone (README: dp_delete)"
+set "EXPECT=exit code 0, Driver package %~1 deleted., and the file gone (docs/engine.md: dp_delete)"
 call :run
 set "HAS="
 call :has "Driver package %~1 deleted."
