@@ -2,8 +2,9 @@
 # The release archive. Builds the two Windows programs (windows preset) and
 # writes, in dist/ (made anew):
 #   pelmora.exe, pelmora-engine.exe          the programs, signed when asked
-#   pelmora-<version>-win64.zip              the programs, field-check.cmd, README.md
-#                                            and toolchain.txt
+#   pelmora-<version>-win64.zip              the programs, field-check.cmd, README.md,
+#                                            docs/ (which the README links to) and
+#                                            toolchain.txt
 #   SHA256SUMS                               the zip and both programs (sha256sum -c)
 # <version> is the CMake project version, the one that fills VERSIONINFO.
 #
@@ -86,20 +87,22 @@ if [ "$sign" = yes ]; then tools+=(osslsigncode); fi
 } >"$work/toolchain.txt"
 
 members=("$dist/pelmora.exe" "$dist/pelmora-engine.exe" tools/field-check.cmd README.md)
+while IFS= read -r page; do members+=("$page"); done < <(git ls-files docs | LC_ALL=C sort)
 for licence in LICENSE LICENSE.txt LICENSE.md COPYING; do
   if [ -f "$licence" ]; then members+=("$licence"); fi
 done
 members+=("$work/toolchain.txt")
 
 zip="pelmora-$version-win64.zip"
-# Members in the order given, at the top level, mode 0644, dated the last
+# Members in the order given, at the top level (docs/ as docs/), mode 0644, dated the last
 # commit (UTC), deflated at level 9, with no extra fields.
 TZ=UTC python3 - "$dist/$zip" "$stamp" "${members[@]}" <<'EOF'
 import os, sys, time, zipfile
 target, stamp, paths = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
 with zipfile.ZipFile(target, "w") as archive:
     for path in paths:
-        info = zipfile.ZipInfo(os.path.basename(path), date_time=time.gmtime(stamp)[:6])
+        name = path if path.startswith("docs/") else os.path.basename(path)
+        info = zipfile.ZipInfo(name, date_time=time.gmtime(stamp)[:6])
         info.create_system = 3
         info.external_attr = 0o100644 << 16
         info.compress_type = zipfile.ZIP_DEFLATED

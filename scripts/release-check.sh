@@ -60,15 +60,17 @@ stamp = int(subprocess.check_output(["git", "-C", root, "log", "-1", "--format=%
 archive = zipfile.ZipFile(path)
 faults = []
 names = [info.filename for info in archive.infolist()]
-if names != ["pelmora.exe", "pelmora-engine.exe", "field-check.cmd", "README.md", "toolchain.txt"]:
+docs = sorted(subprocess.check_output(["git", "-C", root, "ls-files", "docs"], text=True).split())
+if names != ["pelmora.exe", "pelmora-engine.exe", "field-check.cmd", "README.md", *docs, "toolchain.txt"] or not docs:
     faults.append(f"members {names}")
 for info in archive.infolist():
     if info.external_attr >> 16 != 0o100644 or info.extra or info.compress_type != zipfile.ZIP_DEFLATED:
         faults.append(f"{info.filename}: mode {info.external_attr >> 16:o}, extra {info.extra!r}")
     if info.date_time != time.gmtime(stamp - stamp % 2)[:6]:
         faults.append(f"{info.filename}: dated {info.date_time}, the commit {time.gmtime(stamp)[:6]}")
-if archive.read("README.md") != subprocess.check_output(["git", "-C", root, "show", "HEAD:README.md"]):
-    faults.append("README.md is not the project's")
+for page in ["README.md", *docs]:
+    if archive.read(page) != subprocess.check_output(["git", "-C", root, "show", "HEAD:" + page]):
+        faults.append(page + " is not the project's")
 check = subprocess.check_output(["git", "-C", root, "show", "HEAD:tools/field-check.cmd"])
 if archive.read("field-check.cmd") != check or b"\r\n" not in check or check.count(b"\n") != check.count(b"\r\n"):
     faults.append("field-check.cmd is not the project's, with CR LF line ends")
