@@ -1,6 +1,7 @@
 // The simulation's core: call log, fault injection, handle accounting, the
 // thread's last error and the console.
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 
@@ -33,6 +34,23 @@ struct Core {
 Core& State() {
   static Core core;
   return core;
+}
+
+// The fault injected into the `number`th call of `name`, if any.
+const Fault* FaultFor(const std::string& name, size_t number) {
+  for (const Fault& fault : State().faults) {
+    if (fault.name != name || number < fault.firstCall) continue;
+    if (fault.lastCall != 0 && number > fault.lastCall) continue;
+    return &fault;
+  }
+  return nullptr;
+}
+
+// PELMORA_SIM_TRACE set (and not empty): every simulated call is written to
+// the real standard error as it is made, with its number and injected fault.
+bool Tracing() {
+  static const bool tracing = std::getenv("PELMORA_SIM_TRACE") && *std::getenv("PELMORA_SIM_TRACE");
+  return tracing;
 }
 
 // In the order of detail::HandleKind.
@@ -160,22 +178,23 @@ std::string Utf8(const std::wstring& text) { return Utf8(text.c_str()); }
 
 namespace detail {
 
-bool Enter(const char* name, const std::string& arguments, unsigned long* error) {
+bool FaultInjected(const char* name, const std::string& arguments, unsigned long* error) {
   Core& core = State();
   if (core.keepCallLog) core.calls.push_back(std::string(name) + "(" + arguments + ")");
   size_t number = ++core.callCounts[name];
-  for (const Fault& fault : core.faults) {
-    if (fault.name != name || number < fault.firstCall) continue;
-    if (fault.lastCall != 0 && number > fault.lastCall) continue;
-    *error = fault.error;
-    return true;
+  const Fault* fault = FaultFor(name, number);
+  if (Tracing()) {
+    std::fprintf(stderr, "sim: %s(%s) #%zu", name, arguments.c_str(), number);
+    std::fprintf(stderr, fault ? " fails with %lu\n" : "\n", fault ? fault->error : 0);
   }
-  return false;
+  if (!fault) return false;
+  *error = fault->error;
+  return true;
 }
 
 bool FaultedCall(const char* name, const std::string& arguments) {
   unsigned long error = 0;
-  if (!Enter(name, arguments, &error)) return false;
+  if (!FaultInjected(name, arguments, &error)) return false;
   SetLastError(static_cast<DWORD>(error));
   return true;
 }
