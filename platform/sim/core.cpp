@@ -37,7 +37,7 @@ Core& State() {
 }
 
 // The fault injected into the `number`th call of `name`, if any.
-const Fault* FaultFor(const std::string& name, size_t number) {
+const Fault* FaultFor(const char* name, size_t number) {
   for (const Fault& fault : State().faults) {
     if (fault.name != name || number < fault.firstCall) continue;
     if (fault.lastCall != 0 && number > fault.lastCall) continue;
@@ -46,11 +46,14 @@ const Fault* FaultFor(const std::string& name, size_t number) {
   return nullptr;
 }
 
-// PELMORA_SIM_TRACE set (and not empty): every simulated call is written to
-// the real standard error as it is made, with its number and injected fault.
-bool Tracing() {
-  static const bool tracing = std::getenv("PELMORA_SIM_TRACE") && *std::getenv("PELMORA_SIM_TRACE");
-  return tracing;
+// With PELMORA_SIM_TRACE set (and not empty), every simulated call goes to the
+// real standard error as it is made: its name, arguments, number and fault.
+void TraceCall(const char* name, const std::string& arguments, size_t number, const Fault* fault) {
+  static const char* const trace = std::getenv("PELMORA_SIM_TRACE");
+  if (!trace || !*trace) return;
+  std::string line = "sim: " + std::string(name) + "(" + arguments + ") #" + std::to_string(number);
+  if (fault) line += " fails with " + std::to_string(fault->error);
+  std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 // In the order of detail::HandleKind.
@@ -183,10 +186,7 @@ bool FaultInjected(const char* name, const std::string& arguments, unsigned long
   if (core.keepCallLog) core.calls.push_back(std::string(name) + "(" + arguments + ")");
   size_t number = ++core.callCounts[name];
   const Fault* fault = FaultFor(name, number);
-  if (Tracing()) {
-    std::fprintf(stderr, "sim: %s(%s) #%zu", name, arguments.c_str(), number);
-    std::fprintf(stderr, fault ? " fails with %lu\n" : "\n", fault ? fault->error : 0);
-  }
+  TraceCall(name, arguments, number, fault);
   if (!fault) return false;
   *error = fault->error;
   return true;
