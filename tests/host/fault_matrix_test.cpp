@@ -287,54 +287,6 @@ const std::map<std::string, std::vector<unsigned long>> kErrors = {
     {"SetupGetLineTextW", {ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_PARAMETER}},
 };
 
-struct Outcome {
-  int result;
-  std::vector<std::string> calls;
-  std::vector<std::string> lines;  // standard output, then standard error
-  bool packageDeleted = false;     // an OEM package the arranged machine had is gone
-  bool devicePresent = false;      // a selected device is still there
-  bool deviceLeft = false;         // ... and not waiting for a restart
-  bool allSelectedGone = true;     // every selected device is gone
-  int packagesInUse = 0;           // OEM packages present devices are installed from
-  bool packageInUseDeleted = false;  // ... of which one is gone
-  bool partialStart = false;         // a program started by a path that is not full
-  std::string leftOpen = {};         // what the run left open, if anything
-};
-
-// One run on a freshly arranged machine, with `failing` (when not empty)
-// failing on its nth call with `error`.
-Outcome RunOnce(const FaultScenario& scenario, const std::string& failing = "", int nth = 0, unsigned long error = 0) {
-  sim::Reset();
-  scenario.arrange();
-  std::vector<std::wstring> infFiles = sim::ListDirectory(sim::kInfDirectory);
-  sim::ClearCalls();
-  sim::ClearOutput();
-  if (!failing.empty()) sim::FailCall(failing, error, nth);
-  Outcome outcome{scenario.act(), sim::Calls(), {}};
-  if (sim::OpenHandles()) outcome.leftOpen = sim::OpenHandleReport();
-  std::istringstream output(sim::StdOut() + sim::StdErr());
-  for (std::string line; std::getline(output, line);) outcome.lines.push_back(line);
-  for (const std::wstring& name : infFiles) {
-    bool oem = name.size() > 3 && (name[0] | 0x20) == L'o' && (name[1] | 0x20) == L'e' && (name[2] | 0x20) == L'm';
-    outcome.packageDeleted |= oem && !sim::FileExists(std::wstring(sim::kInfDirectory) + L"\\" + name);
-  }
-  for (const std::wstring& name : sim::PackagesOfPresentDevices()) {
-    if (std::find(infFiles.begin(), infFiles.end(), name) == infFiles.end()) continue;
-    ++outcome.packagesInUse;
-    outcome.packageInUseDeleted |= !sim::FileExists(std::wstring(sim::kInfDirectory) + L"\\" + name);
-  }
-  for (const sim::ProcessStart& start : sim::ProcessStarts()) {
-    const std::wstring& name = start.applicationName;
-    outcome.partialStart |= name.size() < 3 || name.compare(1, 2, L":\\") != 0;
-  }
-  for (const std::wstring& id : scenario.matched) {
-    outcome.devicePresent |= sim::DeviceExists(id);
-    outcome.deviceLeft |= sim::DeviceExists(id) && !sim::DeviceRemovalPending(id);
-    outcome.allSelectedGone &= !sim::DeviceExists(id);
-  }
-  return outcome;
-}
-
 // Faults after which the platform itself shows a device as not selected:
 // its ID lists read as absent, or the walk told that the devices ended.
 bool HidesDevices(const std::string& call, unsigned long error) {
@@ -350,21 +302,58 @@ bool HidesPackage(const std::string& call, unsigned long error) {
          (call == "RegQueryValueExW" && error == ERROR_FILE_NOT_FOUND);
 }
 
-// What a run broke of the rules every run keeps, a line for each (none
-// when it kept them all). A fault that hides a package or a device from the
-// platform itself lifts the rules about it.
-std::string Broken(const FaultScenario& scenario, const Outcome& run, bool packagesSeen, bool devicesSeen) {
-  std::string broken;
-  const auto rule = [&broken](bool kept, const std::string& what) { broken += kept ? "" : "\n  " + what; };
-  rule(scenario.allowedResults.count(run.result), "gave " + std::to_string(run.result));
-  rule(run.leftOpen.empty(), "left open " + run.leftOpen);
-  rule(!run.partialStart, "a program started by a path that is not full");
-  rule(!packagesSeen || !run.packageInUseDeleted, "the package of a present device deleted");
-  if (scenario.matched.empty() || !devicesSeen) return broken;
-  rule(!(run.packageDeleted && run.devicePresent), "package deleted, device kept");
-  rule(!(run.result == 0 && run.deviceLeft), "0 with a device still there");
-  rule(!(scenario.everyDevice && run.allSelectedGone), "every device with IDs removed");
-  return broken;
+struct Outcome {
+  int result;
+  std::vector<std::string> calls;
+  std::vector<std::string> lines;  // standard output, then standard error
+  std::string broken = {};         // the rules every run keeps that this one broke, a line each
+  int packagesInUse = 0;           // OEM packages of present devices checked to be kept
+  bool removalChecked = false;     // held to what a removal leaves behind
+};
+
+// One run on a freshly arranged machine, with `failing` (when not empty)
+// failing on its nth call with `error`, held to the rules every run keeps. A
+// fault that hides a package or a device from the platform itself lifts the
+// rules about it.
+Outcome RunOnce(const FaultScenario& scenario, const std::string& failing = "", int nth = 0, unsigned long error = 0) {
+  sim::Reset();
+  scenario.arrange();
+  std::vector<std::wstring> infFiles = sim::ListDirectory(sim::kInfDirectory);
+  sim::ClearCalls();
+  sim::ClearOutput();
+  if (!failing.empty()) sim::FailCall(failing, error, nth);
+  Outcome outcome{scenario.act(), sim::Calls(), {}};
+  std::istringstream output(sim::StdOut() + sim::StdErr());
+  for (std::string line; std::getline(output, line);) outcome.lines.push_back(line);
+  const auto rule = [&outcome](bool kept, const std::string& what) { outcome.broken += kept ? "" : "\n  " + what; };
+  const auto gone = [](const std::wstring& name) { return !sim::FileExists(InInfDirectory(name)); };
+  rule(scenario.allowedResults.count(outcome.result), "gave " + std::to_string(outcome.result));
+  rule(sim::OpenHandles() == 0, "left open " + sim::OpenHandleReport());
+  for (const sim::ProcessStart& start : sim::ProcessStarts()) {
+    const std::wstring& name = start.applicationName;
+    rule(name.size() >= 3 && name.compare(1, 2, L":\\") == 0, "a program started by a path that is not full");
+  }
+  for (const std::wstring& name : sim::PackagesOfPresentDevices()) {
+    if (HidesPackage(failing, error) || std::find(infFiles.begin(), infFiles.end(), name) == infFiles.end()) continue;
+    ++outcome.packagesInUse;
+    rule(!gone(name), "the package of a present device deleted");
+  }
+  outcome.removalChecked = !scenario.matched.empty() && !HidesDevices(failing, error);
+  if (!outcome.removalChecked) return outcome;
+  bool packageDeleted = false, devicePresent = false, deviceLeft = false, allSelectedGone = true;
+  for (const std::wstring& name : infFiles) {
+    bool oem = name.size() > 3 && (name[0] | 0x20) == L'o' && (name[1] | 0x20) == L'e' && (name[2] | 0x20) == L'm';
+    packageDeleted |= oem && gone(name);
+  }
+  for (const std::wstring& id : scenario.matched) {
+    devicePresent |= sim::DeviceExists(id);
+    deviceLeft |= sim::DeviceExists(id) && !sim::DeviceRemovalPending(id);
+    allSelectedGone &= !sim::DeviceExists(id);
+  }
+  rule(!(packageDeleted && devicePresent), "package deleted, device kept");
+  rule(!(outcome.result == 0 && deviceLeft), "0 with a device still there");
+  rule(!(scenario.everyDevice && allSelectedGone), "every device with IDs removed");
+  return outcome;
 }
 
 // Every scenario, or the one named `chosen` (none if no scenario has that name).
@@ -386,11 +375,17 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
   const char* chosen = std::getenv("PELMORA_FAULT_SCENARIO");
   const std::vector<FaultScenario> scenarios = ChosenScenarios(chosen);
   ASSERT_FALSE(scenarios.empty()) << "no fault matrix scenario is named \"" << chosen << "\"";
+  std::vector<Outcome> baselines;  // every scenario undisturbed first, so that a broken one stops the matrix at once
   for (const FaultScenario& scenario : scenarios) {
-    Outcome baseline = RunOnce(scenario);
-    ASSERT_FALSE(baseline.calls.empty()) << scenario.name;
-    const std::string undisturbed = Broken(scenario, baseline, true, true);
-    if (!undisturbed.empty()) FAIL() << "scenario \"" << scenario.name << "\" breaks, undisturbed:" << undisturbed;
+    baselines.push_back(RunOnce(scenario));
+    ASSERT_FALSE(baselines.back().calls.empty()) << scenario.name;
+    if (!baselines.back().broken.empty()) {
+      FAIL() << "scenario \"" << scenario.name << "\" breaks, undisturbed:" << baselines.back().broken;
+    }
+  }
+  for (size_t i = 0; i < scenarios.size(); ++i) {
+    const FaultScenario& scenario = scenarios[i];
+    const Outcome& baseline = baselines[i];
     std::set<std::string> seen(baseline.lines.begin(), baseline.lines.end());
     std::vector<std::regex> patterns(scenario.failureLines.begin(), scenario.failureLines.end());
     std::map<std::string, int> occurrences;
@@ -403,11 +398,9 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
         Outcome failed = RunOnce(scenario, name, nth, error);
         std::string where = scenario.name + ": " + name + " #" + std::to_string(nth) + " failing with " +
                             std::to_string(error);
-        const bool devicesSeen = !HidesDevices(name, error);
-        const std::string broken = Broken(scenario, failed, !HidesPackage(name, error), devicesSeen);
-        EXPECT_TRUE(broken.empty()) << where << broken;
-        packagesInUseChecked += HidesPackage(name, error) ? 0 : failed.packagesInUse;
-        removalsChecked += !scenario.matched.empty() && devicesSeen;
+        EXPECT_TRUE(failed.broken.empty()) << where << failed.broken;
+        packagesInUseChecked += failed.packagesInUse;
+        removalsChecked += failed.removalChecked;
         for (const std::string& line : failed.lines) {
           auto matches = [&line](const std::regex& pattern) { return std::regex_match(line, pattern); };
           EXPECT_TRUE(seen.count(line) || std::any_of(patterns.begin(), patterns.end(), matches))
