@@ -13,9 +13,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 int main(int argc, char** argv) {
-  std::vector<std::filesystem::path> seeds;
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(argc > 1 ? argv[1] : "", error)) seeds.push_back(entry);
+  std::vector<std::filesystem::path> seeds(std::filesystem::directory_iterator(argc > 1 ? argv[1] : "", error), {});
   if (seeds.empty()) return std::fprintf(stderr, "no seeds in %s\n", argc > 1 ? argv[1] : "(no folder given)"), 1;
   std::sort(seeds.begin(), seeds.end());
   for (const std::filesystem::path& seed : seeds) {

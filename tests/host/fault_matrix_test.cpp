@@ -1,13 +1,12 @@
 // Every platform call of every command, failing in turn.
 //
-// Each scenario is run once to record the calls it makes, then once more per
-// recorded call with that call failing, for each error the call can really
-// give. Every run must end with a result the command allows, nothing open,
-// and, for "remove", no package deleted while a selected device is still
-// there, and for every command, no package deleted that a present device is
-// installed from; a scenario whose undisturbed run breaks one of these stops
-// the matrix there. A rerun writes no output line beyond what the command
-// writes on its failure paths. PELMORA_FAULT_SCENARIO=<name> runs one scenario.
+// Each scenario runs once undisturbed, recording the calls it makes, then once
+// more per recorded call with that call failing, for each error the call can
+// really give. Every run must end with a result the command allows, nothing
+// open, no package deleted that a present device is installed from, and for
+// "remove", none while a selected device is still there: a scenario that breaks
+// one undisturbed stops the matrix. A rerun writes no output line beyond what
+// the command writes on its failure paths. PELMORA_FAULT_SCENARIO=<name> runs one.
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
@@ -356,15 +355,6 @@ Outcome RunOnce(const FaultScenario& scenario, const std::string& failing = "", 
   return outcome;
 }
 
-// Every scenario, or the one named `chosen` (none if no scenario has that name).
-std::vector<FaultScenario> ChosenScenarios(const char* chosen) {
-  std::vector<FaultScenario> scenarios = BuildScenarios();
-  if (!chosen) return scenarios;
-  auto other = [chosen](const FaultScenario& scenario) { return scenario.name != chosen; };
-  scenarios.erase(std::remove_if(scenarios.begin(), scenarios.end(), other), scenarios.end());
-  return scenarios;
-}
-
 class FaultMatrix : public SimTest {};
 
 TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
@@ -372,16 +362,16 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
   int removalsChecked = 0;
   int packagesInUseChecked = 0;
   std::set<std::string> unknownCalls;
-  const char* chosen = std::getenv("PELMORA_FAULT_SCENARIO");
-  const std::vector<FaultScenario> scenarios = ChosenScenarios(chosen);
+  std::vector<FaultScenario> scenarios = BuildScenarios();
+  const char* chosen = std::getenv("PELMORA_FAULT_SCENARIO");  // one scenario, by its name
+  auto other = [chosen](const FaultScenario& scenario) { return chosen && scenario.name != chosen; };
+  scenarios.erase(std::remove_if(scenarios.begin(), scenarios.end(), other), scenarios.end());
   ASSERT_FALSE(scenarios.empty()) << "no fault matrix scenario is named \"" << chosen << "\"";
   std::vector<Outcome> baselines;  // every scenario undisturbed first, so that a broken one stops the matrix at once
   for (const FaultScenario& scenario : scenarios) {
-    baselines.push_back(RunOnce(scenario));
-    ASSERT_FALSE(baselines.back().calls.empty()) << scenario.name;
-    if (!baselines.back().broken.empty()) {
-      FAIL() << "scenario \"" << scenario.name << "\" breaks, undisturbed:" << baselines.back().broken;
-    }
+    const Outcome& undisturbed = baselines.emplace_back(RunOnce(scenario));
+    ASSERT_FALSE(undisturbed.calls.empty()) << scenario.name;
+    if (!undisturbed.broken.empty()) FAIL() << '"' << scenario.name << "\" breaks, undisturbed:" << undisturbed.broken;
   }
   for (size_t i = 0; i < scenarios.size(); ++i) {
     const FaultScenario& scenario = scenarios[i];
