@@ -36,6 +36,7 @@ target_compile_definitions(host_tests PRIVATE
   PELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 include(GoogleTest)
 gtest_discover_tests(host_tests DISCOVERY_TIMEOUT 60)
+include(${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz.cmake)
 
 file(GLOB HOST_EXTRA CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/host/*.cmake)
 foreach(extra ${HOST_EXTRA})

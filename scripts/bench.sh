@@ -9,10 +9,11 @@
 #   python3 bench/wine/install_ratio.py build/windows 200 3
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/jobs.sh
 
 scripts/setup.sh
 cmake --preset bench >/dev/null
-cmake --build --preset bench
+cmake --build --preset bench -j "$PELMORA_JOBS"
 
 for program in match_bench devices_bench cleanup_bench; do
   echo "== $program"

@@ -4,10 +4,11 @@
 # shows what landed in its C:\windows\inf.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/jobs.sh
 
 scripts/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows
+cmake --build --preset windows -j "$PELMORA_JOBS"
 
 export WINEPREFIX="$PWD/.wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY

@@ -22,6 +22,7 @@ build=build/windows
 dist=dist
 pfx=${PELMORA_SIGN_PFX:+$(realpath -m "$PELMORA_SIGN_PFX")}
 cd "$(dirname "$0")/.."
+. scripts/jobs.sh
 # Whatever fails below, no artefact of an earlier run is left to pass for this one's.
 rm -rf "$dist"
 
@@ -45,7 +46,7 @@ if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
 fi
 
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target "${programs[@]%.exe}"
+cmake --build --preset windows -j "$PELMORA_JOBS" --target "${programs[@]%.exe}"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || fail "no project version in $build/CMakeCache.txt"
 

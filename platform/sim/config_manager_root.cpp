@@ -36,7 +36,7 @@ using namespace sim::detail;
 // Device nodes other than the root belong to the device tree's own area.
 CONFIGRET CM_Locate_DevNodeW(PDEVINST devInst, const WCHAR* deviceId, ULONG flags) {
   unsigned long chosen = CR_SUCCESS;
-  bool faulted = Enter("CM_Locate_DevNodeW", Quote(deviceId) + ", " + Hex(flags), &chosen);
+  bool faulted = FaultInjected("CM_Locate_DevNodeW", Quote(deviceId) + ", " + Hex(flags), &chosen);
   if (!devInst) return CR_INVALID_POINTER;
   *devInst = 0;
   if (faulted) return static_cast<CONFIGRET>(chosen);
@@ -48,7 +48,7 @@ CONFIGRET CM_Locate_DevNodeW(PDEVINST devInst, const WCHAR* deviceId, ULONG flag
 
 CONFIGRET CM_Reenumerate_DevNode(DEVINST devInst, ULONG flags) {
   unsigned long chosen = CR_SUCCESS;
-  if (Enter("CM_Reenumerate_DevNode", std::to_string(devInst) + ", " + Hex(flags), &chosen)) {
+  if (FaultInjected("CM_Reenumerate_DevNode", std::to_string(devInst) + ", " + Hex(flags), &chosen)) {
     return static_cast<CONFIGRET>(chosen);
   }
   if (flags & ~sim::kReenumerateFlags) return CR_INVALID_FLAG;

@@ -1,6 +1,7 @@
 // The simulation's core: call log, fault injection, handle accounting, the
 // thread's last error and the console.
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 
@@ -33,6 +34,26 @@ struct Core {
 Core& State() {
   static Core core;
   return core;
+}
+
+// The fault injected into the `number`th call of `name`, if any.
+const Fault* FaultFor(const char* name, size_t number) {
+  for (const Fault& fault : State().faults) {
+    if (fault.name != name || number < fault.firstCall) continue;
+    if (fault.lastCall != 0 && number > fault.lastCall) continue;
+    return &fault;
+  }
+  return nullptr;
+}
+
+// With PELMORA_SIM_TRACE set (and not empty), every simulated call goes to the
+// real standard error as it is made: its name, arguments, number and fault.
+void TraceCall(const char* name, const std::string& arguments, size_t number, const Fault* fault) {
+  static const char* const trace = std::getenv("PELMORA_SIM_TRACE");
+  if (!trace || !*trace) return;
+  std::string line = "sim: " + std::string(name) + "(" + arguments + ") #" + std::to_string(number);
+  if (fault) line += " fails with " + std::to_string(fault->error);
+  std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 // In the order of detail::HandleKind.
@@ -160,22 +181,20 @@ std::string Utf8(const std::wstring& text) { return Utf8(text.c_str()); }
 
 namespace detail {
 
-bool Enter(const char* name, const std::string& arguments, unsigned long* error) {
+bool FaultInjected(const char* name, const std::string& arguments, unsigned long* error) {
   Core& core = State();
   if (core.keepCallLog) core.calls.push_back(std::string(name) + "(" + arguments + ")");
   size_t number = ++core.callCounts[name];
-  for (const Fault& fault : core.faults) {
-    if (fault.name != name || number < fault.firstCall) continue;
-    if (fault.lastCall != 0 && number > fault.lastCall) continue;
-    *error = fault.error;
-    return true;
-  }
-  return false;
+  const Fault* fault = FaultFor(name, number);
+  TraceCall(name, arguments, number, fault);
+  if (!fault) return false;
+  *error = fault->error;
+  return true;
 }
 
 bool FaultedCall(const char* name, const std::string& arguments) {
   unsigned long error = 0;
-  if (!Enter(name, arguments, &error)) return false;
+  if (!FaultInjected(name, arguments, &error)) return false;
   SetLastError(static_cast<DWORD>(error));
   return true;
 }

@@ -59,7 +59,7 @@ HKEY SetupDiOpenDevRegKey(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, DWORD 
 LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                       LPDWORD dataSize) {
   unsigned long error = 0;
-  if (Enter("RegQueryValueExW", Quote(valueName), &error)) return static_cast<LONG>(error);
+  if (FaultInjected("RegQueryValueExW", Quote(valueName), &error)) return static_cast<LONG>(error);
   if (reserved || (data && !dataSize)) return ERROR_INVALID_PARAMETER;
   auto open = OpenKeys().find(key);
   if (open == OpenKeys().end() || !IsOpen(HandleKind::RegistryKey, key)) return ERROR_INVALID_HANDLE;
@@ -81,7 +81,7 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD typ
 
 LONG RegCloseKey(HKEY key) {
   unsigned long error = 0;
-  Enter("RegCloseKey", "", &error);  // closing an open key does not fail
+  FaultInjected("RegCloseKey", "", &error);  // closing an open key does not fail
   if (!ReleaseHandle(HandleKind::RegistryKey, key)) return ERROR_INVALID_HANDLE;
   OpenKeys().erase(key);
   return ERROR_SUCCESS;

@@ -302,7 +302,7 @@ CONFIGRET CM_Get_Device_ID_ExW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, U
   unsigned long error = 0;
   std::string arguments = std::to_string(devInst) + ", " + std::to_string(bufferLen) + ", " + Hex(flags) +
                           ", " + MachineText(static_cast<const Machine*>(machine));
-  if (Enter("CM_Get_Device_ID_ExW", arguments, &error)) return static_cast<CONFIGRET>(error);
+  if (FaultInjected("CM_Get_Device_ID_ExW", arguments, &error)) return static_cast<CONFIGRET>(error);
   SimDevice* device = FindDevice(devInst);
   bool writes = !(device && device->spec.idReadWritesNothing);
   return GiveDeviceId(devInst, buffer, bufferLen, flags, static_cast<const Machine*>(machine), writes);
@@ -312,7 +312,7 @@ CONFIGRET CM_Get_Device_ID_ExW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, U
 CONFIGRET CM_Get_Device_IDW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULONG flags) {
   unsigned long error = 0;
   std::string arguments = std::to_string(devInst) + ", " + std::to_string(bufferLen) + ", " + Hex(flags);
-  if (Enter("CM_Get_Device_IDW", arguments, &error)) return static_cast<CONFIGRET>(error);
+  if (FaultInjected("CM_Get_Device_IDW", arguments, &error)) return static_cast<CONFIGRET>(error);
   return GiveDeviceId(devInst, buffer, bufferLen, flags, nullptr, true);
 }
 

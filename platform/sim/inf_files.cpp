@@ -118,7 +118,7 @@ HINF SetupOpenInfFileW(PCWSTR fileName, PCWSTR infClass, DWORD infStyle, PUINT e
 
 void SetupCloseInfFile(HINF infHandle) {
   unsigned long error = 0;
-  Enter("SetupCloseInfFile", "", &error);  // it reports nothing, so a fault changes nothing
+  FaultInjected("SetupCloseInfFile", "", &error);  // it reports nothing, so a fault changes nothing
   if (ReleaseHandle(HandleKind::Inf, infHandle)) OpenInfs().erase(infHandle);
 }
 

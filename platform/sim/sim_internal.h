@@ -8,9 +8,10 @@
 
 namespace sim::detail {
 
-// Logs a call and tells whether a fault is injected into it; when one is,
-// `error` receives its code. Every simulated function starts with this.
-bool Enter(const char* name, const std::string& arguments, unsigned long* error);
+// Logs a call (and traces it, see core.cpp) and tells whether a fault is
+// injected into it; when one is, `error` receives its code. Every simulated
+// function starts with this.
+bool FaultInjected(const char* name, const std::string& arguments, unsigned long* error);
 
 // Convenience for the common case: log, and on an injected fault set the last
 // error and return true so the caller returns its failure value.

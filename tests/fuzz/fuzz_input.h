@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,8 +41,13 @@ struct FuzzArgs {
   std::vector<const wchar_t*> pointers;
 };
 
-// A property that must hold; a fuzzer counts the trap as a finding.
-inline void Require(bool holds) { if (!holds) __builtin_trap(); }
+// A property that must hold. A broken one names its line before the abort,
+// which libFuzzer counts as a finding and the seed driver's test as a failure.
+inline void Require(bool holds, const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+  if (holds) return;
+  std::fprintf(stderr, "%s:%d: a property the target requires does not hold\n", file, line);
+  std::abort();
+}
 
 // Every run must leave the simulated machine with nothing open.
 inline void RequireNothingOpen() { Require(sim::OpenHandles() == 0); }

@@ -43,10 +43,17 @@ void AddMachine(Visits& visits) {
 
 class DeviceSelection : public SimTest {};
 
-TEST_F(DeviceSelection, ArgumentsSelectTheseDevices) {
+// Which devices the arguments select, and how the walk fails or ends when a
+// platform call (the nth and the one after it) fails with an error.
+TEST_F(DeviceSelection, ArgumentsAndThePlatformDecideWhatIsVisited) {
   struct Row {
     std::vector<std::wstring> args;
     const char* visited;
+    int result = 0;
+    const char* failing = nullptr;
+    unsigned long error = 0;
+    int nth = 0;
+    const wchar_t* machine = nullptr;
   };
   const char all[] =
       "0:PCI\\VEN_8086&DEV_1234\\3&1 1:PCI\\VEN_10EC&DEV_8168\\4&2 2:USB\\ROOT_HUB\\5&3 "
@@ -71,56 +78,33 @@ TEST_F(DeviceSelection, ArgumentsSelectTheseDevices) {
       {{L"@ROOT\\*"}, "3:ROOT\\LEGACY_FOO\\0000 4:ROOT\\LEGACY_SILENT\\0000 5:LONG"},
       {{L"@*L"}, "5:LONG"},
       {{L"@"}, ""},
-  };
-  for (const Row& row : rows) {
-    sim::Reset();
-    Visits visits;
-    AddMachine(visits);
-    std::vector<const wchar_t*> argv;
-    for (const std::wstring& arg : row.args) argv.push_back(arg.c_str());
-    EXPECT_EQ(0, ForEachMatchingDevice(nullptr, static_cast<int>(argv.size()), argv.data(), RecordVisit, &visits))
-        << sim::Utf8(row.args[0]);
-    EXPECT_EQ(row.visited, visits.seen) << sim::Utf8(row.args[0]);
-    EXPECT_EQ(0, sim::OpenHandles());
-  }
-}
-
-TEST_F(DeviceSelection, TheWalkFailsOrEndsAsThePlatformAnswers) {
-  struct Row {
-    const char* failing;
-    unsigned long error;
-    int nth;
-    const wchar_t* machine;
-    const wchar_t* arg;
-    int result;
-    const char* visited;
-  };
-  const Row rows[] = {
-      {"SetupDiClassGuidsFromNameExW", ERROR_INVALID_MACHINENAME, 1, nullptr, L"=Net", 2, ""},
-      {"SetupDiGetClassDevsExW", ERROR_ACCESS_DENIED, 1, nullptr, L"*", 2, ""},
-      {"SetupDiCreateDeviceInfoListExW", ERROR_NOT_ENOUGH_MEMORY, 1, nullptr, L"@USB\\ROOT_HUB\\5&3", 2, ""},
-      {"SetupDiGetDeviceInfoListDetailW", ERROR_INVALID_HANDLE, 1, nullptr, L"*", 2, ""},
-      {nullptr, 0, 0, L"NOWHERE", L"*", 2, ""},
-      {"SetupDiEnumDeviceInfo", ERROR_NO_MORE_ITEMS, 2, nullptr, L"*", 0, "0:PCI\\VEN_8086&DEV_1234\\3&1"},
-      {"SetupDiOpenDeviceInfoW", ERROR_NO_SUCH_DEVINST, 1, nullptr, L"@USB\\ROOT_HUB\\5&3", 0, ""},
-      {"SetupDiGetDeviceRegistryPropertyW", ERROR_INVALID_DATA, 1, nullptr, L"PCI*", 0,
-       "1:PCI\\VEN_10EC&DEV_8168\\4&2"},  // a list the device does not have
+      {{L"=Net"}, "", 2, "SetupDiClassGuidsFromNameExW", ERROR_INVALID_MACHINENAME, 1},
+      {{L"*"}, "", 2, "SetupDiGetClassDevsExW", ERROR_ACCESS_DENIED, 1},
+      {{L"@USB\\ROOT_HUB\\5&3"}, "", 2, "SetupDiCreateDeviceInfoListExW", ERROR_NOT_ENOUGH_MEMORY, 1},
+      {{L"*"}, "", 2, "SetupDiGetDeviceInfoListDetailW", ERROR_INVALID_HANDLE, 1},
+      {{L"*"}, "", 2, nullptr, 0, 0, L"NOWHERE"},
+      {{L"*"}, "0:PCI\\VEN_8086&DEV_1234\\3&1", 0, "SetupDiEnumDeviceInfo", ERROR_NO_MORE_ITEMS, 2},
+      {{L"@USB\\ROOT_HUB\\5&3"}, "", 0, "SetupDiOpenDeviceInfoW", ERROR_NO_SUCH_DEVINST, 1},
+      {{L"PCI*"}, "1:PCI\\VEN_10EC&DEV_8168\\4&2", 0, "SetupDiGetDeviceRegistryPropertyW", ERROR_INVALID_DATA,
+       1},  // a list the device does not have
       // IDs that cannot be read may be the ones asked for: such a device is
       // counted for the caller, and the walk goes on.
-      {"SetupDiGetDeviceRegistryPropertyW", ERROR_NO_SUCH_DEVINST, 1, nullptr, L"PCI*", 0,
-       "1:PCI\\VEN_10EC&DEV_8168\\4&2 unreadable:1"},
-      {"CM_Get_Device_ID_ExW", CR_INVALID_DEVNODE, 1, nullptr, L"@ROOT\\*", 0,
-       "3:ROOT\\LEGACY_FOO\\0000 4:ROOT\\LEGACY_SILENT\\0000 5:LONG unreadable:2"},
-      {"CM_Get_Device_IDW", CR_NO_SUCH_DEVNODE, 1, nullptr, L"@ROOT\\*", 0,
-       "3:ROOT\\LEGACY_FOO\\0000 5:LONG unreadable:1"},
+      {{L"PCI*"}, "1:PCI\\VEN_10EC&DEV_8168\\4&2 unreadable:1", 0, "SetupDiGetDeviceRegistryPropertyW",
+       ERROR_NO_SUCH_DEVINST, 1},
+      {{L"@ROOT\\*"}, "3:ROOT\\LEGACY_FOO\\0000 4:ROOT\\LEGACY_SILENT\\0000 5:LONG unreadable:2", 0,
+       "CM_Get_Device_ID_ExW", CR_INVALID_DEVNODE, 1},
+      {{L"@ROOT\\*"}, "3:ROOT\\LEGACY_FOO\\0000 5:LONG unreadable:1", 0, "CM_Get_Device_IDW", CR_NO_SUCH_DEVNODE, 1},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.failing ? row.failing : "machine");
+    SCOPED_TRACE(sim::Utf8(row.args[0]) + " " + (row.failing ? row.failing : ""));
     sim::Reset();
     Visits visits;
     AddMachine(visits);
     if (row.failing) sim::FailCall(row.failing, row.error, row.nth, 2);
-    EXPECT_EQ(row.result, ForEachMatchingDevice(row.machine, 1, &row.arg, RecordVisit, &visits));
+    std::vector<const wchar_t*> argv;
+    for (const std::wstring& arg : row.args) argv.push_back(arg.c_str());
+    const int count = static_cast<int>(argv.size());
+    EXPECT_EQ(row.result, ForEachMatchingDevice(row.machine, count, argv.data(), RecordVisit, &visits));
     if (visits.unreadableDevices) visits.seen += " unreadable:" + std::to_string(visits.unreadableDevices);
     EXPECT_EQ(row.visited, visits.seen);
     EXPECT_EQ(0, sim::OpenHandles());
