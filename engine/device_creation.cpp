@@ -4,9 +4,9 @@
 #include <cwchar>
 
 #include "engine/engine.h"
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
 #include "engine/scoped.h"
+#include "messages.h"
 
 namespace {
 

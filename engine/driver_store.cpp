@@ -2,9 +2,9 @@
 
 #include "engine/ascii.h"
 #include "engine/device_commands.h"
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
 #include "engine/scoped.h"
+#include "messages.h"
 
 namespace {
 

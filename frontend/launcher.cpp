@@ -5,8 +5,8 @@
 
 #include "engine/ascii.h"
 #include "engine/engine.h"
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
+#include "messages.h"
 #include "packages/packages.h"
 
 namespace {

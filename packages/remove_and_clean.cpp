@@ -8,8 +8,8 @@
 #include "engine/device_selection.h"
 #include "engine/driver_packages.h"
 #include "engine/engine.h"
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
+#include "messages.h"
 #include "packages/packages.h"
 #include "platform/platform.h"
 
