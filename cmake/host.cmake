@@ -39,7 +39,7 @@ file(GLOB HOST_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/host/*
 add_executable(host_tests ${HOST_TEST_SOURCES})
 target_link_libraries(host_tests PRIVATE pelmora_logic GTest::gtest GTest::gtest_main)
 target_compile_definitions(host_tests PRIVATE
-  PELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  PELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}" PELMORA_MESSAGE_HEADER="${GENERATED}/messages.h")
 include(GoogleTest)
 gtest_discover_tests(host_tests DISCOVERY_TIMEOUT 60)
 

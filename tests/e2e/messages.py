@@ -1,5 +1,6 @@
 """The engine's message texts as the console shows them, from the message table source the programs
-are built from, so that tests compare output byte for byte without restating its wording."""
+are built from, so that tests compare output byte for byte without restating its wording. Tests name
+messages; their numbers come from tests/messages.txt alone."""
 import re
 from pathlib import Path
 
@@ -7,12 +8,19 @@ from pathlib import Path
 def _table(srcdir):
     text = (Path(srcdir) / "res" / "messages.mc").read_text(encoding="utf-8")
     return {int(m.group(1)): m.group(2) for m in
-            re.finditer(r"^MessageId=(\d+)\nLanguage=\w+\n(.*?)^\.$", text, re.S | re.M)}
+            re.finditer(r"^MessageId=(\d+)\n(?:SymbolicName=\w+\n)?Language=\w+\n(.*?)^\.$", text, re.S | re.M)}
 
 
-def message(srcdir, message_id, *inserts):
-    """Message `message_id` with its inserts (strings or numbers), as bytes
+def _number(srcdir, name):
+    """The number tests/messages.txt gives the message named `name`."""
+    lines = (Path(srcdir) / "tests" / "messages.txt").read_text(encoding="utf-8").splitlines()
+    return dict(line.split() for line in lines if line and not line.startswith("#"))[name]
+
+
+def message(srcdir, name, *inserts):
+    """Message `name` with its inserts (strings or numbers), as bytes
     with CR LF line ends, as the engine writes it to the console."""
-    text = re.sub(r"%([1-9])(?:!\w+!)?", lambda m: str(inserts[int(m.group(1)) - 1]), _table(srcdir)[message_id])
+    text = _table(srcdir)[int(_number(srcdir, name))]
+    text = re.sub(r"%([1-9])(?:!\w+!)?", lambda m: str(inserts[int(m.group(1)) - 1]), text)
     # Redirected, the programs write in the OEM code page: 437 under Wine.
     return text.rstrip("\n").replace("\n", "\r\n").encode("cp437") + b"\r\n"

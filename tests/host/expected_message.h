@@ -2,20 +2,45 @@
 // output whose wording is the message table's: composed by the platform's
 // FormatMessageW from the same table, with its trailing line ends made one
 // line feed and its inner CR LF pairs written as line feeds. Inserts are wide strings, or unsigned numbers where the text
-// asks for them.
+// asks for them. Tests name messages; their numbers come from tests/messages.txt alone.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 
 #include "platform/sim/sim.h"
 
-inline std::string ExpectedMessage(DWORD id, ...) {
-  va_list inserts;
-  va_start(inserts, id);
+// Every "NAME NUMBER" line of tests/messages.txt ('#' starts a comment line).
+inline const std::map<std::string, DWORD>& MessageList() {
+  static const std::map<std::string, DWORD> list = [] {
+    std::map<std::string, DWORD> names;
+    std::ifstream file(PELMORA_SOURCE_DIR "/tests/messages.txt");
+    std::string name;
+    DWORD number = 0;
+    for (std::string line; std::getline(file, line);) {
+      if (line[0] != '#' && std::istringstream(line) >> name >> number) names[name] = number;
+    }
+    return names;
+  }();
+  return list;
+}
+
+// The number of the message named `name`; a name the list lacks fails the test.
+inline DWORD Msg(const char* name) {
+  auto found = MessageList().find(name);
+  if (found != MessageList().end()) return found->second;
+  ADD_FAILURE() << name << " is not in tests/messages.txt";
+  return 0;
+}
+
+inline std::string ExpectedMessageOf(DWORD id, va_list* inserts) {
   LPWSTR buffer = nullptr;
   DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE, nullptr, id, 0,
-                                reinterpret_cast<LPWSTR>(&buffer), 0, &inserts);
-  va_end(inserts);
+                                reinterpret_cast<LPWSTR>(&buffer), 0, inserts);
   std::wstring text(buffer ? buffer : L"", length);
   LocalFree(buffer);
   size_t end = text.find_last_not_of(L"\r\n");
@@ -24,4 +49,20 @@ inline std::string ExpectedMessage(DWORD id, ...) {
     text.erase(crlf, 1);  // the console writes a CR LF pair as one line end
   }
   return sim::Utf8(text);
+}
+
+inline std::string ExpectedMessage(DWORD id, ...) {
+  va_list inserts;
+  va_start(inserts, id);
+  std::string text = ExpectedMessageOf(id, &inserts);
+  va_end(inserts);
+  return text;
+}
+
+inline std::string ExpectedMessage(const char* name, ...) {
+  va_list inserts;
+  va_start(inserts, name);
+  std::string text = ExpectedMessageOf(Msg(name), &inserts);
+  va_end(inserts);
+  return text;
 }
