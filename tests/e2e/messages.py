@@ -1,6 +1,5 @@
 """The engine's message texts as the console shows them, from the message table source the programs
-are built from, so that tests compare output byte for byte without restating its wording. Tests name
-messages; their numbers come from tests/messages.txt alone."""
+are built from, so that tests compare output byte for byte without restating its wording."""
 import re
 from pathlib import Path
 
@@ -11,16 +10,10 @@ def _table(srcdir):
             re.finditer(r"^MessageId=(\d+)\n(?:SymbolicName=\w+\n)?Language=\w+\n(.*?)^\.$", text, re.S | re.M)}
 
 
-def _number(srcdir, name):
-    """The number tests/messages.txt gives the message named `name`."""
-    lines = (Path(srcdir) / "tests" / "messages.txt").read_text(encoding="utf-8").splitlines()
-    return dict(line.split() for line in lines if line and not line.startswith("#"))[name]
-
-
 def message(srcdir, name, *inserts):
-    """Message `name` with its inserts (strings or numbers), as bytes
+    """Message `name` (its number from tests/messages.txt) with its inserts (strings or numbers), as bytes
     with CR LF line ends, as the engine writes it to the console."""
-    text = _table(srcdir)[int(_number(srcdir, name))]
-    text = re.sub(r"%([1-9])(?:!\w+!)?", lambda m: str(inserts[int(m.group(1)) - 1]), text)
+    numbers = dict(re.findall(r"^(\w+) (\d+)$", (Path(srcdir) / "tests" / "messages.txt").read_text(), re.M))
+    text = re.sub(r"%([1-9])(?:!\w+!)?", lambda m: str(inserts[int(m.group(1)) - 1]), _table(srcdir)[int(numbers[name])])
     # Redirected, the programs write in the OEM code page: 437 under Wine.
     return text.rstrip("\n").replace("\n", "\r\n").encode("cp437") + b"\r\n"

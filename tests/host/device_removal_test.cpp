@@ -116,7 +116,7 @@ TEST_F(DeviceRemoval, EachOutcomeDecidesResultSummaryRestartAndCleanUp) {
                        label == 'S' ? "Remove succeeded" : label == 'B' ? "Remove on reboot" : "Remove failed");
     }
     EXPECT_EQ(expected + ExpectedMessage(row.summary, row.count), sim::StdOut());
-    EXPECT_EQ(row.result == 2 ? ExpectedMessage("MSG_COMMAND_FAILED", L"dummy.exe", L"remove") : "", sim::StdErr());
+    EXPECT_EQ(row.result == 2 ? ExpectedMessage(Msg("MSG_COMMAND_FAILED"), L"dummy.exe", L"remove") : "", sim::StdErr());
     EXPECT_EQ(row.result == 1 ? 1u : 0u, sim::RestartRequests().size());
     EXPECT_EQ(0, sim::OpenHandles());
     EXPECT_TRUE(row.result == 2 || StillListed().empty()) << StillListed();

@@ -70,7 +70,7 @@ TEST_F(DriverStore, DpAddOutcomes) {
     int result = row.message == Msg("MSG_DP_ADDED") ? 0 : 2;
     EXPECT_EQ(result, Engine({L"dummy.exe", L"dp_add", row.path}));
     EXPECT_EQ(ExpectedMessage(row.message, row.named.c_str(), row.reason.c_str()), sim::StdOut());
-    EXPECT_EQ(result ? ExpectedMessage("MSG_COMMAND_FAILED", L"dummy.exe", L"dp_add") : "", sim::StdErr());
+    EXPECT_EQ(result ? ExpectedMessage(Msg("MSG_COMMAND_FAILED"), L"dummy.exe", L"dp_add") : "", sim::StdErr());
     std::string content, source;
     EXPECT_EQ(result == 0, sim::ReadFile(InInfDirectory(L"oem0.inf"), &content) && sim::ReadFile(row.path, &source) && content == source);
   }
@@ -127,7 +127,7 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
     EXPECT_EQ(row.result, Engine({L"dummy.exe", row.force ? L"-f" : L"-r", L"dp_delete", row.name}));
     EXPECT_EQ(row.messages, MessagesComposed());
     if (Is(row.failing, "SetupUninstallOEMInfW")) {
-      EXPECT_EQ(ExpectedMessage("MSG_DP_DELETE_FAILED", L"0x00000005 Access is denied."), sim::StdOut());
+      EXPECT_EQ(ExpectedMessage(Msg("MSG_DP_DELETE_FAILED"), L"0x00000005 Access is denied."), sim::StdOut());
     }
     EXPECT_EQ(row.reachesStore, sim::CountCalls("SetupUninstallOEMInfW") == 1);
     EXPECT_TRUE(sim::FileExists(L"C:\\Windows\\win.ini") && sim::FileExists(InInfDirectory(L"machine.inf")));
@@ -148,16 +148,16 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
     int result;
     std::string out;
   } rows[] = {
-      {{L"dummy.exe", L"dp_enum"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage("MSG_DP_ENUM_COUNT", 3u)},
-      {{L"dummy.exe", L"-m:PC7", L"DP_ENUM"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage("MSG_DP_ENUM_COUNT", 3u)},
+      {{L"dummy.exe", L"dp_enum"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage(Msg("MSG_DP_ENUM_COUNT"), 3u)},
+      {{L"dummy.exe", L"-m:PC7", L"DP_ENUM"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage(Msg("MSG_DP_ENUM_COUNT"), 3u)},
       {{L"dummy.exe", L"dp_enum", L"widget"}, nullptr, 0,
-       one + three + "  [kept: a present device uses it]\n" + ExpectedMessage("MSG_DP_ENUM_COUNT", 2u)},
+       one + three + "  [kept: a present device uses it]\n" + ExpectedMessage(Msg("MSG_DP_ENUM_COUNT"), 2u)},
       // Line texts are searched with their %strkey% tokens replaced.
-      {{L"dummy.exe", L"dp_enum", L"Acme"}, nullptr, 0, three + "  [kept: a present device uses it]\n" + ExpectedMessage("MSG_DP_ENUM_COUNT", 1u)},
+      {{L"dummy.exe", L"dp_enum", L"Acme"}, nullptr, 0, three + "  [kept: a present device uses it]\n" + ExpectedMessage(Msg("MSG_DP_ENUM_COUNT"), 1u)},
       // '=' after the first field is text.
-      {{L"dummy.exe", L"dp_enum", L"Mode=ACME1"}, nullptr, 0, one + ExpectedMessage("MSG_DP_ENUM_COUNT", 1u)},
-      {{L"dummy.exe", L"dp_enum", L"nothing"}, nullptr, 0, ExpectedMessage("MSG_DP_ENUM_NONE")},
-      {{L"dummy.exe", L"dp_enum", L" \t"}, nullptr, 0, ExpectedMessage("MSG_DP_ENUM_NONE")},
+      {{L"dummy.exe", L"dp_enum", L"Mode=ACME1"}, nullptr, 0, one + ExpectedMessage(Msg("MSG_DP_ENUM_COUNT"), 1u)},
+      {{L"dummy.exe", L"dp_enum", L"nothing"}, nullptr, 0, ExpectedMessage(Msg("MSG_DP_ENUM_NONE"))},
+      {{L"dummy.exe", L"dp_enum", L" \t"}, nullptr, 0, ExpectedMessage(Msg("MSG_DP_ENUM_NONE"))},
       {{L"dummy.exe", L"dp_enum"}, "GetSystemWindowsDirectoryW", 2, ""},
       {{L"dummy.exe", L"dp_enum", L"widget"}, "SetupDiOpenDevRegKey", 2, ""},
       {{L"dummy.exe", L"dp_enum", L"Acme", L"Corp"}, nullptr, 3, ""},  // a text with a blank, not quoted

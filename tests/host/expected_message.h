@@ -2,7 +2,7 @@
 // output whose wording is the message table's: composed by the platform's
 // FormatMessageW from the same table, with its trailing line ends made one
 // line feed and its inner CR LF pairs written as line feeds. Inserts are wide strings, or unsigned numbers where the text
-// asks for them. Tests name messages; their numbers come from tests/messages.txt alone.
+// asks for them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,33 +14,32 @@
 
 #include "platform/sim/sim.h"
 
-// Every "NAME NUMBER" line of tests/messages.txt ('#' starts a comment line).
-inline const std::map<std::string, DWORD>& MessageList() {
-  static const std::map<std::string, DWORD> list = [] {
-    std::map<std::string, DWORD> names;
-    std::ifstream file(PELMORA_SOURCE_DIR "/tests/messages.txt");
-    std::string name;
-    DWORD number = 0;
-    for (std::string line; std::getline(file, line);) {
-      if (line[0] != '#' && std::istringstream(line) >> name >> number) names[name] = number;
-    }
-    return names;
-  }();
+// Every "NAME NUMBER" line of tests/messages.txt, the one place tests hold message numbers.
+inline std::map<std::string, DWORD> ReadMessageList() {
+  std::map<std::string, DWORD> list;
+  std::ifstream file(PELMORA_SOURCE_DIR "/tests/messages.txt");
+  std::string name;
+  DWORD number = 0;
+  for (std::string line; std::getline(file, line);) {
+    if (line[0] != '#' && std::istringstream(line) >> name >> number) list[name] = number;
+  }
   return list;
 }
 
 // The number of the message named `name`; a name the list lacks fails the test.
 inline DWORD Msg(const char* name) {
-  auto found = MessageList().find(name);
-  if (found != MessageList().end()) return found->second;
-  ADD_FAILURE() << name << " is not in tests/messages.txt";
-  return 0;
+  static const std::map<std::string, DWORD> list = ReadMessageList();
+  EXPECT_EQ(1u, list.count(name)) << name << " is not in tests/messages.txt";
+  return list.count(name) ? list.at(name) : 0;
 }
 
-inline std::string ExpectedMessageOf(DWORD id, va_list* inserts) {
+inline std::string ExpectedMessage(DWORD id, ...) {
+  va_list inserts;
+  va_start(inserts, id);
   LPWSTR buffer = nullptr;
   DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE, nullptr, id, 0,
-                                reinterpret_cast<LPWSTR>(&buffer), 0, inserts);
+                                reinterpret_cast<LPWSTR>(&buffer), 0, &inserts);
+  va_end(inserts);
   std::wstring text(buffer ? buffer : L"", length);
   LocalFree(buffer);
   size_t end = text.find_last_not_of(L"\r\n");
@@ -49,20 +48,4 @@ inline std::string ExpectedMessageOf(DWORD id, va_list* inserts) {
     text.erase(crlf, 1);  // the console writes a CR LF pair as one line end
   }
   return sim::Utf8(text);
-}
-
-inline std::string ExpectedMessage(DWORD id, ...) {
-  va_list inserts;
-  va_start(inserts, id);
-  std::string text = ExpectedMessageOf(id, &inserts);
-  va_end(inserts);
-  return text;
-}
-
-inline std::string ExpectedMessage(const char* name, ...) {
-  va_list inserts;
-  va_start(inserts, name);
-  std::string text = ExpectedMessageOf(Msg(name), &inserts);
-  va_end(inserts);
-  return text;
 }

@@ -44,9 +44,9 @@ TEST_F(InstallFolder, AddsTheEntriesWhoseLongNameEndsInInf) {
                                       "C:\\pkgs\\empty.inf", "C:\\pkgs\\folder.inf"}),
             Copied());
   EXPECT_TRUE(sim::StoredPackages().size() == 3 &&
-              sim::StdOut().find(ExpectedMessage("MSG_DP_ADD_FAILED", L"C:\\pkgs\\folder.inf", L"0x00000005 Access is denied.")) !=
+              sim::StdOut().find(ExpectedMessage(Msg("MSG_DP_ADD_FAILED"), L"C:\\pkgs\\folder.inf", L"0x00000005 Access is denied.")) !=
                   std::string::npos);
-  const std::string failed = ExpectedMessage("MSG_COMMAND_FAILED", L"pelmora.exe", L"dp_add");
+  const std::string failed = ExpectedMessage(Msg("MSG_COMMAND_FAILED"), L"pelmora.exe", L"dp_add");
   EXPECT_EQ(kBanner + failed + failed, sim::StdErr());
 }
 
@@ -93,13 +93,13 @@ TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
     if (c.failingFullPath) sim::FailCall("GetFullPathNameW", ERROR_ACCESS_DENIED, c.failingFullPath);
     EXPECT_EQ(0, Install(c.folder));
     EXPECT_EQ(c.copied.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.copied}, Copied());
-    EXPECT_EQ(!c.copied.empty() ? ExpectedMessage("MSG_DP_ADDED", L"oem0.inf")
+    EXPECT_EQ(!c.copied.empty() ? ExpectedMessage(Msg("MSG_DP_ADDED"), L"oem0.inf")
               : c.refused       ? ""
-                                : ExpectedMessage("MSG_DP_ADD_BAD_PATH", c.file.c_str(), L""),  // too long: no code
+                                : ExpectedMessage(Msg("MSG_DP_ADD_BAD_PATH"), c.file.c_str(), L""),  // too long: no code
               sim::StdOut()) << sim::Utf8(c.folder);
     const std::wstring named = c.refused == Msg("MSG_PACKAGE_NAME_REFUSED") ? c.file : c.folder.substr(0, c.folder.find(L'"'));
     EXPECT_EQ(kBanner + (c.refused          ? ExpectedMessage(c.refused, L"pelmora.exe", named.c_str(), c.reason.c_str())
-                         : c.copied.empty() ? ExpectedMessage("MSG_COMMAND_FAILED", L"pelmora.exe", L"dp_add")
+                         : c.copied.empty() ? ExpectedMessage(Msg("MSG_COMMAND_FAILED"), L"pelmora.exe", L"dp_add")
                                             : ""),
               sim::StdErr()) << sim::Utf8(c.file);
   }

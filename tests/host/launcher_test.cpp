@@ -68,8 +68,8 @@ TEST_F(Exec, ProgramGetsItsFileNameAndParametersOrNothingStarts) {
     const std::wstring program = std::wstring(c.argument).substr(0, std::wstring(c.argument).find(L';'));
     const wchar_t* reason = c.error == 2 ? L"0x00000002 The system cannot find the file specified." : L"0x00000005 Access is denied.";
     const std::string said = c.message == Msg("MSG_EXEC_WITHOUT_SEMICOLON") || c.message == Msg("MSG_EXEC_WITHOUT_PROGRAM") ? ExpectedMessage(c.message, L"pelmora.exe")
-                             : c.message == Msg("MSG_BATCH_REFUSED") ? ExpectedMessage("MSG_BATCH_REFUSED", L"pelmora.exe", program.c_str())
-                                                  : ExpectedMessage("MSG_NOT_STARTED", L"pelmora.exe", program.c_str(), c.error,
+                             : c.message == Msg("MSG_BATCH_REFUSED") ? ExpectedMessage(Msg("MSG_BATCH_REFUSED"), L"pelmora.exe", program.c_str())
+                                                  : ExpectedMessage(Msg("MSG_NOT_STARTED"), L"pelmora.exe", program.c_str(), c.error,
                                                                     reason);
     EXPECT_EQ(c.message ? said : "", sim::StdErr());
     ASSERT_EQ(before + (c.applicationName ? 1 : 0), sim::ProcessStarts().size());
@@ -108,7 +108,7 @@ TEST_F(Exec, WaitsSixtySecondsAndLoaderFailuresAnswerTwo) {
     sim::ClearOutput();
     sim::SetExitCode(codes[i]);
     EXPECT_EQ(i < loaderStatuses ? 2 : 0, Run(L"C:\\tools\\t.bat;")) << std::hex << codes[i];
-    EXPECT_EQ(i < loaderStatuses ? ExpectedMessage("MSG_NOT_LOADED", L"pelmora.exe", L"C:\\tools\\t.bat", codes[i]) : "", sim::StdErr());
+    EXPECT_EQ(i < loaderStatuses ? ExpectedMessage(Msg("MSG_NOT_LOADED"), L"pelmora.exe", L"C:\\tools\\t.bat", codes[i]) : "", sim::StdErr());
   }
   sim::FailCall("CreateProcessW", 0);  // a failure that gave no code is a failure still
   EXPECT_EQ(2, Run(L"C:\\tools\\setup.exe;/q"));

@@ -101,7 +101,7 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
     pattern.erase(0, pattern.find_first_not_of(L" \t"));
     pattern.erase(pattern.find_last_not_of(L" \t") + 1);
     EXPECT_EQ(row.refusal                ? ExpectedMessage(row.refusal, L"pelmora.exe", pattern.c_str())
-              : row.exitCode == 2 ? ExpectedMessage("MSG_COMMAND_FAILED", L"pelmora.exe", L"remove")
+              : row.exitCode == 2 ? ExpectedMessage(Msg("MSG_COMMAND_FAILED"), L"pelmora.exe", L"remove")
                                   : "",
               sim::StdErr());
     if (row.refusal) {
@@ -210,7 +210,7 @@ TEST_F(RemoveAndClean, PackagesAreDeletedInListOrderFromTheInfFolder) {
   AddInf(L"oem2.inf", "[A]\r\nwidget\r\n");
   AddInf(L"oem10.inf", "[A]\r\nwidget\r\n");
   EXPECT_EQ(0, DeleteMatchingOemPackages(L"widget"));
-  EXPECT_EQ(ExpectedMessage("MSG_DP_DELETED", L"oem10.inf") + ExpectedMessage("MSG_DP_DELETED", L"oem2.inf"), sim::StdOut());
+  EXPECT_EQ(ExpectedMessage(Msg("MSG_DP_DELETED"), L"oem10.inf") + ExpectedMessage(Msg("MSG_DP_DELETED"), L"oem2.inf"), sim::StdOut());
   EXPECT_EQ("SetupGetInfFileListW(\"C:\\Windows\\inf\", 0x2, no buffer, 0)", sim::CallsTo("SetupGetInfFileListW").at(0));
   EXPECT_EQ("SetupOpenInfFileW(\"C:\\Windows\\inf\\oem2.inf\", null, 0x2)", sim::CallsTo("SetupOpenInfFileW").at(1));
   EXPECT_TRUE(sim::FileExists(InInfDirectory(L"usb.inf")));
