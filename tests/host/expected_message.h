@@ -2,36 +2,13 @@
 // output whose wording is the message table's: composed by the platform's
 // FormatMessageW from the same table, with its trailing line ends made one
 // line feed and its inner CR LF pairs written as line feeds. Inserts are wide strings, or unsigned numbers where the text
-// asks for them.
+// asks for them. Messages are named as tests/messages.txt names them.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
 
+#include "message_numbers.h"
 #include "platform/sim/sim.h"
-
-// Every "NAME NUMBER" line of tests/messages.txt, the one place tests hold message numbers.
-inline std::map<std::string, DWORD> ReadMessageList() {
-  std::map<std::string, DWORD> list;
-  std::ifstream file(PELMORA_SOURCE_DIR "/tests/messages.txt");
-  std::string name;
-  DWORD number = 0;
-  for (std::string line; std::getline(file, line);) {
-    if (line[0] != '#' && std::istringstream(line) >> name >> number) list[name] = number;
-  }
-  return list;
-}
-
-// The number of the message named `name`; a name the list lacks fails the test.
-inline DWORD Msg(const char* name) {
-  static const std::map<std::string, DWORD> list = ReadMessageList();
-  EXPECT_EQ(1u, list.count(name)) << name << " is not in tests/messages.txt";
-  return list.count(name) ? list.at(name) : 0;
-}
 
 inline std::string ExpectedMessage(DWORD id, ...) {
   va_list inserts;

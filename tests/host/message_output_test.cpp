@@ -1,4 +1,6 @@
 // The engine's output routine, and device data that cannot steer the reader's terminal.
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "engine/engine.h"
@@ -51,11 +53,11 @@ TEST_F(MessageOutput, DeviceDataAndInsertsShowControlsAsQuestionMarks) {
     std::string shown;  // the start of standard output
   } cases[] = {
       {{L"pelmora-engine.exe", L"findall", L"*"},
-       "ROOT\\EVIL?\\0000" + std::string(45, ' ') + ": Evil?]0;owned? \xC3\xA9\n" + ExpectedMessage(Msg("MSG_FINDALL_COUNT"), 1u, nullptr)},
-      {{L"x\x1B]0;t\x07.exe", L"?", L"no\x1B[2J"}, ExpectedMessage(Msg("MSG_HELP_UNKNOWN"), L"x?]0;t?.exe", L"no?[2J")},
-      {{L"x.exe", L"-m:PC\x1B[2J", L"findall", L"NOTHING"}, ExpectedMessage(Msg("MSG_FINDALL_NONE_REMOTE"), L"PC?[2J")},
+       "ROOT\\EVIL?\\0000" + std::string(45, ' ') + ": Evil?]0;owned? \xC3\xA9\n" + ExpectedMessage(MSG_FINDALL_COUNT, 1u, nullptr)},
+      {{L"x\x1B]0;t\x07.exe", L"?", L"no\x1B[2J"}, ExpectedMessage(MSG_HELP_UNKNOWN, L"x?]0;t?.exe", L"no?[2J")},
+      {{L"x.exe", L"-m:PC\x1B[2J", L"findall", L"NOTHING"}, ExpectedMessage(MSG_FINDALL_NONE_REMOTE, L"PC?[2J")},
       {{L"x.exe", L"install", L"C:\\d\x1B[2J\\s.inf", L"ROOT\\X\x1B]0;t\x07"},
-       ExpectedMessage(Msg("MSG_DEVICE_CREATED")) + ExpectedMessage(Msg("MSG_UPDATING_DRIVERS"), L"ROOT\\X?]0;t?", L"C:\\d?[2J\\s.inf")},
+       ExpectedMessage(MSG_DEVICE_CREATED) + ExpectedMessage(MSG_UPDATING_DRIVERS, L"ROOT\\X?]0;t?", L"C:\\d?[2J\\s.inf")},
   };
   for (const auto& c : cases) {
     sim::ClearOutput();
@@ -77,7 +79,7 @@ TEST(MessageNames, GeneratedHeaderAgreesWithTheList) {
       defined[name] = static_cast<DWORD>(std::stoul(hex, nullptr, 16));
   }
   EXPECT_TRUE(header.eof() && !defined.empty());
-  EXPECT_EQ(ReadMessageList(), defined);
+  EXPECT_EQ(kMessageList, defined);
 }
 
 }  // namespace
