@@ -78,7 +78,6 @@ TEST(MessageNames, GeneratedHeaderAgreesWithTheList) {
     if (std::istringstream(line) >> define >> name >> type >> hex && define == "#define" && type == "(DWORD)")
       defined[name] = static_cast<DWORD>(std::stoul(hex, nullptr, 16));
   }
-  EXPECT_TRUE(header.eof() && !defined.empty());
   EXPECT_EQ(kMessageList, defined);
 }
 

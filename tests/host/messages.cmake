@@ -10,15 +10,10 @@ list(JOIN rows "\n" rows)
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/test_generated/message_numbers.h CONTENT [[
 // Generated from tests/messages.txt; do not edit.
 #pragma once
-
 #include <map>
 #include <string>
-
 #include "platform/platform.h"
-
 @names@;
-
-// Every name of the list with its number.
 inline const std::map<std::string, DWORD> kMessageList = {
 @rows@
 };
