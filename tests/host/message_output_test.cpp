@@ -68,8 +68,7 @@ TEST_F(MessageOutput, DeviceDataAndInsertsShowControlsAsQuestionMarks) {
   }
 }
 
-// The header the build makes from res/messages.mc gives each message the number tests/messages.txt gives
-// it, and names no other: a renumbered, renamed, added or dropped message fails here.
+// The product's header gives each message the number of tests/messages.txt, and names no other message.
 TEST(MessageNames, GeneratedHeaderAgreesWithTheList) {
   std::ifstream header(PELMORA_MESSAGE_HEADER);
   std::map<std::string, DWORD> defined;
