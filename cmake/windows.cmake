@@ -6,15 +6,17 @@ target_compile_definitions(pelmora_logic PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_
 target_sources(pelmora_logic PRIVATE ${PROJECT_SOURCE_DIR}/platform/win/library_search.cpp)
 
 # Message table: one .mc source, compiled by windmc into a .bin that the
-# resource script pulls in.
+# resource script pulls in, and the header of message names the code includes.
 set(MC_OUT ${CMAKE_BINARY_DIR}/mc)
 add_custom_command(
-  OUTPUT ${MC_OUT}/messages.rc ${MC_OUT}/MSG00409.bin
+  OUTPUT ${MC_OUT}/messages.rc ${MC_OUT}/MSG00409.bin ${MC_OUT}/messages.h
   COMMAND ${CMAKE_COMMAND} -E make_directory ${MC_OUT}
   COMMAND ${PELMORA_WINDMC} -U -r ${MC_OUT} -h ${MC_OUT} ${PROJECT_SOURCE_DIR}/res/messages.mc
   DEPENDS ${PROJECT_SOURCE_DIR}/res/messages.mc
   COMMENT "Compiling the message table")
-add_custom_target(message_table DEPENDS ${MC_OUT}/messages.rc ${MC_OUT}/MSG00409.bin)
+add_custom_target(message_table DEPENDS ${MC_OUT}/messages.rc ${MC_OUT}/MSG00409.bin ${MC_OUT}/messages.h)
+add_dependencies(pelmora_logic message_table)
+target_include_directories(pelmora_logic PUBLIC ${MC_OUT})
 
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++ -municode $<$<CONFIG:MinSizeRel>:-s>)
 

@@ -4,9 +4,9 @@
 #include <cwchar>
 
 #include "engine/engine.h"
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
 #include "engine/system_library.h"
+#include "messages.h"
 #include "platform/scoped_handle.h"
 
 namespace {

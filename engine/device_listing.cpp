@@ -6,8 +6,8 @@
 #include "engine/device_commands.h"
 #include "engine/engine.h"
 #include "engine/line_format.h"
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
+#include "messages.h"
 
 bool ReadInstanceId(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, WCHAR (&instanceId)[MAX_DEVICE_ID_LEN]) {
   SP_DEVINFO_LIST_DETAIL_DATA_W detail;

@@ -3,8 +3,8 @@
 #include "engine/device_commands.h"
 #include "engine/engine.h"
 #include "engine/line_format.h"
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
+#include "messages.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "engine/ascii.h"
 #include "engine/engine.h"
 #include "engine/line_format.h"
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
+#include "messages.h"
 #include "platform/scoped_handle.h"
 
 namespace {
@@ -169,12 +169,13 @@ namespace {
 // package that a present device is installed from.
 void WritePackageLine(const OemPackage& package, bool forText) {
   std::wstring text = package.name;
-  const std::pair<const wchar_t*, const std::wstring*> values[] = {
-      {L"Provider", &package.provider}, {L"Class", &package.className}, {L"DriverVer", &package.driverVersion}};
+  const std::pair<DWORD, const std::wstring*> values[] = {{MSG_DP_ENUM_PROVIDER, &package.provider},
+                                                         {MSG_DP_ENUM_CLASS, &package.className},
+                                                         {MSG_DP_ENUM_DRIVER_VERSION, &package.driverVersion}};
   for (const auto& value : values) {
-    if (!value.second->empty()) text += L"  " + std::wstring(value.first) + L": " + *value.second;
+    if (!value.second->empty()) text += EngineMessageText(value.first, value.second->c_str());
   }
-  if (package.usedByPresentDevice) text += forText ? L"  [kept: a present device uses it]" : L"  [in use]";
+  if (package.usedByPresentDevice) text += EngineMessageText(forText ? MSG_DP_ENUM_KEPT : MSG_DP_ENUM_IN_USE);
   wchar_t line[kLineCharacters];
   const size_t limit = kLineCharacters - 1;
   // A cut line keeps its line end, so that the lines still add up to the count.

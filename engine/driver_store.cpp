@@ -1,9 +1,9 @@
 #include "engine/engine.h"
 
 #include "engine/driver_packages.h"
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
 #include "engine/system_library.h"
+#include "messages.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "engine/engine.h"
 
 #include "engine/ascii.h"
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
+#include "messages.h"
 
 const EngineCommandEntry EngineCommandTable[] = {
     {L"findall", ListDevices, MSG_FINDALL_SHORT_HELP, MSG_FINDALL_LONG_HELP},

@@ -1,6 +1,6 @@
 #include "engine/engine.h"
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
+#include "messages.h"
 
 // "?" alone lists the commands; "? <command>" shows that command's detailed
 // help, or the list after a note when the word is no command.

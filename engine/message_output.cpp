@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <string>
 
-#include "engine/message_ids.h"
+#include "messages.h"
 #include "platform/scoped_handle.h"
 
 namespace {
@@ -80,4 +80,12 @@ void WriteEngineMessage(TextStream stream, DWORD messageId, ...) {
   if (text.empty()) return;
   NormaliseLineEnd(text);
   WriteWideText(stream, text.c_str());
+}
+
+std::wstring EngineMessageText(DWORD messageId, ...) {
+  va_list inserts;
+  va_start(inserts, messageId);
+  std::wstring text = ComposeMessage(messageId, &inserts);
+  va_end(inserts);
+  return text;
 }

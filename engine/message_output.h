@@ -6,12 +6,21 @@
 
 #include "platform/platform.h"
 
+// Not a message of the table: the ID that hands WriteEngineMessage a text
+// that is already finished.
+const DWORD MSG_FINISHED_TEXT = 0;
+
 // Writes message `messageId` of the message table with the inserts that
 // follow (wide strings, or 32-bit unsigned numbers where the text says so),
 // or, for MSG_FINISHED_TEXT, the one wide string that follows as it stands.
 // A trailing run of line ends becomes one line feed. A message without text
 // writes nothing.
 void WriteEngineMessage(TextStream stream, DWORD messageId, ...);
+
+// The text of message `messageId` with its inserts, line ends and all, for a
+// piece of a line that is finished and written elsewhere; empty when the
+// message has no text.
+std::wstring EngineMessageText(DWORD messageId, ...);
 
 // Why a Windows call failed, for a failure line: "0x" and the code in eight
 // hexadecimal digits, then the system's text for it on one line, its "%1"

@@ -1,7 +1,7 @@
 #include "engine/engine.h"
 
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
+#include "messages.h"
 
 // Always the local tree: the Configuration Manager calls here take no
 // machine, so a machine name only changes the message.

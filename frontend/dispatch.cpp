@@ -1,9 +1,9 @@
 #include "engine/ascii.h"
 #include "engine/engine.h"
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
 #include "frontend/frontend.h"
 #include "frontend/launcher.h"
+#include "messages.h"
 #include "packages/own_program_path.h"
 #include "packages/packages.h"
 

@@ -5,8 +5,8 @@
 
 #include "engine/ascii.h"
 #include "engine/engine.h"
-#include "engine/message_ids.h"
 #include "engine/message_output.h"
+#include "messages.h"
 #include "packages/full_path.h"
 #include "packages/own_program_path.h"
 #include "packages/program_line.h"

@@ -21,7 +21,7 @@ def findall(wine, *args):
 def device_lines(srcdir, lines):
     """The device lines before the summary, which must count them."""
     *devices, summary = lines
-    assert summary == message(srcdir, 60405, len(devices))[:-2]
+    assert summary == message(srcdir, "MSG_FINDALL_COUNT", len(devices))[:-2]
     return devices
 
 
@@ -30,7 +30,7 @@ def test_findall_lists_real_instance_ids_each_once_and_counts_them(wine, srcdir)
     matches = [DEVICE_LINE.fullmatch(line) for line in everything]
     assert all(matches) and len({match.group(1) for match in matches}) == len(everything) > 1, everything
     assert len(device_lines(srcdir, findall(wine, "@ROOT\\*"))) < len(everything)
-    assert findall(wine, "=NoSuchClass") == [message(srcdir, 60403)[:-2]]
+    assert findall(wine, "=NoSuchClass") == [message(srcdir, "MSG_FINDALL_NONE")[:-2]]
     # "*\*" selects every device with an ID that Wine lists: "remove" refuses it before trying one.
-    assert wine.run("pelmora.exe", "remove", "*\\*|") == (2, b"", message(srcdir, 61328, "pelmora.exe", "*\\*"))
+    assert wine.run("pelmora.exe", "remove", "*\\*|") == (2, b"", message(srcdir, "MSG_REMOVE_EVERY_DEVICE", "pelmora.exe", "*\\*"))
     assert findall(wine, "*")[:-1] == everything

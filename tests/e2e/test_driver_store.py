@@ -33,14 +33,14 @@ def test_install_takes_inf_names_only_and_goes_on_past_what_cannot_be_added(
     (folder / "con.inf").write_bytes(b"")  # the console to Windows: refused and named, never read
     # As the C runtime hands on "<folder>\": the quotation mark stands for the backslash.
     code, out, err = wine.run("pelmora.exe", "install", wine.windows_path(folder) + '"')
-    assert (code, lines(err)) == (0, lines(BANNER + message(srcdir, 61330, "pelmora.exe", within("con.inf")) +
+    assert (code, lines(err)) == (0, lines(BANNER + message(srcdir, "MSG_PACKAGE_NAME_REFUSED", "pelmora.exe", within("con.inf")) +
                                            b"pelmora.exe: the dp_add command failed.\r\n"))
     added = ["pelmora_walk_" + name for name in ["a.inf", "B.INF"] + long_names[:2]]
-    refused = message(srcdir, 61113, within("pelmora_walk_" + long_names[2]), "")  # too long: no code to give
-    assert lines(out) == sorted([message(srcdir, 61115, name) for name in added] + [refused])
+    refused = message(srcdir, "MSG_DP_ADD_BAD_PATH", within("pelmora_walk_" + long_names[2]), "")  # too long: no code to give
+    assert lines(out) == sorted([message(srcdir, "MSG_DP_ADDED", name) for name in added] + [refused])
     # A bare drive is its root, not the drive's current folder; C:\ of the prefix holds no INF file.
     assert wine.run("pelmora.exe", "install", "C:", "", " ", cwd=wine.drive_c / "windows") == (
-        0, b"", BANNER + message(srcdir, 61112, "pelmora.exe", "C:\\"))
+        0, b"", BANNER + message(srcdir, "MSG_FOLDER_WITHOUT_INF", "pelmora.exe", "C:\\"))
     stored = [p.name for p in wine.inf_dir.glob("pelmora_walk_*") if p.suffix.lower() != ".pnf"]
     assert sorted(stored) == sorted(added)
 
@@ -82,15 +82,15 @@ def test_clean_up_deletes_exactly_the_unused_oem_packages_that_dp_enum_shows(
     *packages, summary = out.split(b"\r\n")[:-1]
     assert sorted(packages) == [line("oem9201.inf").encode(), line("oem9202.inf").encode(),
                                 (line("oem9205.inf") + "  [kept: a present device uses it]").encode()]
-    assert summary + b"\r\n" == message(srcdir, 61322, 3)
+    assert summary + b"\r\n" == message(srcdir, "MSG_DP_ENUM_COUNT", 3)
 
     # Without force Wine deletes nothing and still reports success.
-    assert wine.run("pelmora-engine.exe", "dp_delete", "oem9203.inf") == (0, message(srcdir, 61119, "oem9203.inf"), b"")
+    assert wine.run("pelmora-engine.exe", "dp_delete", "oem9203.inf") == (0, message(srcdir, "MSG_DP_DELETED", "oem9203.inf"), b"")
     code, out, err = wine.run("pelmora.exe", "remove", "ROOT\\PELMORA_NO_SUCH_DEVICE|" + text)
-    assert (code, err) == (2, message(srcdir, 61324, "pelmora.exe", "oem9205.inf"))
-    nothing_removed = message(srcdir, 61202)
+    assert (code, err) == (2, message(srcdir, "MSG_PACKAGE_KEPT", "pelmora.exe", "oem9205.inf"))
+    nothing_removed = message(srcdir, "MSG_REMOVED_NONE")
     assert out.startswith(nothing_removed)
-    assert lines(out[len(nothing_removed):]) == [message(srcdir, 61119, name) for name in ("oem9201.inf", "oem9202.inf")]
+    assert lines(out[len(nothing_removed):]) == [message(srcdir, "MSG_DP_DELETED", name) for name in ("oem9201.inf", "oem9202.inf")]
     left = {p.name for p in wine.inf_dir.iterdir()}
     assert {"oem9201.inf", "oem9202.inf"} & left == set()
     assert {"oem9203.inf", "oem9204.inf", "oem9205.inf", "pelmora_cleanup_d.inf"} <= left

@@ -18,7 +18,7 @@ ENGINE = "pelmora-engine.exe"
      (2, b"ERROR: too many arguments (quote an argument that holds blanks)\r\n" + USAGE, b"")),
     # Wine's CM_Locate_DevNodeW answers CR_FAILURE, so "rescan" fails before it writes a line.
     ("pelmora.exe", ["rescan"], (2, b"", b"pelmora.exe: the rescan command failed.\r\n")),
-    (ENGINE, ["-m:\\\\NOWHERE", "findall", "*"], (2, b"", (60001, "findall")))])
+    (ENGINE, ["-m:\\\\NOWHERE", "findall", "*"], (2, b"", ("MSG_COMMAND_FAILED", "findall")))])
 def test_command_line(wine, srcdir, program, args, result):
     code, out, err = result
     err = message(srcdir, err[0], ENGINE, *err[1:]) if isinstance(err, tuple) else err

@@ -12,13 +12,13 @@ def test_device_name_reaches_the_reader_in_its_language(wine, srcdir, tmp_path, 
     write_inf(tmp_path / "cafe.inf", "PELMORA\\CAFE", "Caf\u00e9 \u03a9mega", utf16=True)
     inf = wine.windows_path(tmp_path / "cafe.inf")
     assert wine.run("pelmora-engine.exe", "install", inf, "PELMORA\\CAFE") == (
-        0, message(srcdir, 61002) + message(srcdir, 61102, "PELMORA\\CAFE", inf) + message(srcdir, 61106), b"")
+        0, message(srcdir, "MSG_DEVICE_CREATED") + message(srcdir, "MSG_UPDATING_DRIVERS", "PELMORA\\CAFE", inf) + message(srcdir, "MSG_DRIVERS_UPDATED"), b"")
     # Redirected to a file: the OEM code page, which Wine reports as 437.
     code, out, err = wine.run("pelmora-engine.exe", "findall", "PELMORA\\CAFE")
     assert (code, err) == (0, b"")
     # The instance ID, which Wine makes from the class name, padded to 60 characters.
     assert re.fullmatch(rb"ROOT\\PELMORATEST\\\d{4} {39}: Caf\x82 \xeamega\r\n" +
-                        re.escape(message(srcdir, 60405, 1)), out)
+                        re.escape(message(srcdir, "MSG_FINDALL_COUNT", 1)), out)
 
     # On a terminal (tmux gives Wine one): UTF-16 to the console, which shows every character.
     env = " ".join(shlex.quote(k + "=" + v) for k, v in wine.env.items() if k.startswith("WINE"))

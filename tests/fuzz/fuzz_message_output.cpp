@@ -2,19 +2,20 @@
 // engine's output routines.
 #include "engine/message_output.h"
 #include "fuzz_input.h"
+#include "messages.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sim::Reset();
   std::wstring text = WideText(data, size);
-  WriteEngineMessage(TEXT_STDOUT, 0, text.c_str());
+  WriteEngineMessage(TEXT_STDOUT, MSG_FINISHED_TEXT, text.c_str());
   // A trailing run of CR and LF becomes exactly one line end, written CR LF.
   const bool endsInLine = !text.empty() && text.find_last_not_of(L"\r\n") + 1 != text.size();
   std::string out = sim::RawStdOut();
   const size_t n = out.size();
   Require(endsInLine == (n >= 2 && out.compare(n - 2, 2, "\r\n") == 0));
   Require(!endsInLine || n == 2 || (out[n - 3] != '\r' && out[n - 3] != '\n'));
-  WriteEngineMessage(TEXT_STDERR, 60002, text.c_str(), text.c_str());
-  WriteEngineMessage(TEXT_STDOUT, 60404, static_cast<unsigned>(size), text.c_str());
+  WriteEngineMessage(TEXT_STDERR, MSG_COMMAND_MISUSED, text.c_str(), text.c_str());
+  WriteEngineMessage(TEXT_STDOUT, MSG_FINDALL_COUNT_REMOTE, static_cast<unsigned>(size), text.c_str());
 
   // A device line steers no terminal: no control character but a tab and its line end.
   sim::ClearOutput();

@@ -39,9 +39,9 @@ TEST_F(DeviceCreation, CreatesRegistersAndInstallsWithForce) {
   sim::AddFile(PathOf(259), SampleInf());
   sim::SetDriverUpdateOutcome(true, true);
   EXPECT_EQ(1, Install(PathOf(259), longestId));
-  EXPECT_EQ(ExpectedMessage(61002) + ExpectedMessage(61102, kId, kInf) + ExpectedMessage(61106) +
-                ExpectedMessage(61002) + ExpectedMessage(61102, longestId.c_str(), PathOf(259).c_str()) +
-                ExpectedMessage(61106), sim::StdOut());
+  EXPECT_EQ(ExpectedMessage(MSG_DEVICE_CREATED) + ExpectedMessage(MSG_UPDATING_DRIVERS, kId, kInf) + ExpectedMessage(MSG_DRIVERS_UPDATED) +
+                ExpectedMessage(MSG_DEVICE_CREATED) + ExpectedMessage(MSG_UPDATING_DRIVERS, longestId.c_str(), PathOf(259).c_str()) +
+                ExpectedMessage(MSG_DRIVERS_UPDATED), sim::StdOut());
   EXPECT_EQ((std::vector<std::wstring>{kCreated, L"ROOT\\PELMORASAMPLE\\0001"}), sim::DeviceIds());
   EXPECT_EQ(sim::MultiSz({longestId}).data, sim::DeviceProperty(L"ROOT\\PELMORASAMPLE\\0001", SPDRP_HARDWAREID).data);
 }
@@ -72,7 +72,7 @@ TEST_F(DeviceCreation, NothingIsCreatedWhenAStepBeforeRegistrationFails) {
 }
 
 TEST_F(DeviceCreation, FailedDriverUpdateKeepsTheRegisteredDevice) {
-  const std::string updating = ExpectedMessage(61102, kId, kInf);
+  const std::string updating = ExpectedMessage(MSG_UPDATING_DRIVERS, kId, kInf);
   void (*const arrangements[])() = {
       [] { sim::FailCall("GetFileAttributesW", ERROR_ACCESS_DENIED); }, [] { sim::RemoveLibrary(L"newdev.dll"); },
       [] { sim::RemoveExport(L"newdev.dll", "UpdateDriverForPlugAndPlayDevicesW"); },
@@ -82,8 +82,8 @@ TEST_F(DeviceCreation, FailedDriverUpdateKeepsTheRegisteredDevice) {
     SetUp();
     arrange();
     EXPECT_EQ(2, Install(kInf, kId));
-    EXPECT_EQ(ExpectedMessage(61002) + (arrange == arrangements[3] ? updating : ""), sim::StdOut());
-    EXPECT_EQ(ExpectedMessage(60001, L"x.exe", L"install"), sim::StdErr());
+    EXPECT_EQ(ExpectedMessage(MSG_DEVICE_CREATED) + (arrange == arrangements[3] ? updating : ""), sim::StdOut());
+    EXPECT_EQ(ExpectedMessage(MSG_COMMAND_FAILED, L"x.exe", L"install"), sim::StdErr());
     EXPECT_TRUE(sim::DeviceRegistered(kCreated) && sim::OpenHandles() == 0) << sim::OpenHandleReport();
   }
 }

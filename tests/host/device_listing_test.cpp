@@ -32,7 +32,7 @@ TEST_F(DeviceListing, EveryDeviceOnItsOwnLineAndACountThatMatches) {
   // Root devices come in instance-ID order, not in the order made (devinst.c, test_get_class_devs).
   EXPECT_EQ(DeviceLine("ROOT\\A\\0000", "Friendly 100% %1") + DeviceLine("ROOT\\B\\0000", "Description B") +
                 "ROOT\\C\\0000\n" + DeviceLine("ROOT\\E\\0000", std::string(192, 'F')) + cut +
-                DeviceLine("?", "Unreadable") + ExpectedMessage(60405, 6u, nullptr),
+                DeviceLine("?", "Unreadable") + ExpectedMessage(MSG_FINDALL_COUNT, 6u, nullptr),
             sim::StdOut());
 }
 
@@ -40,21 +40,21 @@ TEST_F(DeviceListing, EveryDeviceOnItsOwnLineAndACountThatMatches) {
 // whose IDs cannot be read (the list is then not whole: the summary counts the others, and the result
 // is 2); misuse touches nothing.
 TEST_F(DeviceListing, NothingFoundFailedWalkAndMisuse) {
-  const std::string failed = ExpectedMessage(60001, L"dummy.exe", L"findall");
+  const std::string failed = ExpectedMessage(MSG_COMMAND_FAILED, L"dummy.exe", L"findall");
   const struct {
     Args args;
     const char* failing;  // fails on its first call, or its nth and the next
     int nth, code;
     std::string out, err;
   } rows[] = {
-      {{L"dummy.exe", L"findall", L"NOTHING"}, nullptr, 0, 0, ExpectedMessage(60403, nullptr), ""},
+      {{L"dummy.exe", L"findall", L"NOTHING"}, nullptr, 0, 0, ExpectedMessage(MSG_FINDALL_NONE, nullptr), ""},
       {{L"dummy.exe", L"-m:PC7", L"findall", L"*"}, nullptr, 0, 0,
-       "ROOT\\R\\0000\n" + ExpectedMessage(60404, 1u, L"PC7"), ""},
+       "ROOT\\R\\0000\n" + ExpectedMessage(MSG_FINDALL_COUNT_REMOTE, 1u, L"PC7"), ""},
       {{L"dummy.exe", L"findall", L"*"}, "SetupDiEnumDeviceInfo", 2, 2, DeviceLine("ROOT\\A\\0000", "A"), failed},
       {{L"dummy.exe", L"findall", L"PELMORA\\*"}, "SetupDiGetDeviceRegistryPropertyW", 1, 2,
-       DeviceLine("ROOT\\B\\0000", "B") + ExpectedMessage(60405, 1u, nullptr), failed},  // A's two ID lists
-      {{L"dummy.exe", L"findall"}, nullptr, 0, 3, "", ExpectedMessage(60002, L"dummy.exe", L"findall")},
-      {{L"dummy.exe", L"-m:PC7", L"remove", L"*"}, nullptr, 0, 3, "", ExpectedMessage(60002, L"dummy.exe", L"remove")},
+       DeviceLine("ROOT\\B\\0000", "B") + ExpectedMessage(MSG_FINDALL_COUNT, 1u, nullptr), failed},  // A's two ID lists
+      {{L"dummy.exe", L"findall"}, nullptr, 0, 3, "", ExpectedMessage(MSG_COMMAND_MISUSED, L"dummy.exe", L"findall")},
+      {{L"dummy.exe", L"-m:PC7", L"remove", L"*"}, nullptr, 0, 3, "", ExpectedMessage(MSG_COMMAND_MISUSED, L"dummy.exe", L"remove")},
   };
   for (const auto& row : rows) {
     sim::Reset();

@@ -28,30 +28,30 @@ struct Outcome {
 };
 
 const Outcome kOutcomes[] = {
-    {"nothing matched", "", nullptr, 0, "", 0, 61202, 0},
-    {"all removed", "rr", nullptr, 0, "SS", 0, 61204, 2},
-    {"one pending", "rb", nullptr, 0, "SB", 1, 61203, 2},
-    {"restart flag", "s", nullptr, 0, "B", 1, 61203, 1},
-    {"install parameters unreadable", "r", "SetupDiGetDeviceInstallParamsW", 1, "B", 1, 61203, 1},
+    {"nothing matched", "", nullptr, 0, "", 0, MSG_REMOVED_NONE, 0},
+    {"all removed", "rr", nullptr, 0, "SS", 0, MSG_REMOVED, 2},
+    {"one pending", "rb", nullptr, 0, "SB", 1, MSG_REMOVED_REBOOT, 2},
+    {"restart flag", "s", nullptr, 0, "B", 1, MSG_REMOVED_REBOOT, 1},
+    {"install parameters unreadable", "r", "SetupDiGetDeviceInstallParamsW", 1, "B", 1, MSG_REMOVED_REBOOT, 1},
     // After a removal, a failure is tried once more in a new set: its line comes last.
-    {"one failing after removals", "rrf", nullptr, 0, "SSF", 2, 61204, 2},
-    {"all failing", "fi", nullptr, 0, "FF", 2, 61202, 0},
-    {"instance ID unreadable", "ru", nullptr, 0, "SE", 2, 61204, 1},
+    {"one failing after removals", "rrf", nullptr, 0, "SSF", 2, MSG_REMOVED, 2},
+    {"all failing", "fi", nullptr, 0, "FF", 2, MSG_REMOVED_NONE, 0},
+    {"instance ID unreadable", "ru", nullptr, 0, "SE", 2, MSG_REMOVED, 1},
     // The walk reads the details once, then each visit once.
-    {"list detail unreadable", "rr", "SetupDiGetDeviceInfoListDetailW", 2, "ES", 2, 61204, 1},
-    {"failure and restart", "bi", nullptr, 0, "BF", 2, 61203, 1},
-    {"instance ID read the second way", "w", nullptr, 0, "S", 0, 61204, 1},
+    {"list detail unreadable", "rr", "SetupDiGetDeviceInfoListDetailW", 2, "ES", 2, MSG_REMOVED, 1},
+    {"failure and restart", "bi", nullptr, 0, "BF", 2, MSG_REMOVED_REBOOT, 1},
+    {"instance ID read the second way", "w", nullptr, 0, "S", 0, MSG_REMOVED, 1},
     // A device that cannot be told selected or not is not tried; the others are.
-    {"IDs of a device unreadable", "pr", nullptr, 0, "-S", 2, 61204, 1},
+    {"IDs of a device unreadable", "pr", nullptr, 0, "-S", 2, MSG_REMOVED, 1},
     // Removing a composite device takes its interfaces along, met first or last: an older set
     // then keeps them readable (a), loses them (b), or fails on them while a new set lists them (c).
-    {"first, a", "Pcc", nullptr, 0, "SSS", 0, 61204, 3, 'a'}, {"last, a", "ccP", nullptr, 0, "SSS", 0, 61204, 3, 'a'},
-    {"first, b", "Pcc", nullptr, 0, "S--", 0, 61204, 1, 'b'}, {"last, b", "ccP", nullptr, 0, "SSS", 0, 61204, 3, 'b'},
-    {"first, c", "Pcc", nullptr, 0, "SSS", 0, 61204, 3, 'c'}, {"last, c", "ccP", nullptr, 0, "SSS", 0, 61204, 3, 'c'},
+    {"first, a", "Pcc", nullptr, 0, "SSS", 0, MSG_REMOVED, 3, 'a'}, {"last, a", "ccP", nullptr, 0, "SSS", 0, MSG_REMOVED, 3, 'a'},
+    {"first, b", "Pcc", nullptr, 0, "S--", 0, MSG_REMOVED, 1, 'b'}, {"last, b", "ccP", nullptr, 0, "SSS", 0, MSG_REMOVED, 3, 'b'},
+    {"first, c", "Pcc", nullptr, 0, "SSS", 0, MSG_REMOVED, 3, 'c'}, {"last, c", "ccP", nullptr, 0, "SSS", 0, MSG_REMOVED, 3, 'c'},
     // x: an interface that cannot be removed while it is still listed fails the command.
-    {"x first, a", "Pcx", nullptr, 0, "SSF", 2, 61204, 2, 'a'}, {"x last, a", "xcP", nullptr, 0, "FSS", 2, 61204, 2, 'a'},
-    {"x first, b", "Pcx", nullptr, 0, "S--", 0, 61204, 1, 'b'}, {"x last, b", "xcP", nullptr, 0, "FSS", 2, 61204, 2, 'b'},
-    {"x first, c", "Pcx", nullptr, 0, "SSF", 2, 61204, 2, 'c'}, {"x last, c", "xcP", nullptr, 0, "FSS", 2, 61204, 2, 'c'},
+    {"x first, a", "Pcx", nullptr, 0, "SSF", 2, MSG_REMOVED, 2, 'a'}, {"x last, a", "xcP", nullptr, 0, "FSS", 2, MSG_REMOVED, 2, 'a'},
+    {"x first, b", "Pcx", nullptr, 0, "S--", 0, MSG_REMOVED, 1, 'b'}, {"x last, b", "xcP", nullptr, 0, "FSS", 2, MSG_REMOVED, 2, 'b'},
+    {"x first, c", "Pcx", nullptr, 0, "SSF", 2, MSG_REMOVED, 2, 'c'}, {"x last, c", "xcP", nullptr, 0, "FSS", 2, MSG_REMOVED, 2, 'c'},
 };
 
 const wchar_t kComposite[] = L"USB\\VID_1234&PID_5678\\5&2A";
@@ -117,7 +117,7 @@ TEST_F(DeviceRemoval, EachOutcomeDecidesResultSummaryRestartAndCleanUp) {
                        label == 'S' ? "Remove succeeded" : label == 'B' ? "Remove on reboot" : "Remove failed");
     }
     EXPECT_EQ(expected + ExpectedMessage(row.summary, row.count), sim::StdOut());
-    EXPECT_EQ(row.result == 2 ? ExpectedMessage(60001, L"dummy.exe", L"remove") : "", sim::StdErr());
+    EXPECT_EQ(row.result == 2 ? ExpectedMessage(MSG_COMMAND_FAILED, L"dummy.exe", L"remove") : "", sim::StdErr());
     EXPECT_EQ(row.result == 1 ? 1u : 0u, sim::RestartRequests().size());
     EXPECT_EQ(0, sim::OpenHandles());
     EXPECT_TRUE(row.result == 2 || StillListed().empty()) << StillListed();

@@ -31,8 +31,8 @@ int Engine(std::initializer_list<std::wstring> items) { Args args(items); return
 class DriverStore : public SimTest {};
 
 // The package is stored under the name the store gives it and reported by that name alone; a path that
-// cannot be made whole is named as given (61113; the length limit is InstallFolder's), a package that
-// cannot be copied by its full path (61114).
+// cannot be made whole is named as given (MSG_DP_ADD_BAD_PATH; the length limit is InstallFolder's), a package that
+// cannot be copied by its full path (MSG_DP_ADD_FAILED).
 TEST_F(DriverStore, DpAddOutcomes) {
   const struct {
     std::wstring path;
@@ -42,17 +42,17 @@ TEST_F(DriverStore, DpAddOutcomes) {
     std::wstring named;
     std::wstring reason;  // the system's code and text, after the message's own words
   } rows[] = {
-      {L"..\\other\\b.inf", nullptr, 0, 61115, L"oem0.inf", L""},
-      {L"b.inf", "GetFullPathNameW", ERROR_INVALID_NAME, 61113, L"b.inf",
+      {L"..\\other\\b.inf", nullptr, 0, MSG_DP_ADDED, L"oem0.inf", L""},
+      {L"b.inf", "GetFullPathNameW", ERROR_INVALID_NAME, MSG_DP_ADD_BAD_PATH, L"b.inf",
        L" 0x0000007B The filename, directory name, or volume label syntax is incorrect."},
       // A code the system has no text for is given alone.
-      {L"b.inf", "SetupCopyOEMInfW", 0xE0000100, 61114, L"C:\\work\\drivers\\b.inf", L"0xE0000100"},
-      {L"b.inf", "SetupCopyOEMInfW", ERROR_BAD_EXE_FORMAT, 61114, L"C:\\work\\drivers\\b.inf",  // "%1" as it stands
+      {L"b.inf", "SetupCopyOEMInfW", 0xE0000100, MSG_DP_ADD_FAILED, L"C:\\work\\drivers\\b.inf", L"0xE0000100"},
+      {L"b.inf", "SetupCopyOEMInfW", ERROR_BAD_EXE_FORMAT, MSG_DP_ADD_FAILED, L"C:\\work\\drivers\\b.inf",  // "%1" as it stands
        L"0x000000C1 %1 is not a valid Win32 application."},
       // From Vista the store wants a [Manufacturer] and every file CopyFiles names.
-      {L"..\\other\\bare.inf", nullptr, 0, 61114, L"C:\\work\\other\\bare.inf", L"0xE000024A"},
-      {L"..\\other\\bare.inf", "Windows XP", 0, 61115, L"oem0.inf", L""},
-      {L"..\\other\\copies.inf", nullptr, 0, 61114, L"C:\\work\\other\\copies.inf",
+      {L"..\\other\\bare.inf", nullptr, 0, MSG_DP_ADD_FAILED, L"C:\\work\\other\\bare.inf", L"0xE000024A"},
+      {L"..\\other\\bare.inf", "Windows XP", 0, MSG_DP_ADDED, L"oem0.inf", L""},
+      {L"..\\other\\copies.inf", nullptr, 0, MSG_DP_ADD_FAILED, L"C:\\work\\other\\copies.inf",
        L"0x00000002 The system cannot find the file specified."},
   };
   for (const auto& row : rows) {
@@ -67,10 +67,10 @@ TEST_F(DriverStore, DpAddOutcomes) {
     } else if (row.failing) {
       sim::FailCall(row.failing, row.error);
     }
-    int result = row.message == 61115 ? 0 : 2;
+    int result = row.message == MSG_DP_ADDED ? 0 : 2;
     EXPECT_EQ(result, Engine({L"dummy.exe", L"dp_add", row.path}));
     EXPECT_EQ(ExpectedMessage(row.message, row.named.c_str(), row.reason.c_str()), sim::StdOut());
-    EXPECT_EQ(result ? ExpectedMessage(60001, L"dummy.exe", L"dp_add") : "", sim::StdErr());
+    EXPECT_EQ(result ? ExpectedMessage(MSG_COMMAND_FAILED, L"dummy.exe", L"dp_add") : "", sim::StdErr());
     std::string content, source;
     EXPECT_EQ(result == 0, sim::ReadFile(InInfDirectory(L"oem0.inf"), &content) && sim::ReadFile(row.path, &source) && content == source);
   }
@@ -87,29 +87,29 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
     bool reachesStore;  // SetupUninstallOEMInfW was called
   };
   const Row rows[] = {
-      {L"oem3.inf", false, nullptr, 0, {61119}, true},
-      {L"OEM3.INF", true, nullptr, 0, {61119}, true},
-      {L"oem4.inf", false, nullptr, 2, {61117, 60001}, true},  // in use
-      {L"oem4.inf", true, nullptr, 0, {61119}, true},
-      {L"oem9.inf", true, nullptr, 2, {61118, 60001}, true},  // not installed: "file not found"
+      {L"oem3.inf", false, nullptr, 0, {MSG_DP_DELETED}, true},
+      {L"OEM3.INF", true, nullptr, 0, {MSG_DP_DELETED}, true},
+      {L"oem4.inf", false, nullptr, 2, {MSG_DP_IN_USE, MSG_COMMAND_FAILED}, true},  // in use
+      {L"oem4.inf", true, nullptr, 0, {MSG_DP_DELETED}, true},
+      {L"oem9.inf", true, nullptr, 2, {MSG_DP_NOT_OEM, MSG_COMMAND_FAILED}, true},  // not installed: "file not found"
       // Codes no source records for "in use" and "not installed": the
       // message follows the code, the answer and the store stay.
-      {L"oem9.inf", true, "setupapi.h codes", 2, {61118, 60001}, true},
-      {L"oem9.inf", true, "other codes", 2, {ERROR_ACCESS_DENIED, 61116, 60001}, true},
-      {L"oem4.inf", false, "other codes", 2, {ERROR_ACCESS_DENIED, 61116, 60001}, true},
+      {L"oem9.inf", true, "setupapi.h codes", 2, {MSG_DP_NOT_OEM, MSG_COMMAND_FAILED}, true},
+      {L"oem9.inf", true, "other codes", 2, {ERROR_ACCESS_DENIED, MSG_DP_DELETE_FAILED, MSG_COMMAND_FAILED}, true},
+      {L"oem4.inf", false, "other codes", 2, {ERROR_ACCESS_DENIED, MSG_DP_DELETE_FAILED, MSG_COMMAND_FAILED}, true},
       // Windows 10 deletes only a package with a [Manufacturer]; earlier systems any.
-      {L"oem3.inf", true, "bare", 0, {61119}, true},
-      {L"oem3.inf", false, "Windows 10", 0, {61119}, true},
-      {L"oem3.inf", true, "Windows 10, bare", 2, {ERROR_INVALID_PARAMETER, 61116, 60001}, true},
-      {L"oem3.inf", false, "SetupUninstallOEMInfW", 2, {ERROR_ACCESS_DENIED, 61116, 60001}, true},
-      {L"oem3.inf", false, "export", 2, {60001}, false},
-      {L"oem3.inf", false, "library", 2, {60001}, false},
+      {L"oem3.inf", true, "bare", 0, {MSG_DP_DELETED}, true},
+      {L"oem3.inf", false, "Windows 10", 0, {MSG_DP_DELETED}, true},
+      {L"oem3.inf", true, "Windows 10, bare", 2, {ERROR_INVALID_PARAMETER, MSG_DP_DELETE_FAILED, MSG_COMMAND_FAILED}, true},
+      {L"oem3.inf", false, "SetupUninstallOEMInfW", 2, {ERROR_ACCESS_DENIED, MSG_DP_DELETE_FAILED, MSG_COMMAND_FAILED}, true},
+      {L"oem3.inf", false, "export", 2, {MSG_COMMAND_FAILED}, false},
+      {L"oem3.inf", false, "library", 2, {MSG_COMMAND_FAILED}, false},
   };
   std::vector<Row> cases(std::begin(rows), std::end(rows));
   // No name but oem<digits>.inf reaches the store.
   for (const wchar_t* name : {L"machine.inf", L"..\\win.ini", L"../system.ini", L"C:\\Windows\\INF\\oem3.inf",
                               L"oem3.inf\\..\\..\\win.ini", L"oemsetup.inf", L"oem.inf", L"oem3", L"oem3.inf.", L""}) {
-    cases.push_back({name, true, nullptr, 2, {61118, 60001}, false});
+    cases.push_back({name, true, nullptr, 2, {MSG_DP_NOT_OEM, MSG_COMMAND_FAILED}, false});
   }
   for (const Row& row : cases) {
     SCOPED_TRACE(sim::Utf8(row.name));
@@ -127,7 +127,7 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
     EXPECT_EQ(row.result, Engine({L"dummy.exe", row.force ? L"-f" : L"-r", L"dp_delete", row.name}));
     EXPECT_EQ(row.messages, MessagesComposed());
     if (Is(row.failing, "SetupUninstallOEMInfW")) {
-      EXPECT_EQ(ExpectedMessage(61116, L"0x00000005 Access is denied."), sim::StdOut());
+      EXPECT_EQ(ExpectedMessage(MSG_DP_DELETE_FAILED, L"0x00000005 Access is denied."), sim::StdOut());
     }
     EXPECT_EQ(row.reachesStore, sim::CountCalls("SetupUninstallOEMInfW") == 1);
     EXPECT_TRUE(sim::FileExists(L"C:\\Windows\\win.ini") && sim::FileExists(InInfDirectory(L"machine.inf")));
@@ -148,16 +148,16 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
     int result;
     std::string out;
   } rows[] = {
-      {{L"dummy.exe", L"dp_enum"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage(61322, 3u)},
-      {{L"dummy.exe", L"-m:PC7", L"DP_ENUM"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage(61322, 3u)},
+      {{L"dummy.exe", L"dp_enum"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage(MSG_DP_ENUM_COUNT, 3u)},
+      {{L"dummy.exe", L"-m:PC7", L"DP_ENUM"}, nullptr, 0, one + two + three + "  [in use]\n" + ExpectedMessage(MSG_DP_ENUM_COUNT, 3u)},
       {{L"dummy.exe", L"dp_enum", L"widget"}, nullptr, 0,
-       one + three + "  [kept: a present device uses it]\n" + ExpectedMessage(61322, 2u)},
+       one + three + "  [kept: a present device uses it]\n" + ExpectedMessage(MSG_DP_ENUM_COUNT, 2u)},
       // Line texts are searched with their %strkey% tokens replaced.
-      {{L"dummy.exe", L"dp_enum", L"Acme"}, nullptr, 0, three + "  [kept: a present device uses it]\n" + ExpectedMessage(61322, 1u)},
+      {{L"dummy.exe", L"dp_enum", L"Acme"}, nullptr, 0, three + "  [kept: a present device uses it]\n" + ExpectedMessage(MSG_DP_ENUM_COUNT, 1u)},
       // '=' after the first field is text.
-      {{L"dummy.exe", L"dp_enum", L"Mode=ACME1"}, nullptr, 0, one + ExpectedMessage(61322, 1u)},
-      {{L"dummy.exe", L"dp_enum", L"nothing"}, nullptr, 0, ExpectedMessage(61323)},
-      {{L"dummy.exe", L"dp_enum", L" \t"}, nullptr, 0, ExpectedMessage(61323)},
+      {{L"dummy.exe", L"dp_enum", L"Mode=ACME1"}, nullptr, 0, one + ExpectedMessage(MSG_DP_ENUM_COUNT, 1u)},
+      {{L"dummy.exe", L"dp_enum", L"nothing"}, nullptr, 0, ExpectedMessage(MSG_DP_ENUM_NONE)},
+      {{L"dummy.exe", L"dp_enum", L" \t"}, nullptr, 0, ExpectedMessage(MSG_DP_ENUM_NONE)},
       {{L"dummy.exe", L"dp_enum"}, "GetSystemWindowsDirectoryW", 2, ""},
       {{L"dummy.exe", L"dp_enum", L"widget"}, "SetupDiOpenDevRegKey", 2, ""},
       {{L"dummy.exe", L"dp_enum", L"Acme", L"Corp"}, nullptr, 3, ""},  // a text with a blank, not quoted
@@ -177,7 +177,7 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
     if (row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
     EXPECT_EQ(row.result, EngineRun(row.args.argc(), row.args.argv()));
     EXPECT_EQ(row.out, sim::StdOut());
-    EXPECT_EQ(row.result ? ExpectedMessage(row.result == 3 ? 60002 : 60001, L"dummy.exe", L"dp_enum") : "", sim::StdErr());
+    EXPECT_EQ(row.result ? ExpectedMessage(row.result == 3 ? MSG_COMMAND_MISUSED : MSG_COMMAND_FAILED, L"dummy.exe", L"dp_enum") : "", sim::StdErr());
     EXPECT_EQ(3u, sim::StoredPackages().size());
   }
 }

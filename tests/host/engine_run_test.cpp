@@ -36,7 +36,7 @@ class EngineCommandLine : public SimTest {
 
 // The handler's answer is the result; a failure or a misuse names the command as the table holds it.
 TEST_F(EngineCommandLine, OptionsThenACommandWordAndItsResult) {
-  const std::string usage = ExpectedMessage(60000, L"x.exe"), failed = ExpectedMessage(60001, L"tool.exe", L"remove");
+  const std::string usage = ExpectedMessage(MSG_USAGE, L"x.exe"), failed = ExpectedMessage(MSG_COMMAND_FAILED, L"tool.exe", L"remove");
   const struct {
     std::vector<std::wstring> args;
     int answer, code;  // the handler's answer, and the result
@@ -44,16 +44,16 @@ TEST_F(EngineCommandLine, OptionsThenACommandWordAndItsResult) {
     std::string error;
   } rows[] = {
       {{L"x.exe"}, 0, 3, "not run", usage}, {{L"C:\\t\\x.exe", L"-r", L"-f", L"/M:pc"}, 0, 3, "not run", usage},
-      {{L"C:/t/x.exe", L"nosuch"}, 0, 3, "not run", ExpectedMessage(60000, L"C:/t/x.exe")},
+      {{L"C:/t/x.exe", L"nosuch"}, 0, 3, "not run", ExpectedMessage(MSG_USAGE, L"C:/t/x.exe")},
       {{L"x.exe", L"/ReScAn", L"more"}, 0, 0, "-|0|more ", ""},
       {{L"x.exe", L"-M:PC7", L"-R", L"findall", L"%1"}, 0, 0, "PC7|0|%1 ", ""},
       {{L"x.exe", L"/f", L"-m:one", L"/m:two", L"-F", L"remove", L"-f", L"-r"}, 0, 0, "two|1|-f -r ", ""},
       // A malformed option is taken as the command word, which is unknown.
       {{L"x.exe", L"-m:", L"rescan"}, 0, 3, "not run", usage}, {{L"x.exe", L"-rx", L"rescan"}, 0, 3, "not run", usage},
       {{L"x.exe", L"--rescan"}, 0, 3, "not run", usage},
-      {{L"%1%2%n", L"%1!s!"}, 0, 3, "not run", ExpectedMessage(60000, L"%1%2%n")},
+      {{L"%1%2%n", L"%1!s!"}, 0, 3, "not run", ExpectedMessage(MSG_USAGE, L"%1%2%n")},
       {{L"C:\\x\\tool.exe", L"REMOVE"}, 1, 1, "-|0|", ""}, {{L"C:\\x\\tool.exe", L"REMOVE"}, 2, 2, "-|0|", failed},
-      {{L"C:\\x\\tool.exe", L"REMOVE"}, 3, 3, "-|0|", ExpectedMessage(60002, L"tool.exe", L"remove")},
+      {{L"C:\\x\\tool.exe", L"REMOVE"}, 3, 3, "-|0|", ExpectedMessage(MSG_COMMAND_MISUSED, L"tool.exe", L"remove")},
       {{L"C:\\x\\tool.exe", L"REMOVE"}, 7, 7, "-|0|", failed},
   };
   for (const auto& row : rows) {
@@ -108,22 +108,22 @@ TEST_F(Rescan, LinesAndResult) {
     int code;  // with its message on standard error
     std::string out;
   } rows[] = {
-      {{L"x.exe", L"rescan", L"more"}, "", 0, 0, root + ExpectedMessage(61302) + went + ExpectedMessage(61304)},
-      {{L"x.exe", L"-m:PC7", L"RESCAN"}, "", 0, 0, root + ExpectedMessage(61303) + went + ExpectedMessage(61304)},
+      {{L"x.exe", L"rescan", L"more"}, "", 0, 0, root + ExpectedMessage(MSG_RESCANNING) + went + ExpectedMessage(MSG_RESCANNED)},
+      {{L"x.exe", L"-m:PC7", L"RESCAN"}, "", 0, 0, root + ExpectedMessage(MSG_RESCANNING_LOCAL) + went + ExpectedMessage(MSG_RESCANNED)},
       {{L"x.exe", L"rescan"}, "CM_Locate_DevNodeW", CR_NO_SUCH_DEVNODE, 2, ""},
       {{L"x.exe", L"rescan"}, "CM_Reenumerate_DevNode", 0xFFFFFFFFul, 2,
-       root + ExpectedMessage(61302) + "Reenumerate failed with code = -1\n"},
+       root + ExpectedMessage(MSG_RESCANNING) + "Reenumerate failed with code = -1\n"},
       {{L"x.exe", L"rescan"}, "hidden", 0, 0, root + went},
   };
   for (const auto& row : rows) {
     sim::Reset();
     const bool hidden = std::string(row.failing) == "hidden";
-    if (hidden) sim::HideMessage(61302);
-    if (hidden) sim::HideMessage(61304);
+    if (hidden) sim::HideMessage(MSG_RESCANNING);
+    if (hidden) sim::HideMessage(MSG_RESCANNED);
     if (*row.failing && !hidden) sim::FailCall(row.failing, row.answer);
     EXPECT_EQ(row.code, EngineRun(row.args.argc(), row.args.argv())) << row.failing;
     EXPECT_EQ(row.out, sim::StdOut()) << row.failing;
-    EXPECT_EQ(row.code ? ExpectedMessage(60001, L"x.exe", L"rescan") : "", sim::StdErr()) << row.failing;
+    EXPECT_EQ(row.code ? ExpectedMessage(MSG_COMMAND_FAILED, L"x.exe", L"rescan") : "", sim::StdErr()) << row.failing;
     const auto& asked = sim::ReenumerateRequests();
     EXPECT_TRUE(row.code ? asked.empty() : asked.size() == 1 && asked[0].devInst == sim::kRootDevInst);
   }
@@ -131,9 +131,9 @@ TEST_F(Rescan, LinesAndResult) {
 
 // The seven one-line descriptions, each ended by a line feed of its own.
 std::string CommandList() {
-  return ExpectedMessage(60407, L"findall") + "\n" + ExpectedMessage(61001, L"install") + "\n" +
-         ExpectedMessage(61201, L"remove") + "\n" + ExpectedMessage(61301, L"rescan") + "\n" +
-         ExpectedMessage(61108, L"dp_add") + "\n" + ExpectedMessage(61110, L"dp_delete") + "\n" + ExpectedMessage(61321, L"dp_enum") + "\n";
+  return ExpectedMessage(MSG_FINDALL_SHORT_HELP, L"findall") + "\n" + ExpectedMessage(MSG_INSTALL_SHORT_HELP, L"install") + "\n" +
+         ExpectedMessage(MSG_REMOVE_SHORT_HELP, L"remove") + "\n" + ExpectedMessage(MSG_RESCAN_SHORT_HELP, L"rescan") + "\n" +
+         ExpectedMessage(MSG_DP_ADD_SHORT_HELP, L"dp_add") + "\n" + ExpectedMessage(MSG_DP_DELETE_SHORT_HELP, L"dp_delete") + "\n" + ExpectedMessage(MSG_DP_ENUM_SHORT_HELP, L"dp_enum") + "\n";
 }
 
 class EngineHelp : public SimTest {};
@@ -143,18 +143,18 @@ TEST_F(EngineHelp, ListDetailOrNote) {
     Args args;
     std::string out;
   } rows[] = {
-      {{L"C:\\tools\\x.exe", L"?"}, ExpectedMessage(60100, L"x.exe") + CommandList()},
-      {{L"x.exe", L"?", L"?"}, ExpectedMessage(60100, L"x.exe") + CommandList()},
-      {{L"x.exe", L"-r", L"/?", L"Remove", L"more"}, ExpectedMessage(61200, L"x.exe", L"remove")},
-      {{L"x.exe", L"?", L"findall"}, ExpectedMessage(60406, L"x.exe", L"findall")},
-      {{L"x.exe", L"?", L"install"}, ExpectedMessage(61000, L"x.exe", L"install")},
-      {{L"x.exe", L"?", L"rescan"}, ExpectedMessage(61300, L"x.exe", L"rescan")},
-      {{L"x.exe", L"?", L"dp_add"}, ExpectedMessage(61107, L"x.exe", L"dp_add")},
-      {{L"x.exe", L"?", L"dp_delete"}, ExpectedMessage(61109, L"x.exe", L"dp_delete")},
-      {{L"x.exe", L"?", L"DP_ENUM"}, ExpectedMessage(61320, L"x.exe", L"dp_enum")},
-      {{L"x.exe", L"?", L"nosuch"}, ExpectedMessage(60102, L"x.exe", L"nosuch") + CommandList()},
+      {{L"C:\\tools\\x.exe", L"?"}, ExpectedMessage(MSG_HELP_HEADER, L"x.exe") + CommandList()},
+      {{L"x.exe", L"?", L"?"}, ExpectedMessage(MSG_HELP_HEADER, L"x.exe") + CommandList()},
+      {{L"x.exe", L"-r", L"/?", L"Remove", L"more"}, ExpectedMessage(MSG_REMOVE_LONG_HELP, L"x.exe", L"remove")},
+      {{L"x.exe", L"?", L"findall"}, ExpectedMessage(MSG_FINDALL_LONG_HELP, L"x.exe", L"findall")},
+      {{L"x.exe", L"?", L"install"}, ExpectedMessage(MSG_INSTALL_LONG_HELP, L"x.exe", L"install")},
+      {{L"x.exe", L"?", L"rescan"}, ExpectedMessage(MSG_RESCAN_LONG_HELP, L"x.exe", L"rescan")},
+      {{L"x.exe", L"?", L"dp_add"}, ExpectedMessage(MSG_DP_ADD_LONG_HELP, L"x.exe", L"dp_add")},
+      {{L"x.exe", L"?", L"dp_delete"}, ExpectedMessage(MSG_DP_DELETE_LONG_HELP, L"x.exe", L"dp_delete")},
+      {{L"x.exe", L"?", L"DP_ENUM"}, ExpectedMessage(MSG_DP_ENUM_LONG_HELP, L"x.exe", L"dp_enum")},
+      {{L"x.exe", L"?", L"nosuch"}, ExpectedMessage(MSG_HELP_UNKNOWN, L"x.exe", L"nosuch") + CommandList()},
       // A word with insert syntax is shown as typed.
-      {{L"x.exe", L"?", L"%1!u!%n"}, ExpectedMessage(60102, L"x.exe", L"%1!u!%n") + CommandList()},
+      {{L"x.exe", L"?", L"%1!u!%n"}, ExpectedMessage(MSG_HELP_UNKNOWN, L"x.exe", L"%1!u!%n") + CommandList()},
   };
   for (const auto& row : rows) {
     sim::ClearOutput();
@@ -162,7 +162,7 @@ TEST_F(EngineHelp, ListDetailOrNote) {
     EXPECT_EQ(row.out, sim::StdOut());
     EXPECT_EQ("", sim::StdErr());
   }
-  EXPECT_NE(std::string::npos, ExpectedMessage(60102, L"x.exe", L"%1!u!%n").find("%1!u!%n"));
+  EXPECT_NE(std::string::npos, ExpectedMessage(MSG_HELP_UNKNOWN, L"x.exe", L"%1!u!%n").find("%1!u!%n"));
 }
 
 }  // namespace

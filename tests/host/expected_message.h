@@ -2,11 +2,12 @@
 // output whose wording is the message table's: composed by the platform's
 // FormatMessageW from the same table, with its trailing line ends made one
 // line feed and its inner CR LF pairs written as line feeds. Inserts are wide strings, or unsigned numbers where the text
-// asks for them.
+// asks for them. Messages are named as tests/messages.txt names them.
 #pragma once
 
 #include <string>
 
+#include "message_numbers.h"
 #include "platform/sim/sim.h"
 
 inline std::string ExpectedMessage(DWORD id, ...) {

@@ -126,16 +126,16 @@ const char kDeviceLine[] = R"((\?|[A-Z]+\\\S+)( *: .*)?| {60}: Remove failed)";
 
 std::vector<FaultScenario> BuildScenarios() {
   const auto failed = [](const wchar_t* command) {
-    return Patterns({ExpectedMessage(60001, L"@@", command)}, R"(dummy\.exe|pelmora\.exe)");
+    return Patterns({ExpectedMessage(MSG_COMMAND_FAILED, L"@@", command)}, R"(dummy\.exe|pelmora\.exe)");
   };
   const std::vector<std::string> dpAddFailures =
-      Join({Patterns({ExpectedMessage(61113, L"@@", L"@@"), ExpectedMessage(61114, L"@@", L"@@")}, ".*"),
-            Patterns({ExpectedMessage(61115, L"@@")}, R"(oem\d+\.inf)"), failed(L"dp_add")});
+      Join({Patterns({ExpectedMessage(MSG_DP_ADD_BAD_PATH, L"@@", L"@@"), ExpectedMessage(MSG_DP_ADD_FAILED, L"@@", L"@@")}, ".*"),
+            Patterns({ExpectedMessage(MSG_DP_ADDED, L"@@")}, R"(oem\d+\.inf)"), failed(L"dp_add")});
   // The system's code, and its text when it has one.
   const std::string reason = "0x[0-9A-F]{8}( .+)?";
   const std::vector<std::string> dpDeleteFailures =
-      Join({Patterns({ExpectedMessage(61116, L"@@")}, reason),
-            Patterns({ExpectedMessage(61117), ExpectedMessage(61118)}), failed(L"dp_delete")});
+      Join({Patterns({ExpectedMessage(MSG_DP_DELETE_FAILED, L"@@")}, reason),
+            Patterns({ExpectedMessage(MSG_DP_IN_USE), ExpectedMessage(MSG_DP_NOT_OEM)}), failed(L"dp_delete")});
   const auto drivers = [] {
     sim::AddFile(L"C:\\drivers\\a.inf", kValidInf);
     sim::AddFile(L"C:\\drivers\\b.inf", kValidInf + "; second\r\n");
@@ -149,11 +149,11 @@ std::vector<FaultScenario> BuildScenarios() {
       {"pelmora rescan", [] {}, Command({L"pelmora.exe", L"rescan"}), {0, 2},
        Join({{R"(Reenumerate failed with code = -?\d+)"}, failed(L"rescan")})},
       {"pelmora install", drivers, Command({L"pelmora.exe", L"install", L"C:\\drivers\\"}), {0},
-       Join({dpAddFailures, Patterns({ExpectedMessage(61112, L"pelmora.exe", L"C:\\drivers\\")}),
-             Patterns({ExpectedMessage(61111, L"pelmora.exe", L"C:\\drivers\\", L"@@"),
-                       ExpectedMessage(61331, L"pelmora.exe", L"C:\\drivers\\", L"@@")},
+       Join({dpAddFailures, Patterns({ExpectedMessage(MSG_FOLDER_WITHOUT_INF, L"pelmora.exe", L"C:\\drivers\\")}),
+             Patterns({ExpectedMessage(MSG_FOLDER_NOT_SEARCHED, L"pelmora.exe", L"C:\\drivers\\", L"@@"),
+                       ExpectedMessage(MSG_FOLDER_WALK_CUT_SHORT, L"pelmora.exe", L"C:\\drivers\\", L"@@")},
                       reason),
-             Patterns({ExpectedMessage(61330, L"pelmora.exe", L"@@")}, R"(C:\\drivers\\\w+\.inf)")})},
+             Patterns({ExpectedMessage(MSG_PACKAGE_NAME_REFUSED, L"pelmora.exe", L"@@")}, R"(C:\\drivers\\\w+\.inf)")})},
       {"engine dp_add, relative path", relative, Command({L"dummy.exe", L"dp_add", L"x.inf"}), {0, 2}, dpAddFailures},
       {"engine -f dp_delete", ArrangePackageInUse, Command({L"dummy.exe", L"-f", L"dp_delete", L"oem3.inf"}), {0, 2},
        dpDeleteFailures},
@@ -161,23 +161,23 @@ std::vector<FaultScenario> BuildScenarios() {
        {0, 2}, dpDeleteFailures},
       {"pelmora exec", [] { sim::AddFile(L"C:\\tools\\helper.exe", "MZ"); },
        Command({L"pelmora.exe", L"exec", L"C:\\tools\\helper.exe;-x y"}), {0, 2},
-       Patterns({ExpectedMessage(61308, L"pelmora.exe", L"C:\\tools\\helper.exe", 12345u, L"@@")}, ".+")},
+       Patterns({ExpectedMessage(MSG_NOT_STARTED, L"pelmora.exe", L"C:\\tools\\helper.exe", 12345u, L"@@")}, ".+")},
       {"pelmora exec of a batch file", [] { sim::AddFile(L"C:\\tools\\post.bat", "@echo off"); },
        Command({L"pelmora.exe", L"exec", L"C:\\tools\\post.bat;configure quiet"}), {0, 2},
-       Patterns({ExpectedMessage(61308, L"pelmora.exe", L"C:\\tools\\post.bat", 12345u, L"@@")}, ".+")},
+       Patterns({ExpectedMessage(MSG_NOT_STARTED, L"pelmora.exe", L"C:\\tools\\post.bat", 12345u, L"@@")}, ".+")},
       {"engine help on one command", [] {}, Command({L"dummy.exe", L"?", L"dp_add"}), {0}, {}},
       // The note and the command list; a list line without text still gets the line feed written after it.
       {"engine help on an unknown word", [] {}, Command({L"dummy.exe", L"?", L"x"}), {0}, {""}},
   };
   const std::vector<std::string> removalLines =
-      Join({{kDeviceLine}, Patterns({ExpectedMessage(61202)}),
-            Patterns({ExpectedMessage(61204, 12345u), ExpectedMessage(61203, 12345u)}, R"(\d+)"), failed(L"remove")});
+      Join({{kDeviceLine}, Patterns({ExpectedMessage(MSG_REMOVED_NONE)}),
+            Patterns({ExpectedMessage(MSG_REMOVED, 12345u), ExpectedMessage(MSG_REMOVED_REBOOT, 12345u)}, R"(\d+)"), failed(L"remove")});
   const std::vector<std::string> cleanupLines = Join(
-      {removalLines, dpDeleteFailures, Patterns({ExpectedMessage(61119, L"@@")}, R"(OEM\d\.inf|oem\d\.inf)"),
+      {removalLines, dpDeleteFailures, Patterns({ExpectedMessage(MSG_DP_DELETED, L"@@")}, R"(OEM\d\.inf|oem\d\.inf)"),
        // A platform that hides devices from the count makes a pattern look like "every device".
-       Patterns({ExpectedMessage(61329, L"pelmora.exe", L"@@"), ExpectedMessage(61328, L"pelmora.exe", L"@@"),
-                 ExpectedMessage(61324, L"pelmora.exe", L"@@"),
-                 ExpectedMessage(61325, L"pelmora.exe"), ExpectedMessage(61326, L"pelmora.exe")},
+       Patterns({ExpectedMessage(MSG_REMOVE_UNCOUNTED, L"pelmora.exe", L"@@"), ExpectedMessage(MSG_REMOVE_EVERY_DEVICE, L"pelmora.exe", L"@@"),
+                 ExpectedMessage(MSG_PACKAGE_KEPT, L"pelmora.exe", L"@@"),
+                 ExpectedMessage(MSG_PRESENT_DEVICES_UNREADABLE, L"pelmora.exe"), ExpectedMessage(MSG_INF_LIST_UNREADABLE, L"pelmora.exe")},
                 R"(\S+)")});
   const std::vector<std::wstring> samples = {L"ROOT\\PELMORA_SAMPLE\\0000", L"ROOT\\PELMORA_SAMPLE\\0001"};
   const std::wstring clean = L"ROOT\\PELMORA_SAMPLE|PELMORA_SAMPLE";
@@ -206,8 +206,8 @@ std::vector<FaultScenario> BuildScenarios() {
                        Command({L"dummy.exe", L"-r", L"remove", L"=Sample", L"ROOT\\*"}), {0, 1, 2}, removalLines,
                        samples});
   const std::vector<std::string> listingLines = Join(
-      {{kDeviceLine}, Patterns({ExpectedMessage(60403), ExpectedMessage(60402, L"PC7")}),
-       Patterns({ExpectedMessage(60405, 12345u), ExpectedMessage(60404, 12345u, L"PC7")}, R"(\d+)"),
+      {{kDeviceLine}, Patterns({ExpectedMessage(MSG_FINDALL_NONE), ExpectedMessage(MSG_FINDALL_NONE_REMOTE, L"PC7")}),
+       Patterns({ExpectedMessage(MSG_FINDALL_COUNT, 12345u), ExpectedMessage(MSG_FINDALL_COUNT_REMOTE, 12345u, L"PC7")}, R"(\d+)"),
        failed(L"findall")});
   const auto remote = [] {
     Devices(sim::Removal::kRemoved)();
@@ -226,8 +226,8 @@ std::vector<FaultScenario> BuildScenarios() {
           {L"dummy.exe", L"findall", L"@ROOT\\PELMORA_SAMPLE\\0001", L"@USB\\*"});
   findall("engine findall on another machine", remote, {L"dummy.exe", L"-m:PC7", L"findall", L"*"});
   const std::vector<std::string> creationLines = Join(
-      {Patterns({ExpectedMessage(61002),
-                 ExpectedMessage(61102, L"ROOT\\PELMORA_SAMPLE", L"C:\\drivers\\sample.inf"), ExpectedMessage(61106)}),
+      {Patterns({ExpectedMessage(MSG_DEVICE_CREATED),
+                 ExpectedMessage(MSG_UPDATING_DRIVERS, L"ROOT\\PELMORA_SAMPLE", L"C:\\drivers\\sample.inf"), ExpectedMessage(MSG_DRIVERS_UPDATED)}),
        failed(L"install")});
   const auto sample = [] { sim::AddFile(L"C:\\drivers\\sample.inf", kSampleInf); };
   scenarios.push_back({"engine install", sample,

@@ -40,7 +40,7 @@ TEST_F(FrontEnd, UsageErrorsAndFixedAnswers) {
                // Empty and blank elements after the argument are an installer's empty properties.
                {{L"install", L"", L" \t"}, 1, missing},
                {{L"remove", L"NOTHING\\HERE|", L"", L" \t"}, 0, "No devices were removed.\r\n"},
-               {{L"exec", L";", L""}, 2, "", 61332}, {{L"exec", L" \t;/q"}, 2, "", 61332}};
+               {{L"exec", L";", L""}, 2, "", MSG_EXEC_WITHOUT_PROGRAM}, {{L"exec", L" \t;/q"}, 2, "", MSG_EXEC_WITHOUT_PROGRAM}};
   for (const auto& c : cases) {
     sim::ClearOutput();
     std::vector<const wchar_t*> argv{L"pelmora.exe"};

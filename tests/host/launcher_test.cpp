@@ -45,20 +45,20 @@ TEST_F(Exec, ProgramGetsItsFileNameAndParametersOrNothingStarts) {
       {L"C:\\tools/sub\\x/y.exe;/q", L"C:\\tools/sub\\x/y.exe", L"x/y.exe /q", 0, 0},
       {L"C:\\My Tools\\set up.exe;--flag value", L"C:\\My Tools\\set up.exe", L"\"set up.exe\" --flag value", 0, 0},
       {L"C:\\tools\\t.bat.exe;x", L"C:\\tools\\t.bat.exe", L"t.bat.exe x", 0, 0},
-      {L"C:\\tools\\absent.exe;/q", L"C:\\tools\\absent.exe", L"absent.exe /q", 61308, 2},
-      {L";;", nullptr, nullptr, 61332, 0}, {L"C:\\tools\\setup.exe /q", nullptr, nullptr, 61306, 0},
+      {L"C:\\tools\\absent.exe;/q", L"C:\\tools\\absent.exe", L"absent.exe /q", MSG_NOT_STARTED, 2},
+      {L";;", nullptr, nullptr, MSG_EXEC_WITHOUT_PROGRAM, 0}, {L"C:\\tools\\setup.exe /q", nullptr, nullptr, MSG_EXEC_WITHOUT_SEMICOLON, 0},
       {L"C:\\tools\\t.bat;configure quiet", kCmd, L"cmd.exe /d /c \"\"C:\\tools\\t.bat\" configure quiet\"", 0, 0},
       {L"..\\tools\\T.CMD;\t\"a b\"", kCmd, L"cmd.exe /d /c \"\"C:\\tools\\T.CMD\" \t\"a b\"\"", 0, 0},
       {L"C:/tools/t.Bat. ;", kCmd, L"cmd.exe /d /c \"\"C:\\tools\\t.Bat\"\"", 0, 0},
       {L"C:\\tools\\t.bat\\.;x", kCmd, L"cmd.exe /d /c \"\"C:\\tools\\t.bat\" x\"", 0, 0},
-      {L"C:\\tools\\absent.bat;x", nullptr, nullptr, 61308, 2}, {L"C:\\tools\\.bat;x", nullptr, nullptr, 61308, 2},
-      {L"C:\\tools\\d.bat;x", nullptr, nullptr, 61308, 5},
-      {L"C:\\tools\\t.bat;x & del C:\\tools\\setup.exe", nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\t.bat;a|b", nullptr, nullptr, 61307, 0}, {L"C:\\tools\\t.bat;>o", nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\t.bat;<i", nullptr, nullptr, 61307, 0}, {L"C:\\tools\\t.bat;a^b", nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\t.bat;%P%", nullptr, nullptr, 61307, 0}, {L"C:\\tools\\t.bat;!x!", nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\t.bat;\"a\" \"", nullptr, nullptr, 61307, 0}, {L"C:\\tools\\t.bat;a\nb", nullptr, nullptr, 61307, 0},
-      {L"C:\\tools\\a&b.bat;x", nullptr, nullptr, 61307, 0}, {L"C:\\tools\\100%.cmd;", nullptr, nullptr, 61307, 0},
+      {L"C:\\tools\\absent.bat;x", nullptr, nullptr, MSG_NOT_STARTED, 2}, {L"C:\\tools\\.bat;x", nullptr, nullptr, MSG_NOT_STARTED, 2},
+      {L"C:\\tools\\d.bat;x", nullptr, nullptr, MSG_NOT_STARTED, 5},
+      {L"C:\\tools\\t.bat;x & del C:\\tools\\setup.exe", nullptr, nullptr, MSG_BATCH_REFUSED, 0},
+      {L"C:\\tools\\t.bat;a|b", nullptr, nullptr, MSG_BATCH_REFUSED, 0}, {L"C:\\tools\\t.bat;>o", nullptr, nullptr, MSG_BATCH_REFUSED, 0},
+      {L"C:\\tools\\t.bat;<i", nullptr, nullptr, MSG_BATCH_REFUSED, 0}, {L"C:\\tools\\t.bat;a^b", nullptr, nullptr, MSG_BATCH_REFUSED, 0},
+      {L"C:\\tools\\t.bat;%P%", nullptr, nullptr, MSG_BATCH_REFUSED, 0}, {L"C:\\tools\\t.bat;!x!", nullptr, nullptr, MSG_BATCH_REFUSED, 0},
+      {L"C:\\tools\\t.bat;\"a\" \"", nullptr, nullptr, MSG_BATCH_REFUSED, 0}, {L"C:\\tools\\t.bat;a\nb", nullptr, nullptr, MSG_BATCH_REFUSED, 0},
+      {L"C:\\tools\\a&b.bat;x", nullptr, nullptr, MSG_BATCH_REFUSED, 0}, {L"C:\\tools\\100%.cmd;", nullptr, nullptr, MSG_BATCH_REFUSED, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(sim::Utf8(c.argument));
@@ -67,9 +67,9 @@ TEST_F(Exec, ProgramGetsItsFileNameAndParametersOrNothingStarts) {
     EXPECT_EQ(c.message == 0 ? 0 : 2, Run(c.argument));
     const std::wstring program = std::wstring(c.argument).substr(0, std::wstring(c.argument).find(L';'));
     const wchar_t* reason = c.error == 2 ? L"0x00000002 The system cannot find the file specified." : L"0x00000005 Access is denied.";
-    const std::string said = c.message == 61306 || c.message == 61332 ? ExpectedMessage(c.message, L"pelmora.exe")
-                             : c.message == 61307 ? ExpectedMessage(61307, L"pelmora.exe", program.c_str())
-                                                  : ExpectedMessage(61308, L"pelmora.exe", program.c_str(), c.error,
+    const std::string said = c.message == MSG_EXEC_WITHOUT_SEMICOLON || c.message == MSG_EXEC_WITHOUT_PROGRAM ? ExpectedMessage(c.message, L"pelmora.exe")
+                             : c.message == MSG_BATCH_REFUSED ? ExpectedMessage(MSG_BATCH_REFUSED, L"pelmora.exe", program.c_str())
+                                                  : ExpectedMessage(MSG_NOT_STARTED, L"pelmora.exe", program.c_str(), c.error,
                                                                     reason);
     EXPECT_EQ(c.message ? said : "", sim::StdErr());
     ASSERT_EQ(before + (c.applicationName ? 1 : 0), sim::ProcessStarts().size());
@@ -108,7 +108,7 @@ TEST_F(Exec, WaitsSixtySecondsAndLoaderFailuresAnswerTwo) {
     sim::ClearOutput();
     sim::SetExitCode(codes[i]);
     EXPECT_EQ(i < loaderStatuses ? 2 : 0, Run(L"C:\\tools\\t.bat;")) << std::hex << codes[i];
-    EXPECT_EQ(i < loaderStatuses ? ExpectedMessage(61309, L"pelmora.exe", L"C:\\tools\\t.bat", codes[i]) : "", sim::StdErr());
+    EXPECT_EQ(i < loaderStatuses ? ExpectedMessage(MSG_NOT_LOADED, L"pelmora.exe", L"C:\\tools\\t.bat", codes[i]) : "", sim::StdErr());
   }
   sim::FailCall("CreateProcessW", 0);  // a failure that gave no code is a failure still
   EXPECT_EQ(2, Run(L"C:\\tools\\setup.exe;/q"));

@@ -1,4 +1,6 @@
 // The engine's output routine, and device data that cannot steer the reader's terminal.
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "engine/engine.h"
@@ -14,7 +16,7 @@ class MessageOutput : public SimTest {
   // What a finished text, or a device line, shows.
   std::string Shown(const wchar_t* text, bool deviceLine) {
     sim::ClearOutput();
-    deviceLine ? WriteDeviceLine(text) : WriteEngineMessage(TEXT_STDOUT, 0, text);
+    deviceLine ? WriteDeviceLine(text) : WriteEngineMessage(TEXT_STDOUT, MSG_FINISHED_TEXT, text);
     return sim::StdOut();
   }
 };
@@ -51,11 +53,11 @@ TEST_F(MessageOutput, DeviceDataAndInsertsShowControlsAsQuestionMarks) {
     std::string shown;  // the start of standard output
   } cases[] = {
       {{L"pelmora-engine.exe", L"findall", L"*"},
-       "ROOT\\EVIL?\\0000" + std::string(45, ' ') + ": Evil?]0;owned? \xC3\xA9\n" + ExpectedMessage(60405, 1u, nullptr)},
-      {{L"x\x1B]0;t\x07.exe", L"?", L"no\x1B[2J"}, ExpectedMessage(60102, L"x?]0;t?.exe", L"no?[2J")},
-      {{L"x.exe", L"-m:PC\x1B[2J", L"findall", L"NOTHING"}, ExpectedMessage(60402, L"PC?[2J")},
+       "ROOT\\EVIL?\\0000" + std::string(45, ' ') + ": Evil?]0;owned? \xC3\xA9\n" + ExpectedMessage(MSG_FINDALL_COUNT, 1u, nullptr)},
+      {{L"x\x1B]0;t\x07.exe", L"?", L"no\x1B[2J"}, ExpectedMessage(MSG_HELP_UNKNOWN, L"x?]0;t?.exe", L"no?[2J")},
+      {{L"x.exe", L"-m:PC\x1B[2J", L"findall", L"NOTHING"}, ExpectedMessage(MSG_FINDALL_NONE_REMOTE, L"PC?[2J")},
       {{L"x.exe", L"install", L"C:\\d\x1B[2J\\s.inf", L"ROOT\\X\x1B]0;t\x07"},
-       ExpectedMessage(61002) + ExpectedMessage(61102, L"ROOT\\X?]0;t?", L"C:\\d?[2J\\s.inf")},
+       ExpectedMessage(MSG_DEVICE_CREATED) + ExpectedMessage(MSG_UPDATING_DRIVERS, L"ROOT\\X?]0;t?", L"C:\\d?[2J\\s.inf")},
   };
   for (const auto& c : cases) {
     sim::ClearOutput();
@@ -64,6 +66,18 @@ TEST_F(MessageOutput, DeviceDataAndInsertsShowControlsAsQuestionMarks) {
     EXPECT_TRUE(sim::StdOut().compare(0, c.shown.size(), c.shown) == 0 &&
                 (sim::StdOut() + sim::StdErr()).find_first_of("\x1B\x07") == std::string::npos) << sim::StdOut();
   }
+}
+
+// The product's header gives each message the number of tests/messages.txt, and names no other message.
+TEST(MessageNames, GeneratedHeaderAgreesWithTheList) {
+  std::ifstream header(PELMORA_MESSAGE_HEADER);
+  std::map<std::string, DWORD> defined;
+  std::string define, name, type, hex;
+  for (std::string line; std::getline(header, line);) {
+    if (std::istringstream(line) >> define >> name >> type >> hex && define == "#define" && type == "(DWORD)")
+      defined[name] = static_cast<DWORD>(std::stoul(hex, nullptr, 16));
+  }
+  EXPECT_EQ(kMessageList, defined);
 }
 
 }  // namespace

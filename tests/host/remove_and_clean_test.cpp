@@ -44,7 +44,7 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
     const char* machine = "";
   };
   const Row rows[] = {
-      {L"PELMORA\\SAMPLE", 2, false, false, 61305, nullptr},  // no bar: nothing at all
+      {L"PELMORA\\SAMPLE", 2, false, false, MSG_REMOVE_WITHOUT_BAR, nullptr},  // no bar: nothing at all
       {L"|PELMORA\\SAMPLE", 0, false, true, 0, nullptr},
       {L"PELMORA\\SAMPLE|", 0, true, false, 0, nullptr},
       {L"*SAMPLE|PELMORA\\SAMPLE", 0, true, true, 0, nullptr},
@@ -52,27 +52,27 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
       {L"@ROOT\\*|PELMORA\\SAMPLE", 0, true, true, 0, nullptr},  // all but the card
       // Every device, however spelled, and the class selector: refused
       // before anything is removed or deleted.
-      {L"=Sample|PELMORA\\SAMPLE", 2, false, false, 61327, nullptr},
+      {L"=Sample|PELMORA\\SAMPLE", 2, false, false, MSG_REMOVE_CLASS_REFUSED, nullptr},
       {L"=|", 0, false, false, 0, nullptr},  // "=" alone is an ID pattern
-      {L"*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},
-      {L"**|", 2, false, false, 61328, nullptr},
-      {L"*\\*|PELMORA\\SAMPLE", 2, false, false, 61328, nullptr},  // the device without IDs does not count
-      {L"@*\\*|", 2, false, false, 61328, nullptr},
-      {L"@*|", 2, false, false, 61328, nullptr, "alone"},   // a machine of one device: the spelling alone refuses
+      {L"*|PELMORA\\SAMPLE", 2, false, false, MSG_REMOVE_EVERY_DEVICE, nullptr},
+      {L"**|", 2, false, false, MSG_REMOVE_EVERY_DEVICE, nullptr},
+      {L"*\\*|PELMORA\\SAMPLE", 2, false, false, MSG_REMOVE_EVERY_DEVICE, nullptr},  // the device without IDs does not count
+      {L"@*\\*|", 2, false, false, MSG_REMOVE_EVERY_DEVICE, nullptr},
+      {L"@*|", 2, false, false, MSG_REMOVE_EVERY_DEVICE, nullptr, "alone"},   // a machine of one device: the spelling alone refuses
       {L"*\\*|", 0, true, false, 0, nullptr, "alone"},
-      {L"*\\*|", 2, false, false, 61328, nullptr, "alone, unreadable"},
-      {L"*\\*|", 2, false, false, 61328, nullptr, "unreadable"},
+      {L"*\\*|", 2, false, false, MSG_REMOVE_EVERY_DEVICE, nullptr, "alone, unreadable"},
+      {L"*\\*|", 2, false, false, MSG_REMOVE_EVERY_DEVICE, nullptr, "unreadable"},
       // A device that cannot be read blocks no specific pattern; the removal passes it over and answers 2.
       {L"PELMORA\\SAMPLE|PELMORA\\SAMPLE", 2, true, false, 0, nullptr, "unreadable"},
-      {L"*SAMPLE|", 2, false, false, 61329, "SetupDiGetDeviceRegistryPropertyW"},
-      {L"*SAMPLE|", 2, false, false, 61329, "SetupDiEnumDeviceInfo"},
+      {L"*SAMPLE|", 2, false, false, MSG_REMOVE_UNCOUNTED, "SetupDiGetDeviceRegistryPropertyW"},
+      {L"*SAMPLE|", 2, false, false, MSG_REMOVE_UNCOUNTED, "SetupDiEnumDeviceInfo"},
       {L"|left|right", 0, false, true, 0, nullptr},  // a further bar belongs to the text
       {L"| \t ", 0, false, false, 0, nullptr},       // no visible character: nothing deleted
       // Blanks and tabs around the pattern are dropped first; the text stays as given.
       {L" \tPELMORA\\SAMPLE \t|PELMORA\\SAMPLE", 0, true, true, 0, nullptr},
       {L"PELMORA\\SAMPLE | PELMORA\\SAMPLE", 0, true, false, 0, nullptr},
       {L" \t |PELMORA\\SAMPLE", 0, false, true, 0, nullptr},
-      {L"\t* |", 2, false, false, 61328, nullptr},
+      {L"\t* |", 2, false, false, MSG_REMOVE_EVERY_DEVICE, nullptr},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(sim::Utf8(row.argument));
@@ -102,7 +102,7 @@ TEST_F(RemoveAndClean, ArgumentDecidesWhatIsRemovedAndDeleted) {
     pattern.erase(0, pattern.find_first_not_of(L" \t"));
     pattern.erase(pattern.find_last_not_of(L" \t") + 1);
     EXPECT_EQ(row.refusal                ? ExpectedMessage(row.refusal, L"pelmora.exe", pattern.c_str())
-              : row.exitCode == 2 ? ExpectedMessage(60001, L"pelmora.exe", L"remove")
+              : row.exitCode == 2 ? ExpectedMessage(MSG_COMMAND_FAILED, L"pelmora.exe", L"remove")
                                   : "",
               sim::StdErr());
     if (row.refusal) {
@@ -146,22 +146,22 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
        {{L"oem1.inf", "[A]\r\nwidget\r\n"}, {L"oem2.inf", "[A]\r\nwidget\r\n"}},
        "SetupUninstallOEMInfW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem1.inf"}, 2},
       {"the list's size cannot be had", {{L"oem1.inf", "[A]\r\nwidget\r\n"}},
-       "SetupGetInfFileListW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem1.inf"}, 0, 61326},
+       "SetupGetInfFileListW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem1.inf"}, 0, MSG_INF_LIST_UNREADABLE},
       {"the Windows directory cannot be had", {{L"oem1.inf", "[A]\r\nwidget\r\n"}},
-       "GetSystemWindowsDirectoryW", 1, 1, ERROR_NOT_ENOUGH_MEMORY, 2, {L"oem1.inf"}, 0, 61326},
+       "GetSystemWindowsDirectoryW", 1, 1, ERROR_NOT_ENOUGH_MEMORY, 2, {L"oem1.inf"}, 0, MSG_INF_LIST_UNREADABLE},
       {"a present device's package is kept, a phantom's is not",
        {{L"oem5.inf", "[A]\r\nwidget\r\n"}, {L"oem6.inf", "[A]\r\nwidget\r\n"}, {L"oem7.inf", "[A]\r\nwidget\r\n"}},
-       nullptr, 0, 0, 0, 2, {L"oem5.inf"}, 2, 61324},
+       nullptr, 0, 0, 0, 2, {L"oem5.inf"}, 2, MSG_PACKAGE_KEPT},
       {"a device without a driver key keeps nothing", {{L"oem5.inf", "[A]\r\nwidget\r\n"}},
        "SetupDiOpenDevRegKey", 1, 1, ERROR_KEY_DOES_NOT_EXIST, 0, {}, 1},
       {"a driver key that cannot be opened", {{L"oem5.inf", "[A]\r\nwidget\r\n"}, {L"oem7.inf", "[A]\r\nwidget\r\n"}},
-       "SetupDiOpenDevRegKey", 2, 1, ERROR_ACCESS_DENIED, 2, {L"oem5.inf", L"oem7.inf"}, 0, 61325},
+       "SetupDiOpenDevRegKey", 2, 1, ERROR_ACCESS_DENIED, 2, {L"oem5.inf", L"oem7.inf"}, 0, MSG_PRESENT_DEVICES_UNREADABLE},
       {"an InfPath that cannot be read", {{L"oem7.inf", "[A]\r\nwidget\r\n"}},
-       "RegQueryValueExW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem7.inf"}, 0, 61325},
+       "RegQueryValueExW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem7.inf"}, 0, MSG_PRESENT_DEVICES_UNREADABLE},
       {"present devices that cannot be listed", {{L"oem7.inf", "[A]\r\nwidget\r\n"}},
-       "SetupDiGetClassDevsExW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem7.inf"}, 0, 61325},
+       "SetupDiGetClassDevsExW", 1, 1, ERROR_ACCESS_DENIED, 2, {L"oem7.inf"}, 0, MSG_PRESENT_DEVICES_UNREADABLE},
       {"a walk over present devices that breaks off", {{L"oem7.inf", "[A]\r\nwidget\r\n"}},
-       "SetupDiEnumDeviceInfo", 2, 1, ERROR_INVALID_HANDLE, 2, {L"oem7.inf"}, 0, 61325},
+       "SetupDiEnumDeviceInfo", 2, 1, ERROR_INVALID_HANDLE, 2, {L"oem7.inf"}, 0, MSG_PRESENT_DEVICES_UNREADABLE},
       {"the list cannot be filled", {{L"oem1.inf", "[A]\r\nwidget\r\n"}},
        "SetupGetInfFileListW", 2, 1, ERROR_INSUFFICIENT_BUFFER, 2, {L"oem1.inf"}, 0},
       {"a file that cannot be opened is passed over",
@@ -175,7 +175,7 @@ TEST_F(RemoveAndClean, CleanUpDeletesOnlyOemPackagesThatHoldTheText) {
        nullptr, 0, 0, 0, 0, {L"oem2.inf"}, 1},
       {"'=' in a field", {{L"oem1.inf", "[A]\r\nHKR,Parameters,Opt,0,Mode=ACME1\r\n"},
                            {L"oem5.inf", "[A]\r\nHKR,Parameters,Opt,0,Mode=ACME1\r\n"}},
-       nullptr, 0, 0, 0, 2, {L"oem5.inf"}, 1, 61324, L"|Mode=ACME1"},
+       nullptr, 0, 0, 0, 2, {L"oem5.inf"}, 1, MSG_PACKAGE_KEPT, L"|Mode=ACME1"},
       {"an ANSI provider", {{L"oem1.inf", "[Version]\r\nProvider=M\xFCller\r\n"}, {L"oem2.inf", "[Version]\r\nProvider=M\xC3\xBCller\r\n"}},
        nullptr, 0, 0, 0, 0, {L"oem2.inf"}, 1, 0, L"|M\u00FCller"},
       // Run from the store and used by a phantom: kept even by force (docs "SetupUninstallOEMInfW"), whatever the code.
@@ -211,7 +211,7 @@ TEST_F(RemoveAndClean, PackagesAreDeletedInListOrderFromTheInfFolder) {
   AddInf(L"oem2.inf", "[A]\r\nwidget\r\n");
   AddInf(L"oem10.inf", "[A]\r\nwidget\r\n");
   EXPECT_EQ(0, ExitCodeFor(DeleteMatchingOemPackages(L"widget")));
-  EXPECT_EQ(ExpectedMessage(61119, L"oem10.inf") + ExpectedMessage(61119, L"oem2.inf"), sim::StdOut());
+  EXPECT_EQ(ExpectedMessage(MSG_DP_DELETED, L"oem10.inf") + ExpectedMessage(MSG_DP_DELETED, L"oem2.inf"), sim::StdOut());
   EXPECT_EQ("SetupGetInfFileListW(\"C:\\Windows\\inf\", 0x2, no buffer, 0)", sim::CallsTo("SetupGetInfFileListW").at(0));
   EXPECT_EQ("SetupOpenInfFileW(\"C:\\Windows\\inf\\oem2.inf\", null, 0x2)", sim::CallsTo("SetupOpenInfFileW").at(1));
   EXPECT_TRUE(sim::FileExists(InInfDirectory(L"usb.inf")));
