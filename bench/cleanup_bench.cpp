@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <string>
 
+#include "bench_support.h"
 #include "packages/packages.h"
 #include "platform/sim/sim_store.h"
-#include "bench_support.h"
 
 namespace {
 
@@ -55,8 +55,7 @@ void BM_DeleteMatchingOemPackages(benchmark::State& state) {
   const int packages = static_cast<int>(state.range(0));
   FreshStore(packages);
   DeleteMatchingOemPackages(kText);
-  if (sim::StoredPackages().size() != static_cast<size_t>(packages - packages / kGroups) ||
-      sim::OpenHandles() != 0) {
+  if (sim::StoredPackages().size() != static_cast<size_t>(packages - packages / kGroups) || sim::OpenHandles() != 0) {
     state.SkipWithError("the clean-up did not delete exactly the packages holding the text");
     return;
   }

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "engine/engine.h"
 #include "platform/sim/sim_devices.h"
-#include "bench_support.h"
 
 namespace {
 
@@ -22,9 +22,11 @@ namespace {
 const wchar_t kSelecting[] = L"USB\\VID_046D&PID_*";
 // Shapes installers write, none of which any device of the machine carries.
 const wchar_t* const kSelectingNothing[] = {
-    L"PCI\\VEN_ABCD*",        L"*&DEV_FFFF",           L"USB\\VID_FFFF&PID_*",
-    L"HID\\VID_0000&PID_*&MI_00", L"ROOT\\PELMORA_NONE",  L"*\\VID_1234&PID_5678*",
-    L"PCI\\VEN_8086&DEV_ZZZZ*", L"USB\\CLASS_FF*",       L"*&SUBSYS_00000000*",
+    L"PCI\\VEN_ABCD*",          L"*&DEV_FFFF",
+    L"USB\\VID_FFFF&PID_*",     L"HID\\VID_0000&PID_*&MI_00",
+    L"ROOT\\PELMORA_NONE",      L"*\\VID_1234&PID_5678*",
+    L"PCI\\VEN_8086&DEV_ZZZZ*", L"USB\\CLASS_FF*",
+    L"*&SUBSYS_00000000*",
 };
 const int kGroups = 10;
 
@@ -35,11 +37,11 @@ std::wstring Printed(const wchar_t* format, const wchar_t* vendor, unsigned prod
 }
 
 sim::DeviceSpec UsbDevice(const wchar_t* vendor, const wchar_t* className, unsigned product, unsigned serial) {
-  sim::DeviceSpec device = sim::Device(
-      Printed(L"USB\\VID_%ls&PID_%04X\\6&%08X&0&1", vendor, product, serial), className,
-      {Printed(L"USB\\VID_%ls&PID_%04X&REV_0100", vendor, product, 0),
-       Printed(L"USB\\VID_%ls&PID_%04X", vendor, product, 0)},
-      {L"USB\\Class_03&SubClass_01&Prot_02", L"USB\\Class_03&SubClass_01", L"USB\\Class_03"});
+  sim::DeviceSpec device =
+      sim::Device(Printed(L"USB\\VID_%ls&PID_%04X\\6&%08X&0&1", vendor, product, serial), className,
+                  {Printed(L"USB\\VID_%ls&PID_%04X&REV_0100", vendor, product, 0),
+                   Printed(L"USB\\VID_%ls&PID_%04X", vendor, product, 0)},
+                  {L"USB\\Class_03&SubClass_01&Prot_02", L"USB\\Class_03&SubClass_01", L"USB\\Class_03"});
   sim::SetProperty(device, SPDRP_FRIENDLYNAME, sim::Sz(Printed(L"USB input device %ls:%04X", vendor, product, 0)));
   return device;
 }
@@ -60,8 +62,7 @@ sim::DeviceSpec PciDevice(const wchar_t* vendor, const wchar_t* className, unsig
 }
 
 sim::DeviceSpec HidDevice(const wchar_t* vendor, unsigned product, unsigned serial) {
-  return sim::Device(Printed(L"HID\\VID_%ls&PID_%04X&MI_01&Col02\\8&%08X&0&0001", vendor, product, serial),
-                     L"HIDClass",
+  return sim::Device(Printed(L"HID\\VID_%ls&PID_%04X&MI_01&Col02\\8&%08X&0&0001", vendor, product, serial), L"HIDClass",
                      {Printed(L"HID\\VID_%ls&PID_%04X&REV_1211&MI_01&Col02", vendor, product, 0),
                       Printed(L"HID\\VID_%ls&PID_%04X&MI_01&Col02", vendor, product, 0),
                       Printed(L"HID\\VID_%ls&UP:000C_U:0001", vendor, 0, 0)},
@@ -81,16 +82,36 @@ sim::DeviceSpec NthDevice(unsigned index) {
   unsigned product = (index / kGroups) & 0xFFFF;
   sim::DeviceSpec device;
   switch (index % kGroups) {
-    case 0: device = UsbDevice(L"046D", L"USB", product, index); break;
-    case 1: device = UsbDevice(L"0BDA", L"Net", product, index); break;
-    case 2: device = PciDevice(L"8086", L"Net", product, index); break;
-    case 3: device = PciDevice(L"10EC", L"Net", product, index); break;
-    case 4: device = PciDevice(L"1022", L"System", product, index); break;
-    case 5: device = HidDevice(L"046D", product, index); break;
-    case 6: device = HidDevice(L"045E", product, index); break;
-    case 7: device = RootDevice(index); break;
-    case 8: device = UsbDevice(L"8087", L"USB", product, index); break;
-    default: device = PciDevice(L"8086", L"System", product, index); break;
+    case 0:
+      device = UsbDevice(L"046D", L"USB", product, index);
+      break;
+    case 1:
+      device = UsbDevice(L"0BDA", L"Net", product, index);
+      break;
+    case 2:
+      device = PciDevice(L"8086", L"Net", product, index);
+      break;
+    case 3:
+      device = PciDevice(L"10EC", L"Net", product, index);
+      break;
+    case 4:
+      device = PciDevice(L"1022", L"System", product, index);
+      break;
+    case 5:
+      device = HidDevice(L"046D", product, index);
+      break;
+    case 6:
+      device = HidDevice(L"045E", product, index);
+      break;
+    case 7:
+      device = RootDevice(index);
+      break;
+    case 8:
+      device = UsbDevice(L"8087", L"USB", product, index);
+      break;
+    default:
+      device = PciDevice(L"8086", L"System", product, index);
+      break;
   }
   sim::SetProperty(device, SPDRP_DEVICEDESC, sim::Sz(L"Bench device"));
   return device;

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "engine/ascii.h"
 #include "engine/device_selection.h"
-#include "bench_support.h"
 
 namespace {
 
@@ -25,7 +25,8 @@ const wchar_t* const kIds[] = {
     L"HID\\VID_046D&PID_C52B&REV_1211&MI_01&Col02",
     L"HID\\VID_046D&PID_C52B&MI_01&Col02\\8&1C5A2E4F&0&0001",
     L"HID\\{00001124-0000-1000-8000-00805F9B34FB}_VID&0002046D_PID&B342&Col01\\9&2FD3F5EF&0&0000",
-    L"HID\\{00001812-0000-1000-8000-00805F9B34FB}_DEV_VID&02045E_PID&0B13_REV&0509_F4C1A2B3C4D5&COL01\\A&2C9D5E3F&0&0000",
+    L"HID\\{00001812-0000-1000-8000-00805F9B34FB}_DEV_VID&02045E_PID&0B13_REV&0509_F4C1A2B3C4D5&COL01\\A&2C9D5E3F&0&"
+    L"0000",
     L"USB\\VID_046D&PID_C52B",
     L"USB\\Class_03&SubClass_01&Prot_02",
     L"USB\\VID_046D&PID_C52B&REV_1211&MI_00",
@@ -84,9 +85,7 @@ std::vector<Case> Cases(bool matching) {
   return cases;
 }
 
-IdPattern Prepared(const std::wstring& text) {
-  return IdPattern{text.c_str(), std::wcschr(text.c_str(), L'*'), false};
-}
+IdPattern Prepared(const std::wstring& text) { return IdPattern{text.c_str(), std::wcschr(text.c_str(), L'*'), false}; }
 
 void MatchPatterns(benchmark::State& state, bool matching) {
   const std::vector<Case> cases = Cases(matching);
@@ -136,8 +135,7 @@ void PrintIdLengths() {
     if (length < shortest) shortest = length;
     if (length > longest) longest = length;
   }
-  std::printf("%zu IDs of %zu to %zu characters, 4 patterns each\n", sizeof kIds / sizeof kIds[0], shortest,
-              longest);
+  std::printf("%zu IDs of %zu to %zu characters, 4 patterns each\n", sizeof kIds / sizeof kIds[0], shortest, longest);
 }
 
 }  // namespace

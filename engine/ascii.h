@@ -5,9 +5,7 @@
 
 #include <cwchar>
 
-inline wchar_t AsciiLower(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
+inline wchar_t AsciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 inline bool EqualIgnoringAsciiCase(const wchar_t* a, const wchar_t* b) {
   for (; *a && *b; ++a, ++b) {

@@ -9,10 +9,10 @@
 
 // "remove": one per run, shared by the handler and its visitor.
 struct RemovalTally : VisitorContext {
-  DWORD removedCount = 0;     // removed at once or pending a restart
-  bool restartNeeded = false;  // never cleared once set
-  bool anyFailed = false;      // a device not removed, or not readable
-  bool lastLook = false;       // the walk over a new set after the first
+  DWORD removedCount = 0;           // removed at once or pending a restart
+  bool restartNeeded = false;       // never cleared once set
+  bool anyFailed = false;           // a device not removed, or not readable
+  bool lastLook = false;            // the walk over a new set after the first
   std::vector<std::wstring> lined;  // instance IDs that have their line
   const wchar_t* succeededLabel = L"Remove succeeded";
   const wchar_t* restartLabel = L"Remove on reboot";

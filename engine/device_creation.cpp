@@ -42,8 +42,7 @@ int UpdateDriverFromInf(const wchar_t* baseName, const wchar_t* machine, DWORD f
   auto update = FindFunction<UpdateDriverForPlugAndPlayDevicesWFn>(newdev, "UpdateDriverForPlugAndPlayDevicesW");
   if (!update) return ENGINE_FAILED;
 
-  WriteEngineMessage(TEXT_STDOUT, MSG_UPDATING_DRIVERS, ShownText(hardwareId).c_str(),
-                     ShownText(fullPath).c_str());
+  WriteEngineMessage(TEXT_STDOUT, MSG_UPDATING_DRIVERS, ShownText(hardwareId).c_str(), ShownText(fullPath).c_str());
   BOOL rebootRequired = FALSE;
   if (!update(nullptr, hardwareId, fullPath, INSTALLFLAG_FORCE, &rebootRequired)) return ENGINE_FAILED;
   WriteEngineMessage(TEXT_STDOUT, MSG_DRIVERS_UPDATED);

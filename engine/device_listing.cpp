@@ -25,8 +25,8 @@ void PrintDeviceLine(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, const wchar_t* nam
 
   wchar_t line[kShortLineCharacters];
   const size_t limit = kShortLineCharacters - 1;
-  int length = name ? FormatShortLine(line, limit, L"%-60ls: %ls\n", id, name)
-                    : FormatShortLine(line, limit, L"%ls\n", id);
+  int length =
+      name ? FormatShortLine(line, limit, L"%-60ls: %ls\n", id, name) : FormatShortLine(line, limit, L"%ls\n", id);
   // A cut line keeps its line end, so that the next device starts a line
   // of its own and the lines still add up to the count.
   if (length < 0) line[limit - 1] = L'\n';
@@ -43,8 +43,7 @@ int ReportDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorCo
   return 0;
 }
 
-int ListDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
-                const wchar_t* const* argv) {
+int ListDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc, const wchar_t* const* argv) {
   (void)baseName;
   (void)flags;
   if (argc < 1) return ENGINE_BAD_USAGE;

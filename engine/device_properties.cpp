@@ -65,6 +65,7 @@ StringList SplitMultiString(wchar_t* block) {
 
 void FreeStringList(StringList list) {
   if (!list) return;
-  delete[] list[-1];
-  delete[] (list - 1);
+  wchar_t** slots = list - 1;  // the array begins at the block's slot
+  delete[] slots[0];
+  delete[] slots;
 }

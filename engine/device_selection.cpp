@@ -215,8 +215,8 @@ int TallyDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, DWORD index, VisitorCon
   CensusWalk* walk = static_cast<CensusWalk*>(context);
   DeviceIds ids(devs, devInfo, nullptr);
   bool hasIds = ids.HasAnyId();
-  bool selected = walk->pattern.isInstanceId ? MatchIdPattern(ids.InstanceId(), walk->pattern)
-                                             : ids.AnyIdMatches(walk->pattern);
+  bool selected =
+      walk->pattern.isInstanceId ? MatchIdPattern(ids.InstanceId(), walk->pattern) : ids.AnyIdMatches(walk->pattern);
   if (!ids.Readable()) {
     ++walk->census->unreadable;
   } else if (hasIds) {
@@ -237,5 +237,5 @@ int TakeDeviceCensus(const wchar_t* pattern, DeviceCensus* census) {
   walk.census = census;
   const wchar_t* everyDevice[] = {L"*"};
   return ForEachMatchingDevice(nullptr, 1, everyDevice, TallyDevice, &walk) == ENGINE_DONE ? ENGINE_DONE
-                                                                                          : ENGINE_FAILED;
+                                                                                           : ENGINE_FAILED;
 }

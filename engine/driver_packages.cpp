@@ -43,8 +43,7 @@ bool ReadInfList(const std::wstring& folder, std::vector<wchar_t>* list) {
   DWORD required = 0;
   if (!SetupGetInfFileListW(folder.c_str(), INF_STYLE_WIN4, nullptr, 0, &required)) return false;
   list->assign(static_cast<size_t>(required) + 1, L'\0');
-  if (!SetupGetInfFileListW(folder.c_str(), INF_STYLE_WIN4, list->data(), static_cast<DWORD>(list->size()),
-                            nullptr)) {
+  if (!SetupGetInfFileListW(folder.c_str(), INF_STYLE_WIN4, list->data(), static_cast<DWORD>(list->size()), nullptr)) {
     return false;
   }
   list->back() = L'\0';  // the walk over it never leaves the buffer
@@ -111,8 +110,8 @@ bool AddPackageOfDevice(HDEVINFO devs, SP_DEVINFO_DATA* devInfo, std::set<std::w
 // The packages that present devices are installed from (lower case). Devices
 // that are not present keep none: that is what the forced deletion is for.
 bool PackagesOfPresentDevices(std::set<std::wstring>* names) {
-  ScopedDeviceSet set(SetupDiGetClassDevsExW(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES, nullptr,
-                                             nullptr, nullptr));
+  ScopedDeviceSet set(
+      SetupDiGetClassDevsExW(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES, nullptr, nullptr, nullptr));
   if (!set.valid()) return false;
   SP_DEVINFO_DATA devInfo;
   devInfo.cbSize = sizeof devInfo;
@@ -170,8 +169,8 @@ namespace {
 void WritePackageLine(const OemPackage& package, bool forText) {
   std::wstring text = package.name;
   const std::pair<DWORD, const std::wstring*> values[] = {{MSG_DP_ENUM_PROVIDER, &package.provider},
-                                                         {MSG_DP_ENUM_CLASS, &package.className},
-                                                         {MSG_DP_ENUM_DRIVER_VERSION, &package.driverVersion}};
+                                                          {MSG_DP_ENUM_CLASS, &package.className},
+                                                          {MSG_DP_ENUM_DRIVER_VERSION, &package.driverVersion}};
   for (const auto& value : values) {
     if (!value.second->empty()) text += EngineMessageText(value.first, value.second->c_str());
   }

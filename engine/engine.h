@@ -22,8 +22,8 @@ typedef int (*EngineHandler)(const wchar_t* baseName, const wchar_t* machine, DW
 struct EngineCommandEntry {
   const wchar_t* name;  // compared without regard to ASCII case
   EngineHandler handler;
-  DWORD shortHelpId;    // 0: not in the help list
-  DWORD longHelpId;     // 0: no detailed help
+  DWORD shortHelpId;  // 0: not in the help list
+  DWORD longHelpId;   // 0: no detailed help
 };
 
 // Ended by a row whose name is null; its order is the lookup and help order.
@@ -49,8 +49,7 @@ const EngineCommandEntry* FindEngineCommandIn(const EngineCommandEntry* table, c
 void RequestReboot();
 
 // The handlers of the table.
-int ListDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
-                const wchar_t* const* argv);
+int ListDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc, const wchar_t* const* argv);
 int InstallRootDevice(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
                       const wchar_t* const* argv);
 // Installs the driver of INF argv[0] on the devices with hardware ID argv[1];
@@ -59,8 +58,7 @@ int UpdateDriverFromInf(const wchar_t* baseName, const wchar_t* machine, DWORD f
                         const wchar_t* const* argv);
 int RemoveMatchingDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
                           const wchar_t* const* argv);
-int RescanDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
-                  const wchar_t* const* argv);
+int RescanDevices(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc, const wchar_t* const* argv);
 int AddDriverPackage(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
                      const wchar_t* const* argv);
 int DeleteDriverPackage(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
@@ -69,5 +67,4 @@ int DeleteDriverPackage(const wchar_t* baseName, const wchar_t* machine, DWORD f
 // for the text.
 int ListDriverPackages(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
                        const wchar_t* const* argv);
-int ShowEngineHelp(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
-                   const wchar_t* const* argv);
+int ShowEngineHelp(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc, const wchar_t* const* argv);

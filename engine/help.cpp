@@ -4,8 +4,7 @@
 
 // "?" alone lists the commands; "? <command>" shows that command's detailed
 // help, or the list after a note when the word is no command.
-int ShowEngineHelp(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc,
-                   const wchar_t* const* argv) {
+int ShowEngineHelp(const wchar_t* baseName, const wchar_t* machine, DWORD flags, int argc, const wchar_t* const* argv) {
   (void)machine;
   (void)flags;
   const EngineCommandEntry* asked = argc >= 1 ? FindEngineCommand(argv[0]) : nullptr;

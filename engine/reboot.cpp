@@ -22,6 +22,5 @@ void EnableShutdownPrivilege() {
 void RequestReboot() {
   EnableShutdownPrivilege();
   InitiateSystemShutdownExW(nullptr, nullptr, 0, FALSE, TRUE,
-                            SHTDN_REASON_FLAG_PLANNED | SHTDN_REASON_MAJOR_HARDWARE |
-                                SHTDN_REASON_MINOR_INSTALLATION);
+                            SHTDN_REASON_FLAG_PLANNED | SHTDN_REASON_MAJOR_HARDWARE | SHTDN_REASON_MINOR_INSTALLATION);
 }

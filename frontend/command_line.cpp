@@ -16,9 +16,7 @@ const std::wstring kExec = L"exec";
 const std::wstring kIsWinXpSp3OrLater = L"iswinxpsp3orlater";
 const std::wstring kIsWin2000OrLater = L"iswin2000orlater";
 
-bool NeedsArgument(CommandCode code) {
-  return code == CMD_REMOVE || code == CMD_INSTALL || code == CMD_EXEC;
-}
+bool NeedsArgument(CommandCode code) { return code == CMD_REMOVE || code == CMD_INSTALL || code == CMD_EXEC; }
 
 // An unquoted path with blanks arrives as more words, and so does what
 // followed a folder whose closing \" the C runtime read as a quote. Empty or

@@ -70,8 +70,8 @@ DWORD Refuse(DWORD messageId, const std::wstring& programPath, DWORD code) {
   } else {
     // A loader status is no system error code: the system has no text for it.
     const std::wstring reason = messageId == MSG_NOT_STARTED ? SystemErrorText(code) : L"";
-    WriteEngineMessage(TEXT_STDERR, messageId, ProgramBaseName(program.c_str()),
-                       ShownText(programPath.c_str()).c_str(), static_cast<unsigned>(code), reason.c_str());
+    WriteEngineMessage(TEXT_STDERR, messageId, ProgramBaseName(program.c_str()), ShownText(programPath.c_str()).c_str(),
+                       static_cast<unsigned>(code), reason.c_str());
   }
   return code != 0 ? code : ERROR_GEN_FAILURE;
 }

@@ -4,14 +4,14 @@
 #pragma once
 
 enum class Outcome {
-  kDone,             // the command did what was asked
-  kYes,              // the answer to a question
-  kNo,               // the answer to a question
-  kBadCommandLine,   // usage printed, nothing done
-  kRestartNeeded,    // done; a removed device waits for a restart
-  kVersionAnswer,    // "version"'s fixed answer
-  kFailed,           // refused, not started, or not (all) done
-  kEngineMisused,    // the device engine refused the command line it was given
+  kDone,            // the command did what was asked
+  kYes,             // the answer to a question
+  kNo,              // the answer to a question
+  kBadCommandLine,  // usage printed, nothing done
+  kRestartNeeded,   // done; a removed device waits for a restart
+  kVersionAnswer,   // "version"'s fixed answer
+  kFailed,          // refused, not started, or not (all) done
+  kEngineMisused,   // the device engine refused the command line it was given
 };
 
 // The device engine's result (EngineResult) as an outcome.

@@ -13,9 +13,8 @@
 
 // Functions reached at run time through GetProcAddress, never imported.
 typedef BOOL(WINAPI* SetupUninstallOEMInfWFn)(PCWSTR infFileName, DWORD flags, PVOID reserved);
-typedef BOOL(WINAPI* UpdateDriverForPlugAndPlayDevicesWFn)(HWND parent, LPCWSTR hardwareId,
-                                                            LPCWSTR fullInfPath, DWORD installFlags,
-                                                            PBOOL rebootRequired);
+typedef BOOL(WINAPI* UpdateDriverForPlugAndPlayDevicesWFn)(HWND parent, LPCWSTR hardwareId, LPCWSTR fullInfPath,
+                                                           DWORD installFlags, PBOOL rebootRequired);
 
 // GetProcAddress hands back a generic pointer; this is the one place that
 // turns it into a typed one.

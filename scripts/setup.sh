@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ ccache googletest libgtest-dev libbenchmark-dev
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 python3 python3-pytest tmux
-          clang libclang-rt-14-dev clang-tidy cppcheck nsis wixl
+          clang libclang-rt-14-dev clang-tidy clang-format cppcheck nsis wixl
           osslsigncode openssl)
 
 missing=()

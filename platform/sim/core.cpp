@@ -58,9 +58,9 @@ void TraceCall(const char* name, const std::string& arguments, size_t number, co
 
 // In the order of detail::HandleKind.
 const char* KindName(detail::HandleKind kind) {
-  static const char* const kNames[] = {"device information set", "INF handle", "find handle", "library",
-                                       "process handle", "thread handle", "token", "LocalAlloc buffer",
-                                       "registry key"};
+  static const char* const kNames[] = {
+      "device information set", "INF handle", "find handle",       "library",     "process handle",
+      "thread handle",          "token",      "LocalAlloc buffer", "registry key"};
   return kNames[static_cast<int>(kind)];
 }
 
@@ -92,10 +92,12 @@ std::string Shown(const std::string& bytes) {
 // The upper halves (0x80 to 0xFF) of the OEM code pages the simulation
 // converts to. Windows: docs "Code Page Identifiers" (437, and 850 for
 // Western European systems; every installed code page converts).
-const wchar_t kCodePage437[] = L"ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐"
-                               L"└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00A0";
-const wchar_t kCodePage850[] = L"ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜø£Ø×ƒáíóúñÑªº¿®¬½¼¡«»░▒▓│┤ÁÂÀ©╣║╗╝¢¥┐"
-                               L"└┴┬├─┼ãÃ╚╔╩╦╠═╬¤ðÐÊËÈıÍÎÏ┘┌█▄¦Ì▀ÓßÔÒõÕµþÞÚÛÙýÝ¯´\u00AD±‗¾¶§÷¸°¨·¹³²■\u00A0";
+const wchar_t kCodePage437[] =
+    L"ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐"
+    L"└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00A0";
+const wchar_t kCodePage850[] =
+    L"ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜø£Ø×ƒáíóúñÑªº¿®¬½¼¡«»░▒▓│┤ÁÂÀ©╣║╗╝¢¥┐"
+    L"└┴┬├─┼ãÃ╚╔╩╦╠═╬¤ðÐÊËÈıÍÎÏ┘┌█▄¦Ì▀ÓßÔÒõÕµþÞÚÛÙýÝ¯´\u00AD±‗¾¶§÷¸°¨·¹³²■\u00A0";
 
 // The byte of `c` in the code page whose upper half is `upper`; -1 when it
 // lacks the character.
@@ -278,8 +280,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID)
 
 // Code pages 437, 850 and 65001 (UTF-8, which takes no flags and no
 // replacement).
-int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR bytes, int size,
-                        LPCSTR replacement, PBOOL usedReplacement) {
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR bytes, int size, LPCSTR replacement,
+                        PBOOL usedReplacement) {
   const wchar_t* upper = codePage == 437 ? sim::kCodePage437 : codePage == 850 ? sim::kCodePage850 : nullptr;
   if (!upper && (codePage != CP_UTF8 || flags || replacement || usedReplacement)) {
     SetLastError(codePage == CP_UTF8 ? ERROR_INVALID_FLAGS : ERROR_INVALID_PARAMETER);

@@ -11,9 +11,12 @@ namespace {
 
 const char* FunctionText(DI_FUNCTION function) {
   switch (function) {
-    case DIF_REMOVE: return "DIF_REMOVE";
-    case DIF_REGISTERDEVICE: return "DIF_REGISTERDEVICE";
-    default: return "DIF_other";
+    case DIF_REMOVE:
+      return "DIF_REMOVE";
+    case DIF_REGISTERDEVICE:
+      return "DIF_REGISTERDEVICE";
+    default:
+      return "DIF_other";
   }
 }
 
@@ -88,8 +91,8 @@ BOOL WINAPI SimUpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareI
   std::string arguments = Quote(hardwareId) + ", " + Quote(fullInfPath) + ", " + Hex(installFlags);
   if (FaultedCall("UpdateDriverForPlugAndPlayDevicesW", arguments)) return FALSE;
   DeviceTree& tree = Tree();
-  tree.updates.push_back(sim::DriverUpdate{hardwareId ? hardwareId : L"", fullInfPath ? fullInfPath : L"",
-                                           installFlags, rebootRequired && !*rebootRequired});
+  tree.updates.push_back(sim::DriverUpdate{hardwareId ? hardwareId : L"", fullInfPath ? fullInfPath : L"", installFlags,
+                                           rebootRequired && !*rebootRequired});
   if (!hardwareId || !fullInfPath) return Fail(ERROR_INVALID_PARAMETER);
   if (!sim::FileExists(fullInfPath)) return Fail(ERROR_FILE_NOT_FOUND);
   bool found = false;
@@ -116,8 +119,8 @@ void RegisterDriverUpdate() {
 
 }  // namespace sim::detail
 
-BOOL SetupDiSetClassInstallParamsW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData,
-                                   PSP_CLASSINSTALL_HEADER params, DWORD paramsSize) {
+BOOL SetupDiSetClassInstallParamsW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, PSP_CLASSINSTALL_HEADER params,
+                                   DWORD paramsSize) {
   std::string arguments = DeviceText(deviceInfoData) + ", " + std::to_string(paramsSize);
   if (params) {
     arguments += std::string(", ") + FunctionText(params->InstallFunction);
@@ -162,8 +165,7 @@ BOOL SetupDiCallClassInstaller(DI_FUNCTION installFunction, HDEVINFO devs, PSP_D
   return Fail(ERROR_DI_DO_DEFAULT);
 }
 
-BOOL SetupDiGetDeviceInstallParamsW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData,
-                                    PSP_DEVINSTALL_PARAMS_W params) {
+BOOL SetupDiGetDeviceInstallParamsW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, PSP_DEVINSTALL_PARAMS_W params) {
   if (FaultedCall("SetupDiGetDeviceInstallParamsW", DeviceText(deviceInfoData))) return FALSE;
   // An element whose device left with its parent fails here too (docs
   // "DIF_REMOVE" leave it open; see sim::ChildDeparture).
@@ -178,8 +180,8 @@ BOOL SetupDiGetDeviceInstallParamsW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoDa
   return TRUE;
 }
 
-BOOL SetupDiCreateDeviceInfoW(HDEVINFO devs, PCWSTR deviceName, const GUID* classGuid, PCWSTR description,
-                              HWND parent, DWORD creationFlags, PSP_DEVINFO_DATA deviceInfoData) {
+BOOL SetupDiCreateDeviceInfoW(HDEVINFO devs, PCWSTR deviceName, const GUID* classGuid, PCWSTR description, HWND parent,
+                              DWORD creationFlags, PSP_DEVINFO_DATA deviceInfoData) {
   (void)parent;
   std::string arguments = Quote(deviceName) + ", " + (classGuid ? GuidText(*classGuid) : "no class") + ", " +
                           Quote(description) + ", " + Hex(creationFlags);
@@ -215,8 +217,8 @@ BOOL SetupDiCreateDeviceInfoW(HDEVINFO devs, PCWSTR deviceName, const GUID* clas
 
 BOOL SetupDiSetDeviceRegistryPropertyW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, DWORD property,
                                        const BYTE* propertyBuffer, DWORD propertyBufferSize) {
-  std::string arguments = DeviceText(deviceInfoData) + ", " + std::to_string(property) + ", " +
-                          std::to_string(propertyBufferSize);
+  std::string arguments =
+      DeviceText(deviceInfoData) + ", " + std::to_string(property) + ", " + std::to_string(propertyBufferSize);
   if (FaultedCall("SetupDiSetDeviceRegistryPropertyW", arguments)) return FALSE;
   SetElement* element = FindSetElement(devs, deviceInfoData);
   if (!element) return FALSE;

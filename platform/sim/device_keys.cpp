@@ -34,8 +34,8 @@ std::vector<std::wstring> PackagesOfPresentDevices() {
 
 // Only the driver key is modelled; the device's hardware key (DIREG_DEV) is
 // refused rather than half modelled, as the program never opens it.
-HKEY SetupDiOpenDevRegKey(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, DWORD scope, DWORD hwProfile,
-                          DWORD keyType, REGSAM samDesired) {
+HKEY SetupDiOpenDevRegKey(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, DWORD scope, DWORD hwProfile, DWORD keyType,
+                          REGSAM samDesired) {
   HKEY invalid = static_cast<HKEY>(INVALID_HANDLE_VALUE);
   std::string arguments = DeviceText(deviceInfoData) + ", " + Hex(scope) + ", " + std::to_string(hwProfile) + ", " +
                           Hex(keyType) + ", " + Hex(samDesired);
@@ -56,8 +56,7 @@ HKEY SetupDiOpenDevRegKey(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, DWORD 
 }
 
 // The registry functions answer with the error itself, not the last error.
-LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                      LPDWORD dataSize) {
+LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize) {
   unsigned long error = 0;
   if (FaultInjected("RegQueryValueExW", Quote(valueName), &error)) return static_cast<LONG>(error);
   if (reserved || (data && !dataSize)) return ERROR_INVALID_PARAMETER;

@@ -67,9 +67,7 @@ HDEVINFO NewSet(const GUID* classGuid, const Machine* machine) {
   return handle;
 }
 
-bool IsRootEnumerated(const SimDevice& device) {
-  return EqualNoCase(device.spec.instanceId.substr(0, 5), L"ROOT\\");
-}
+bool IsRootEnumerated(const SimDevice& device) { return EqualNoCase(device.spec.instanceId.substr(0, 5), L"ROOT\\"); }
 
 // Tree order, except that root-enumerated devices take the places of root
 // devices in instance-ID order. Windows: devinst.c, test_get_class_devs and
@@ -133,8 +131,7 @@ HDEVINFO SetupDiGetClassDevsExW(const GUID* classGuid, PCWSTR enumerator, HWND p
   return devs;
 }
 
-HDEVINFO SetupDiCreateDeviceInfoListExW(const GUID* classGuid, HWND parent, PCWSTR machineName,
-                                        PVOID reserved) {
+HDEVINFO SetupDiCreateDeviceInfoListExW(const GUID* classGuid, HWND parent, PCWSTR machineName, PVOID reserved) {
   if (FaultedCall("SetupDiCreateDeviceInfoListExW", ClassText(classGuid) + ", " + Quote(machineName))) {
     return INVALID_HANDLE_VALUE;
   }
@@ -218,10 +215,10 @@ BOOL SetupDiGetDeviceInfoListDetailW(HDEVINFO devs, PSP_DEVINFO_LIST_DETAIL_DATA
 }
 
 BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, DWORD property,
-                                       PDWORD propertyRegDataType, PBYTE propertyBuffer,
-                                       DWORD propertyBufferSize, PDWORD requiredSize) {
-  std::string arguments = DeviceText(deviceInfoData) + ", " + std::to_string(property) + ", " +
-                          std::to_string(propertyBufferSize);
+                                       PDWORD propertyRegDataType, PBYTE propertyBuffer, DWORD propertyBufferSize,
+                                       PDWORD requiredSize) {
+  std::string arguments =
+      DeviceText(deviceInfoData) + ", " + std::to_string(property) + ", " + std::to_string(propertyBufferSize);
   if (FaultedCall("SetupDiGetDeviceRegistryPropertyW", arguments)) return FALSE;
   if (!FindSetElement(devs, deviceInfoData)) return FALSE;
   SimDevice* device = FindDevice(deviceInfoData->DevInst);

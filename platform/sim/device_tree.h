@@ -75,8 +75,8 @@ bool FindMachine(const wchar_t* name, const Machine** machine);
 // The same as the SetupDi...Ex functions reach it: 0, or the error they fail
 // with (also for a known machine on a system that no longer reaches any).
 DWORD ReachMachine(const wchar_t* name, const Machine** machine);
-SimDevice* FindDevice(DEVINST devInst);           // null when removed
-SimDevice* DeviceByNumber(DEVINST devInst);       // removed ones too
+SimDevice* FindDevice(DEVINST devInst);      // null when removed
+SimDevice* DeviceByNumber(DEVINST devInst);  // removed ones too
 SimDevice* FindDeviceById(const Machine* machine, const std::wstring& instanceId);
 bool OnMachine(const SimDevice& device, const Machine* machine);
 // Takes the children of the device `parentId` (and theirs) out of the

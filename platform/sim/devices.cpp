@@ -22,9 +22,7 @@ void AppendCharacters(std::vector<BYTE>& data, const std::wstring& text) {
   data.insert(data.end(), bytes, bytes + text.size() * sizeof(WCHAR));
 }
 
-detail::SimDevice* FindLocalById(const std::wstring& instanceId) {
-  return detail::FindDeviceById(nullptr, instanceId);
-}
+detail::SimDevice* FindLocalById(const std::wstring& instanceId) { return detail::FindDeviceById(nullptr, instanceId); }
 
 }  // namespace
 
@@ -172,8 +170,8 @@ bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(
 std::string GuidText(const GUID& guid) {
   char text[64];
   std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                static_cast<unsigned>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1],
-                guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+                static_cast<unsigned>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2],
+                guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
   return text;
 }
 
@@ -300,8 +298,8 @@ CONFIGRET GiveDeviceId(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULONG fla
 
 CONFIGRET CM_Get_Device_ID_ExW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULONG flags, HMACHINE machine) {
   unsigned long error = 0;
-  std::string arguments = std::to_string(devInst) + ", " + std::to_string(bufferLen) + ", " + Hex(flags) +
-                          ", " + MachineText(static_cast<const Machine*>(machine));
+  std::string arguments = std::to_string(devInst) + ", " + std::to_string(bufferLen) + ", " + Hex(flags) + ", " +
+                          MachineText(static_cast<const Machine*>(machine));
   if (FaultInjected("CM_Get_Device_ID_ExW", arguments, &error)) return static_cast<CONFIGRET>(error);
   SimDevice* device = FindDevice(devInst);
   bool writes = !(device && device->spec.idReadWritesNothing);
@@ -316,8 +314,8 @@ CONFIGRET CM_Get_Device_IDW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULON
   return GiveDeviceId(devInst, buffer, bufferLen, flags, nullptr, true);
 }
 
-BOOL SetupDiClassGuidsFromNameExW(PCWSTR className, LPGUID classGuidList, DWORD classGuidListSize,
-                                  PDWORD requiredSize, PCWSTR machineName, PVOID reserved) {
+BOOL SetupDiClassGuidsFromNameExW(PCWSTR className, LPGUID classGuidList, DWORD classGuidListSize, PDWORD requiredSize,
+                                  PCWSTR machineName, PVOID reserved) {
   std::string arguments = Quote(className) + ", " + std::to_string(classGuidListSize) + ", " + Quote(machineName);
   if (FaultedCall("SetupDiClassGuidsFromNameExW", arguments)) return FALSE;
   const Machine* machine = nullptr;

@@ -176,9 +176,7 @@ std::vector<std::wstring> StoredPackages() {
   return names;
 }
 
-void SetUninstallAnswers(DWORD inUse, DWORD notInstalled) {
-  Answers() = UninstallAnswers{inUse, notInstalled};
-}
+void SetUninstallAnswers(DWORD inUse, DWORD notInstalled) { Answers() = UninstallAnswers{inUse, notInstalled}; }
 
 void MarkPackageInUse(const std::wstring& infName, bool inUse) {
   if (inUse) {

@@ -219,7 +219,8 @@ DWORD GetFileAttributesW(LPCWSTR fileName) {
   if (full.size() >= MAX_PATH) return Fail(ERROR_PATH_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
   if (sim::FileExists(full)) return FILE_ATTRIBUTE_ARCHIVE;
   if (sim::DirectoryExists(full)) return FILE_ATTRIBUTE_DIRECTORY;
-  std::wstring trimmed = full.size() > RootLength(full) && full.back() == L'\\' ? full.substr(0, full.size() - 1) : full;
+  std::wstring trimmed =
+      full.size() > RootLength(full) && full.back() == L'\\' ? full.substr(0, full.size() - 1) : full;
   DWORD error = sim::PathError(trimmed);
   return Fail(error ? error : ERROR_FILE_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
 }

@@ -67,8 +67,8 @@ void ResetInfFiles() { OpenInfs().clear(); }
 
 BOOL SetupGetInfFileListW(PCWSTR directoryPath, DWORD infStyle, PWSTR returnBuffer, DWORD returnBufferSize,
                           PDWORD requiredSize) {
-  std::string arguments = Quote(directoryPath) + ", " + Hex(infStyle) + ", " +
-                          (returnBuffer ? "buffer" : "no buffer") + ", " + std::to_string(returnBufferSize);
+  std::string arguments = Quote(directoryPath) + ", " + Hex(infStyle) + ", " + (returnBuffer ? "buffer" : "no buffer") +
+                          ", " + std::to_string(returnBufferSize);
   if (FaultedCall("SetupGetInfFileListW", arguments)) return FALSE;
   std::wstring directory = directoryPath ? directoryPath : sim::kInfDirectory;
   std::wstring list;
@@ -165,10 +165,9 @@ BOOL SetupFindNextLine(const INFCONTEXT* contextIn, PINFCONTEXT contextOut) {
   return TRUE;
 }
 
-BOOL SetupGetLineTextW(const INFCONTEXT* context, HINF infHandle, PCWSTR section, PCWSTR key,
-                       PWSTR returnBuffer, DWORD returnBufferSize, PDWORD requiredSize) {
-  std::string arguments = (context ? "context " + std::to_string(context->Section) + "/" +
-                                         std::to_string(context->Line)
+BOOL SetupGetLineTextW(const INFCONTEXT* context, HINF infHandle, PCWSTR section, PCWSTR key, PWSTR returnBuffer,
+                       DWORD returnBufferSize, PDWORD requiredSize) {
+  std::string arguments = (context ? "context " + std::to_string(context->Section) + "/" + std::to_string(context->Line)
                                    : Quote(section) + ", " + Quote(key)) +
                           ", " + std::to_string(returnBufferSize);
   if (FaultedCall("SetupGetLineTextW", arguments)) return FALSE;
@@ -176,8 +175,7 @@ BOOL SetupGetLineTextW(const INFCONTEXT* context, HINF infHandle, PCWSTR section
   if (!file) return FALSE;
   const InfLine* line = nullptr;
   if (context) {
-    if (context->Section >= file->sections.size() ||
-        context->Line >= file->sections[context->Section].lines.size()) {
+    if (context->Section >= file->sections.size() || context->Line >= file->sections[context->Section].lines.size()) {
       return Fail(ERROR_INVALID_PARAMETER);
     }
     line = &file->sections[context->Section].lines[context->Line];
@@ -191,8 +189,7 @@ BOOL SetupGetLineTextW(const INFCONTEXT* context, HINF infHandle, PCWSTR section
   return GiveText(LineText(*file, *line), returnBuffer, returnBufferSize, requiredSize);
 }
 
-BOOL SetupDiGetINFClassW(PCWSTR infName, LPGUID classGuid, PWSTR className, DWORD classNameSize,
-                         PDWORD requiredSize) {
+BOOL SetupDiGetINFClassW(PCWSTR infName, LPGUID classGuid, PWSTR className, DWORD classNameSize, PDWORD requiredSize) {
   if (FaultedCall("SetupDiGetINFClassW", Quote(infName) + ", " + std::to_string(classNameSize))) return FALSE;
   if (!infName || !classGuid || !className) return Fail(ERROR_INVALID_PARAMETER);
   InfFile file;

@@ -28,10 +28,10 @@ std::wstring DecodeUtf16(const std::string& bytes) {
 // 0x80-0x9F are typographic characters, the rest are Latin-1. Undefined
 // bytes map to the control character of the same value, as Windows does.
 wchar_t FromAnsi(unsigned char byte) {
-  static const wchar_t k80To9F[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  static const wchar_t k80To9F[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
   return byte >= 0x80 && byte <= 0x9F ? k80To9F[byte - 0x80] : static_cast<wchar_t>(byte);
 }
 
@@ -196,9 +196,12 @@ const wchar_t* DirIdPath(const std::wstring& id) {
   static const struct {
     const wchar_t* id;
     const wchar_t* path;
-  } known[] = {{L"10", L"C:\\Windows"},         {L"11", L"C:\\Windows\\system32"},
-               {L"12", L"C:\\Windows\\system32\\drivers"}, {L"17", L"C:\\Windows\\INF"},
-               {L"24", L"C:\\"},                {L"30", L"C:\\"}};
+  } known[] = {{L"10", L"C:\\Windows"},
+               {L"11", L"C:\\Windows\\system32"},
+               {L"12", L"C:\\Windows\\system32\\drivers"},
+               {L"17", L"C:\\Windows\\INF"},
+               {L"24", L"C:\\"},
+               {L"30", L"C:\\"}};
   for (const auto& entry : known) {
     if (id == entry.id) return entry.path;
   }

@@ -142,8 +142,8 @@ void ResetMessages() { Hidden().clear(); }
 
 using namespace sim::detail;
 
-DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
-                     DWORD size, va_list* arguments) {
+DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
+                     va_list* arguments) {
   if (FaultedCall("FormatMessageW", std::to_string(messageId) + ", " + Hex(flags))) return 0;
   if (!(flags & FORMAT_MESSAGE_FROM_STRING) && !sim::LanguageServed(languageId)) {
     return Fail(sim::kErrorResourceLangNotFound, 0);
@@ -154,8 +154,8 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
   } else {
     if ((flags & FORMAT_MESSAGE_FROM_HMODULE) && source == nullptr) text = sim::TableText(messageId);
     if (!text && (flags & FORMAT_MESSAGE_FROM_SYSTEM)) {
-      text = sim::FindText(sim::kSystemMessages,
-                           sizeof sim::kSystemMessages / sizeof sim::kSystemMessages[0], messageId);
+      text =
+          sim::FindText(sim::kSystemMessages, sizeof sim::kSystemMessages / sizeof sim::kSystemMessages[0], messageId);
     }
   }
   if (!text) return Fail(ERROR_MR_MID_NOT_FOUND, 0);

@@ -59,9 +59,9 @@ DWORD StartError(const std::wstring& module) {
 }
 
 bool RestOfStartupInfoZero(const STARTUPINFOW& info) {
-  return info.lpReserved == nullptr && info.lpDesktop == nullptr && info.lpTitle == nullptr && info.dwX == 0 && info.dwY == 0 && info.dwXSize == 0 &&
-         info.dwYSize == 0 && info.dwXCountChars == 0 && info.dwYCountChars == 0 &&
-         info.dwFillAttribute == 0 && info.cbReserved2 == 0 && info.lpReserved2 == nullptr &&
+  return info.lpReserved == nullptr && info.lpDesktop == nullptr && info.lpTitle == nullptr && info.dwX == 0 &&
+         info.dwY == 0 && info.dwXSize == 0 && info.dwYSize == 0 && info.dwXCountChars == 0 &&
+         info.dwYCountChars == 0 && info.dwFillAttribute == 0 && info.cbReserved2 == 0 && info.lpReserved2 == nullptr &&
          info.hStdInput == nullptr && info.hStdOutput == nullptr && info.hStdError == nullptr;
 }
 
@@ -120,8 +120,7 @@ BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTR
   }
   sim::Processes& state = sim::State();
 
-  if (FaultedCall("CreateProcessW",
-                  Quote(applicationName) + ", " + Quote(commandLine) + ", " + Hex(creationFlags))) {
+  if (FaultedCall("CreateProcessW", Quote(applicationName) + ", " + Quote(commandLine) + ", " + Hex(creationFlags))) {
     start.error = GetLastError();
     state.starts.push_back(start);
     return FALSE;

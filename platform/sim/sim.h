@@ -76,7 +76,7 @@ struct RestartRequest {
 const std::vector<RestartRequest>& RestartRequests();
 
 // --- Run-time libraries -----------------------------------------------------
-void RemoveLibrary(const std::wstring& name);              // LoadLibraryW fails
+void RemoveLibrary(const std::wstring& name);  // LoadLibraryW fails
 void RemoveExport(const std::wstring& library, const std::string& function);
 
 // --- File system ------------------------------------------------------------
@@ -94,7 +94,7 @@ void SetCurrentDirectory(const std::wstring& path);
 std::wstring FullPath(const std::wstring& path);
 void AddDirectory(const std::wstring& path);  // parents are created as needed
 void AddFile(const std::wstring& path, const std::string& content);
-bool FileExists(const std::wstring& path);       // files only
+bool FileExists(const std::wstring& path);  // files only
 bool DirectoryExists(const std::wstring& path);
 bool ReadFile(const std::wstring& path, std::string* content);
 bool RemoveFile(const std::wstring& path);

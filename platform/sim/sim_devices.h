@@ -17,17 +17,17 @@ struct PropertyValue {
   std::vector<BYTE> data;
 };
 
-PropertyValue MultiSz(const std::vector<std::wstring>& strings);  // REG_MULTI_SZ, double null
-PropertyValue Sz(const std::wstring& text);                         // REG_SZ, one null
+PropertyValue MultiSz(const std::vector<std::wstring>& strings);     // REG_MULTI_SZ, double null
+PropertyValue Sz(const std::wstring& text);                          // REG_SZ, one null
 PropertyValue RawValue(DWORD type, const std::wstring& characters);  // exactly these characters
 
 // What DIF_REMOVE does to a device.
 enum class Removal {
-  kRemoved,             // gone at once
-  kNeedsReboot,         // DI_NEEDREBOOT in the install parameters afterwards
-  kNeedsRestart,        // DI_NEEDRESTART in the install parameters afterwards
-  kFailsAtSetParams,    // SetupDiSetClassInstallParamsW fails
-  kFailsAtInstaller,    // SetupDiCallClassInstaller fails
+  kRemoved,           // gone at once
+  kNeedsReboot,       // DI_NEEDREBOOT in the install parameters afterwards
+  kNeedsRestart,      // DI_NEEDRESTART in the install parameters afterwards
+  kFailsAtSetParams,  // SetupDiSetClassInstallParamsW fails
+  kFailsAtInstaller,  // SetupDiCallClassInstaller fails
 };
 
 struct DeviceSpec {
@@ -61,9 +61,9 @@ struct DeviceSpec {
 // What a device set made before a parent's removal answers for a child that
 // left with it. Nothing documents it, so a test chooses.
 enum class ChildDeparture {
-  kStaysNotPresent,   // the child is not present; its element reads and is removed as before
-  kGone,              // every call on its element fails; a new set does not list it
-  kRelistedElsewhere, // its element fails as when gone; a new set lists it, not present
+  kStaysNotPresent,    // the child is not present; its element reads and is removed as before
+  kGone,               // every call on its element fails; a new set does not list it
+  kRelistedElsewhere,  // its element fails as when gone; a new set lists it, not present
 };
 void SetChildDeparture(ChildDeparture answer);
 
@@ -74,8 +74,7 @@ void SetTypeReportedWhenTooSmall(bool reported);
 
 // Convenience for the common shapes of a device.
 DeviceSpec Device(const std::wstring& instanceId, const std::wstring& className,
-                  const std::vector<std::wstring>& hardwareIds,
-                  const std::vector<std::wstring>& compatibleIds = {});
+                  const std::vector<std::wstring>& hardwareIds, const std::vector<std::wstring>& compatibleIds = {});
 void SetProperty(DeviceSpec& device, DWORD property, const PropertyValue& value);
 void SetChangingProperty(DeviceSpec& device, DWORD property, const std::vector<PropertyValue>& values);
 

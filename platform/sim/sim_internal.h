@@ -76,9 +76,9 @@ void ResetMessages();
 void ResetFileSystem();
 void ResetProcesses();
 void ResetFileApi();
-void ResetDriverStore();        // after ResetSystem: registers an export
+void ResetDriverStore();  // after ResetSystem: registers an export
 void ResetConfigManagerRoot();
-void ResetDevices();         // after ResetSystem: registers an export
+void ResetDevices();  // after ResetSystem: registers an export
 void ResetInfFiles();
 
 // Key-argument formatting for the call log.

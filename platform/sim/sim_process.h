@@ -24,13 +24,13 @@ struct ProcessStart {
   bool environmentGiven;
   bool currentDirectoryGiven;
   bool startupInfoGiven;
-  unsigned long startupInfoSize;    // STARTUPINFOW.cb
-  unsigned long startupFlags;       // STARTUPINFOW.dwFlags
-  unsigned short showWindow;        // STARTUPINFOW.wShowWindow
-  bool startupInfoRestZero;         // every other member zero or null
+  unsigned long startupInfoSize;  // STARTUPINFOW.cb
+  unsigned long startupFlags;     // STARTUPINFOW.dwFlags
+  unsigned short showWindow;      // STARTUPINFOW.wShowWindow
+  bool startupInfoRestZero;       // every other member zero or null
   bool created;
-  unsigned long error;              // the last error of a failed start
-  const void* process;              // handles handed out, null when not created
+  unsigned long error;  // the last error of a failed start
+  const void* process;  // handles handed out, null when not created
   const void* thread;
 };
 const std::vector<ProcessStart>& ProcessStarts();

@@ -19,7 +19,7 @@ struct System {
   unsigned language = 0x0409;  // English (United States)
   bool privilegeEnabled = false;
   std::vector<RestartRequest> restarts;
-  std::map<std::wstring, Library> libraries;  // by lower-case name
+  std::map<std::wstring, Library> libraries;   // by lower-case name
   std::map<const void*, std::wstring> loaded;  // open module handles
 };
 
@@ -80,8 +80,8 @@ BOOL GetVersionExW(LPOSVERSIONINFOW info) {
   if (FaultedCall("GetVersionExW", info ? std::to_string(info->dwOSVersionInfoSize) : "null")) {
     return FALSE;
   }
-  if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) &&
-                info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
+  if (!info ||
+      (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) && info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
     return Fail(ERROR_INSUFFICIENT_BUFFER);
   }
   const sim::System& system = sim::State();
@@ -128,8 +128,8 @@ BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newS
                            PTOKEN_PRIVILEGES previousState, PDWORD returnLength) {
   (void)bufferLength;
   (void)returnLength;
-  std::string arguments = std::string(disableAll ? "disable all" : "keep") + ", " +
-                          (previousState ? "previous" : "no previous");
+  std::string arguments =
+      std::string(disableAll ? "disable all" : "keep") + ", " + (previousState ? "previous" : "no previous");
   if (newState) {
     arguments += ", " + std::to_string(newState->PrivilegeCount) + " privilege, luid " +
                  std::to_string(newState->Privileges[0].Luid.LowPart) + ", attributes " +
@@ -147,13 +147,12 @@ BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newS
 
 BOOL InitiateSystemShutdownExW(LPWSTR machineName, LPWSTR message, DWORD timeout, BOOL forceAppsClosed,
                                BOOL rebootAfterShutdown, DWORD reason) {
-  std::string arguments = Quote(machineName) + ", " + Quote(message) + ", " + std::to_string(timeout) +
-                          ", " + (forceAppsClosed ? "force" : "no force") + ", " +
+  std::string arguments = Quote(machineName) + ", " + Quote(message) + ", " + std::to_string(timeout) + ", " +
+                          (forceAppsClosed ? "force" : "no force") + ", " +
                           (rebootAfterShutdown ? "reboot" : "no reboot") + ", " + Hex(reason);
   if (FaultedCall("InitiateSystemShutdownExW", arguments)) return FALSE;
-  sim::State().restarts.push_back(sim::RestartRequest{machineName == nullptr, sim::State().privilegeEnabled,
-                                                      timeout, forceAppsClosed != 0,
-                                                      rebootAfterShutdown != 0, reason});
+  sim::State().restarts.push_back(sim::RestartRequest{machineName == nullptr, sim::State().privilegeEnabled, timeout,
+                                                      forceAppsClosed != 0, rebootAfterShutdown != 0, reason});
   if (!sim::State().privilegeEnabled) return Fail(ERROR_PRIVILEGE_NOT_HELD);
   return TRUE;
 }

@@ -127,8 +127,7 @@ void SetLastError(DWORD error);
 
 CONFIGRET CM_Locate_DevNodeW(PDEVINST devInst, const WCHAR* deviceId, ULONG flags);
 CONFIGRET CM_Reenumerate_DevNode(DEVINST devInst, ULONG flags);
-CONFIGRET CM_Get_Device_ID_ExW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULONG flags,
-                               HMACHINE machine);
+CONFIGRET CM_Get_Device_ID_ExW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULONG flags, HMACHINE machine);
 CONFIGRET CM_Get_Device_IDW(DEVINST devInst, PWSTR buffer, ULONG bufferLen, ULONG flags);
 
 // --- SetupAPI: device information sets --------------------------------------
@@ -197,12 +196,11 @@ struct SP_DEVINSTALL_PARAMS_W {
 };
 typedef SP_DEVINSTALL_PARAMS_W* PSP_DEVINSTALL_PARAMS_W;
 
-BOOL SetupDiClassGuidsFromNameExW(PCWSTR className, LPGUID classGuidList, DWORD classGuidListSize,
-                                  PDWORD requiredSize, PCWSTR machineName, PVOID reserved);
+BOOL SetupDiClassGuidsFromNameExW(PCWSTR className, LPGUID classGuidList, DWORD classGuidListSize, PDWORD requiredSize,
+                                  PCWSTR machineName, PVOID reserved);
 HDEVINFO SetupDiGetClassDevsExW(const GUID* classGuid, PCWSTR enumerator, HWND parent, DWORD flags,
                                 HDEVINFO deviceInfoSet, PCWSTR machineName, PVOID reserved);
-HDEVINFO SetupDiCreateDeviceInfoListExW(const GUID* classGuid, HWND parent, PCWSTR machineName,
-                                        PVOID reserved);
+HDEVINFO SetupDiCreateDeviceInfoListExW(const GUID* classGuid, HWND parent, PCWSTR machineName, PVOID reserved);
 HDEVINFO SetupDiCreateDeviceInfoList(const GUID* classGuid, HWND parent);
 BOOL SetupDiOpenDeviceInfoW(HDEVINFO devs, PCWSTR instanceId, HWND parent, DWORD openFlags,
                             PSP_DEVINFO_DATA deviceInfoData);
@@ -210,19 +208,16 @@ BOOL SetupDiEnumDeviceInfo(HDEVINFO devs, DWORD memberIndex, PSP_DEVINFO_DATA de
 BOOL SetupDiDestroyDeviceInfoList(HDEVINFO devs);
 BOOL SetupDiGetDeviceInfoListDetailW(HDEVINFO devs, PSP_DEVINFO_LIST_DETAIL_DATA_W detail);
 BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, DWORD property,
-                                       PDWORD propertyRegDataType, PBYTE propertyBuffer,
-                                       DWORD propertyBufferSize, PDWORD requiredSize);
+                                       PDWORD propertyRegDataType, PBYTE propertyBuffer, DWORD propertyBufferSize,
+                                       PDWORD requiredSize);
 BOOL SetupDiSetDeviceRegistryPropertyW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, DWORD property,
                                        const BYTE* propertyBuffer, DWORD propertyBufferSize);
 BOOL SetupDiSetClassInstallParamsW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData,
-                                   PSP_CLASSINSTALL_HEADER classInstallParams,
-                                   DWORD classInstallParamsSize);
-BOOL SetupDiCallClassInstaller(DI_FUNCTION installFunction, HDEVINFO devs,
-                               PSP_DEVINFO_DATA deviceInfoData);
+                                   PSP_CLASSINSTALL_HEADER classInstallParams, DWORD classInstallParamsSize);
+BOOL SetupDiCallClassInstaller(DI_FUNCTION installFunction, HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData);
 BOOL SetupDiGetDeviceInstallParamsW(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData,
                                     PSP_DEVINSTALL_PARAMS_W deviceInstallParams);
-BOOL SetupDiGetINFClassW(PCWSTR infName, LPGUID classGuid, PWSTR className, DWORD classNameSize,
-                         PDWORD requiredSize);
+BOOL SetupDiGetINFClassW(PCWSTR infName, LPGUID classGuid, PWSTR className, DWORD classNameSize, PDWORD requiredSize);
 // Registry keys of a device, and reading their values.
 typedef struct SimKey* HKEY;
 typedef DWORD REGSAM;
@@ -232,15 +227,13 @@ typedef BYTE* LPBYTE;
 #define DIREG_DEV 0x00000001
 #define DIREG_DRV 0x00000002
 #define KEY_QUERY_VALUE 0x0001
-HKEY SetupDiOpenDevRegKey(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, DWORD scope, DWORD hwProfile,
-                          DWORD keyType, REGSAM samDesired);
-LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                      LPDWORD dataSize);
+HKEY SetupDiOpenDevRegKey(HDEVINFO devs, PSP_DEVINFO_DATA deviceInfoData, DWORD scope, DWORD hwProfile, DWORD keyType,
+                          REGSAM samDesired);
+LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize);
 LONG RegCloseKey(HKEY key);
 
-BOOL SetupDiCreateDeviceInfoW(HDEVINFO devs, PCWSTR deviceName, const GUID* classGuid,
-                              PCWSTR deviceDescription, HWND parent, DWORD creationFlags,
-                              PSP_DEVINFO_DATA deviceInfoData);
+BOOL SetupDiCreateDeviceInfoW(HDEVINFO devs, PCWSTR deviceName, const GUID* classGuid, PCWSTR deviceDescription,
+                              HWND parent, DWORD creationFlags, PSP_DEVINFO_DATA deviceInfoData);
 
 // --- SetupAPI: INF files and the driver store -------------------------------
 
@@ -259,19 +252,18 @@ struct INFCONTEXT {
 };
 typedef INFCONTEXT* PINFCONTEXT;
 
-BOOL SetupGetInfFileListW(PCWSTR directoryPath, DWORD infStyle, PWSTR returnBuffer,
-                          DWORD returnBufferSize, PDWORD requiredSize);
+BOOL SetupGetInfFileListW(PCWSTR directoryPath, DWORD infStyle, PWSTR returnBuffer, DWORD returnBufferSize,
+                          PDWORD requiredSize);
 HINF SetupOpenInfFileW(PCWSTR fileName, PCWSTR infClass, DWORD infStyle, PUINT errorLine);
 void SetupCloseInfFile(HINF infHandle);
 BOOL SetupEnumInfSectionsW(HINF infHandle, UINT index, PWSTR buffer, UINT size, UINT* sizeNeeded);
 BOOL SetupFindFirstLineW(HINF infHandle, PCWSTR section, PCWSTR key, PINFCONTEXT context);
 BOOL SetupFindNextLine(const INFCONTEXT* contextIn, PINFCONTEXT contextOut);
-BOOL SetupGetLineTextW(const INFCONTEXT* context, HINF infHandle, PCWSTR section, PCWSTR key,
-                       PWSTR returnBuffer, DWORD returnBufferSize, PDWORD requiredSize);
+BOOL SetupGetLineTextW(const INFCONTEXT* context, HINF infHandle, PCWSTR section, PCWSTR key, PWSTR returnBuffer,
+                       DWORD returnBufferSize, PDWORD requiredSize);
 BOOL SetupCopyOEMInfW(PCWSTR sourceInfFileName, PCWSTR oemSourceMediaLocation, DWORD oemSourceMediaType,
-                      DWORD copyStyle, PWSTR destinationInfFileName,
-                      DWORD destinationInfFileNameSize, PDWORD requiredSize,
-                      PWSTR* destinationInfFileNameComponent);
+                      DWORD copyStyle, PWSTR destinationInfFileName, DWORD destinationInfFileNameSize,
+                      PDWORD requiredSize, PWSTR* destinationInfFileNameComponent);
 
 // --- Files and paths -----------------------------------------------------------
 
@@ -427,8 +419,8 @@ UINT GetConsoleOutputCP();
 UINT GetOEMCP();
 BOOL WriteConsoleW(HANDLE console, const void* buffer, DWORD length, LPDWORD written, LPVOID reserved);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID overlapped);
-int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR bytes, int size,
-                        LPCSTR replacement, PBOOL usedReplacement);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR bytes, int size, LPCSTR replacement,
+                        PBOOL usedReplacement);
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
 UINT GetSystemWindowsDirectoryW(LPWSTR buffer, UINT size);
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
@@ -442,8 +434,8 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 #define SUBLANG_DEFAULT 0x01
 #define MAKELANGID(p, s) ((static_cast<WORD>(s) << 10) | static_cast<WORD>(p))
 
-DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
-                     DWORD size, va_list* arguments);
+DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
+                     va_list* arguments);
 HLOCAL LocalFree(HLOCAL memory);
 LPWSTR CharNextW(LPCWSTR current);
 int lstrlenW(LPCWSTR string);

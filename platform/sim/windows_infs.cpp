@@ -22,10 +22,14 @@ void AddWindowsInfs() {
   };
   for (const auto& inf : infs) {
     AddFile(std::wstring(kInfDirectory) + L"\\" + inf.name,
-            std::string("[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=") + inf.className + "\r\nClassGuid=" +
-                inf.classGuid + "\r\nProvider=%MSFT%\r\n\r\n[Manufacturer]\r\n%MSFT%=Models,NTamd64\r\n\r\n"
-                "[Models.NTamd64]\r\n%Device%=Install," + inf.hardwareId + "\r\n\r\n[Install.NT]\r\n\r\n"
-                "[Strings]\r\nMSFT=\"Microsoft\"\r\nDevice=\"" + inf.className + " device\"\r\n");
+            std::string("[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=") + inf.className +
+                "\r\nClassGuid=" + inf.classGuid +
+                "\r\nProvider=%MSFT%\r\n\r\n[Manufacturer]\r\n%MSFT%=Models,NTamd64\r\n\r\n"
+                "[Models.NTamd64]\r\n%Device%=Install," +
+                inf.hardwareId +
+                "\r\n\r\n[Install.NT]\r\n\r\n"
+                "[Strings]\r\nMSFT=\"Microsoft\"\r\nDevice=\"" +
+                inf.className + " device\"\r\n");
   }
 }
 
