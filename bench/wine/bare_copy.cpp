@@ -1,8 +1,8 @@
 // The floor for "pelmora.exe install": a bare program that copies every INF
 // of a folder into the driver store with SetupCopyOEMInfW and prints the
 // stored name, with none of Pelmora's structure around it.
-#include <setupapi.h>
 #include <windows.h>
+#include <setupapi.h>
 
 #include <cstdio>
 #include <string>

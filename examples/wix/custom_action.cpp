@@ -3,9 +3,9 @@
 // exit code to the installation log, and acts on the code as the command's
 // exit-code table says. An EXE custom action could only tell 0 from non-zero,
 // which loses remove's "done, restart needed".
+#include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
-#include <windows.h>
 
 #include <string>
 #include <vector>

@@ -1,10 +1,10 @@
 // Windows: the SDK itself.
 #pragma once
 
+#include <windows.h>
 #include <cfgmgr32.h>
 #include <newdev.h>
 #include <setupapi.h>
-#include <windows.h>
 
 #ifndef ERROR_INF_IN_USE_BY_DEVICES
 #define ERROR_INF_IN_USE_BY_DEVICES (APPLICATION_ERROR_MASK | ERROR_SEVERITY_ERROR | 0x23D)
