@@ -55,7 +55,8 @@ TEST_F(DeviceProperties, NamesAndListsAreReadWhole) {
   } rows[] = {
       {"grows, then shrinks without its null", kName,
        {sim::Sz(Wide(600, L'a')), sim::Sz(Wide(901, L'c')), sim::RawValue(REG_SZ, Wide(20, L'b'))}, Chars(20, 'b')},
-      {"a size that does not grow", kName, {sim::Sz(Wide(600, L'a'))}, "(null)", 2}, {"absent", kName, {}, "(null)"}, {"no ID", kList, {sim::MultiSz({})}, ""},
+      {"a size that does not grow", kName, {sim::Sz(Wide(600, L'a'))}, "(null)", 2},
+      {"absent", kName, {}, "(null)"}, {"no ID", kList, {sim::MultiSz({})}, ""},
       {"three IDs", kList, {sim::MultiSz({L"PCI\\VEN_1", L"PCI\\VEN_1&DEV_2", L"X"})}, "PCI\\VEN_1|PCI\\VEN_1&DEV_2|X"},
       {"a long list without closing nulls", kList,
        {sim::RawValue(REG_MULTI_SZ, std::wstring(L"one") + L'\0' + Wide(5000, L't'))}, "one|" + Chars(5000, 't')},

@@ -169,7 +169,7 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
     sim::Reset();
     sim::AddFile(InInfDirectory(L"oem1.inf"), PackageInf("Class=Sample\r\nProvider=Pelmora\r\nDriverVer=01/02/2026,1.2.3.4\r\n",
                                                  "[A]\r\nwidget\r\nHKR,Parameters,Opt,0,Mode=ACME1\r\n"));
-    sim::AddFile(InInfDirectory(L"oem2.inf"), PackageInf("Class=Sample\r\nProvider=" + std::string(600, 'P') + "\r\n", "[A]\r\nWIDGET\r\n"));
+    sim::AddFile(InInfDirectory(L"oem2.inf"), PackageInf("Provider=" + std::string(600, 'P') + "\r\n", "[A]\r\nWIDGET\r\n"));
     sim::AddFile(InInfDirectory(L"oem3.inf"), PackageInf("Provider=%P%\r\n", "[A]\r\nx = widget\r\n[Strings]\r\nP = \"Acme Corp\"\r\n"));
     sim::AddFile(InInfDirectory(L"machine.inf"), kInf + "[A]\r\nwidget\r\n");
     sim::DeviceSpec device = sim::Device(L"ROOT\\X\\0000", L"System", {L"ROOT\\X"});
