@@ -47,6 +47,7 @@ TEST_F(DriverStore, DpAddOutcomes) {
        L" 0x0000007B The filename, directory name, or volume label syntax is incorrect."},
       // A code the system has no text for is given alone.
       {L"b.inf", "SetupCopyOEMInfW", 0xE0000100, MSG_DP_ADD_FAILED, L"C:\\work\\drivers\\b.inf", L"0xE0000100"},
+      {L"\\\\?\\UNC\\pc\\s\\b.inf", "SetupCopyOEMInfW", 0xE0000100, MSG_DP_ADD_FAILED, L"\\\\pc\\s\\b.inf", L"0xE0000100"},  // named plain
       {L"b.inf", "SetupCopyOEMInfW", ERROR_BAD_EXE_FORMAT, MSG_DP_ADD_FAILED, L"C:\\work\\drivers\\b.inf",  // "%1" as it stands
        L"0x000000C1 %1 is not a valid Win32 application."},
       // From Vista the store wants a [Manufacturer] and every file CopyFiles names.
@@ -140,11 +141,12 @@ TEST_F(DriverStore, DpDeleteOutcomes) {
 // clean-up would delete for a text; it changes nothing.
 TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
   const std::string one = "oem1.inf  Provider: Pelmora  Class: Sample  DriverVer: 01/02/2026,1.2.3.4\n";
-  const std::string two = "oem2.inf  Class: Sample\n";
+  // A line longer than the engine's line buffer is cut and keeps its line end.
+  const std::string two = ("oem2.inf  Provider: " + std::string(600, 'P')).substr(0, 510) + "\n";
   const std::string three = "oem3.inf  Provider: Acme Corp";
   const struct {
     Args args;
-    const char* failing;
+    const char* failing;  // a call that fails, or "InfPath": the device's InfPath cannot be read whole
     int result;
     std::string out;
   } rows[] = {
@@ -159,7 +161,7 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
       {{L"dummy.exe", L"dp_enum", L"nothing"}, nullptr, 0, ExpectedMessage(MSG_DP_ENUM_NONE)},
       {{L"dummy.exe", L"dp_enum", L" \t"}, nullptr, 0, ExpectedMessage(MSG_DP_ENUM_NONE)},
       {{L"dummy.exe", L"dp_enum"}, "GetSystemWindowsDirectoryW", 2, ""},
-      {{L"dummy.exe", L"dp_enum", L"widget"}, "SetupDiOpenDevRegKey", 2, ""},
+      {{L"dummy.exe", L"dp_enum", L"widget"}, "SetupDiOpenDevRegKey", 2, ""}, {{L"dummy.exe", L"dp_enum"}, "InfPath", 2, ""},
       {{L"dummy.exe", L"dp_enum", L"Acme", L"Corp"}, nullptr, 3, ""},  // a text with a blank, not quoted
   };
   for (const auto& row : rows) {
@@ -167,14 +169,14 @@ TEST_F(DriverStore, DpEnumShowsWhatTheCleanUpWouldTake) {
     sim::Reset();
     sim::AddFile(InInfDirectory(L"oem1.inf"), PackageInf("Class=Sample\r\nProvider=Pelmora\r\nDriverVer=01/02/2026,1.2.3.4\r\n",
                                                  "[A]\r\nwidget\r\nHKR,Parameters,Opt,0,Mode=ACME1\r\n"));
-    sim::AddFile(InInfDirectory(L"oem2.inf"), kInf + "[A]\r\nWIDGET\r\n");
+    sim::AddFile(InInfDirectory(L"oem2.inf"), PackageInf("Provider=" + std::string(600, 'P') + "\r\n", "[A]\r\nWIDGET\r\n"));
     sim::AddFile(InInfDirectory(L"oem3.inf"), PackageInf("Provider=%P%\r\n", "[A]\r\nx = widget\r\n[Strings]\r\nP = \"Acme Corp\"\r\n"));
     sim::AddFile(InInfDirectory(L"machine.inf"), kInf + "[A]\r\nwidget\r\n");
     sim::DeviceSpec device = sim::Device(L"ROOT\\X\\0000", L"System", {L"ROOT\\X"});
     device.hasDriverKey = true;
-    device.infPath = L"oem3.inf";
+    device.infPath = Is(row.failing, "InfPath") ? std::wstring(MAX_PATH, L'x') : L"oem3.inf";  // or longer than any package name
     sim::AddDevice(device);
-    if (row.failing) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
+    if (row.failing && !Is(row.failing, "InfPath")) sim::FailCall(row.failing, ERROR_ACCESS_DENIED);
     EXPECT_EQ(row.result, EngineRun(row.args.argc(), row.args.argv()));
     EXPECT_EQ(row.out, sim::StdOut());
     EXPECT_EQ(row.result ? ExpectedMessage(row.result == 3 ? MSG_COMMAND_MISUSED : MSG_COMMAND_FAILED, L"dummy.exe", L"dp_enum") : "", sim::StdErr());

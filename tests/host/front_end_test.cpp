@@ -13,13 +13,7 @@ const std::string kUsage =
     "usage: Pelmora [command] [arg]\r\n"
     "where command is remove, install, rescan, version, is64bit, exec, iswinxpsp3orlater, iswin2000orlater\r\n";
 
-class FrontEnd : public SimTest {
- protected:
-  int Run(std::initializer_list<std::wstring> items) {
-    Args args(items);
-    return RunFrontEnd(args.argc(), args.argv());
-  }
-};
+class FrontEnd : public SimTest {};
 
 TEST_F(FrontEnd, UsageErrorsAndFixedAnswers) {
   const std::string missing = "ERROR: command required argument\r\n" + kUsage;
@@ -65,12 +59,12 @@ TEST_F(FrontEnd, VersionQuestionsFollowTheReportedVersion) {
                      {5, 2, 2, 2, 0}, {6, 0, 0, 0, 0}, {10, 0, 0, 0, 0}};
   for (const auto& c : cases) {
     sim::SetVersion(c.major, c.minor, c.servicePack);
-    EXPECT_EQ(c.xpSp3OrLater, Run({L"pelmora.exe", L"iswinxpsp3orlater"})) << c.major << "." << c.minor;
-    EXPECT_EQ(c.win2000OrLater, Run({L"pelmora.exe", L"iswin2000orlater", L"ignored"})) << c.major;
+    EXPECT_EQ(c.xpSp3OrLater, RunFrontEnd(2, Args{L"pelmora.exe", L"iswinxpsp3orlater"}.argv())) << c.major << "." << c.minor;
+    EXPECT_EQ(c.win2000OrLater, RunFrontEnd(3, Args{L"pelmora.exe", L"iswin2000orlater", L"ignored"}.argv())) << c.major;
   }
   sim::FailCall("GetVersionExW", ERROR_INVALID_PARAMETER, 1, 0);
-  EXPECT_EQ(2, Run({L"pelmora.exe", L"iswinxpsp3orlater"}));
-  EXPECT_EQ(2, Run({L"pelmora.exe", L"iswin2000orlater"}));
+  EXPECT_EQ(2, RunFrontEnd(2, Args{L"pelmora.exe", L"iswinxpsp3orlater"}.argv()));
+  EXPECT_EQ(2, RunFrontEnd(2, Args{L"pelmora.exe", L"iswin2000orlater"}.argv()));
 }
 
 }  // namespace

@@ -16,9 +16,6 @@ const char kBanner[] = "Installing USB-driver...\n";
 
 class InstallFolder : public SimTest {
  protected:
-  int Install(const std::wstring& folder) {
-    return RunFrontEnd(3, Args{L"pelmora.exe", L"install", folder}.argv());
-  }
   // The INF files the engine copied into the driver store, in order.
   std::vector<std::string> Copied() {
     std::vector<std::string> sources;
@@ -39,7 +36,7 @@ TEST_F(InstallFolder, AddsTheEntriesWhoseLongNameEndsInInf) {
   }
   sim::AddFile(L"C:\\pkgs\\empty.inf", "");
   sim::AddDirectory(L"C:\\pkgs\\folder.inf");
-  EXPECT_EQ(0, Install(L"C:\\pkgs"));
+  EXPECT_EQ(0, RunFrontEnd(3, Args{L"pelmora.exe", L"install", L"C:\\pkgs"}.argv()));
   EXPECT_EQ((std::vector<std::string>{"C:\\pkgs\\a.inf", "C:\\pkgs\\B.INF", "C:\\pkgs\\c.Inf",
                                       "C:\\pkgs\\empty.inf", "C:\\pkgs\\folder.inf"}),
             Copied());
@@ -91,7 +88,7 @@ TEST_F(InstallFolder, PackagePathsAreTheFullFolderAndTheNameAsFound) {
     if (c.folder == L"C:\\locked") sim::FailCall("FindFirstFileW", ERROR_ACCESS_DENIED);
     if (c.refused == MSG_FOLDER_WALK_CUT_SHORT) sim::FailCall("FindNextFileW", ERROR_ACCESS_DENIED);
     if (c.failingFullPath) sim::FailCall("GetFullPathNameW", ERROR_ACCESS_DENIED, c.failingFullPath);
-    EXPECT_EQ(0, Install(c.folder));
+    EXPECT_EQ(0, RunFrontEnd(3, Args{L"pelmora.exe", L"install", c.folder}.argv()));
     EXPECT_EQ(c.copied.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.copied}, Copied());
     EXPECT_EQ(!c.copied.empty() ? ExpectedMessage(MSG_DP_ADDED, L"oem0.inf")
               : c.refused       ? ""

@@ -29,7 +29,7 @@ TEST_F(MessageOutput, TextsAndDeviceLinesAsShown) {
     bool deviceLine;
     const char* shown;
   } cases[] = {
-      {L"line\r\n", false, "line\n"}, {L"line\n\n\r\n", false, "line\n"}, {L"line\r", false, "line\n"},
+      {L"line\r\n", false, "line\n"}, {L"line\n\n\r\n", false, "line\n"}, {L"line\r", false, "line\n"}, {L"\n\n", false, "\n"},
       {L"line", false, "line"}, {L"\r\n\n\r", false, "\n"}, {L"a\nb\rc\r\n", false, "a\nb\rc\n"}, {L"", false, ""},
       {L"100% %1 %n %%\n", false, "100% %1 %n %%\n"}, {L"x\r\ny\n", true, "x??y\n"},
       {L"Caf\u00E9 \u03A9mega\tx\n", true, "Caf\xC3\xA9 \xCE\xA9mega\tx\n"}, {L"no line end\x01", true, "no line end?"},
