@@ -81,38 +81,21 @@ sim::DeviceSpec RootDevice(unsigned serial) {
 sim::DeviceSpec NthDevice(unsigned index) {
   unsigned product = (index / kGroups) & 0xFFFF;
   sim::DeviceSpec device;
+  // One line per group, as a table.
+  // clang-format off
   switch (index % kGroups) {
-    case 0:
-      device = UsbDevice(L"046D", L"USB", product, index);
-      break;
-    case 1:
-      device = UsbDevice(L"0BDA", L"Net", product, index);
-      break;
-    case 2:
-      device = PciDevice(L"8086", L"Net", product, index);
-      break;
-    case 3:
-      device = PciDevice(L"10EC", L"Net", product, index);
-      break;
-    case 4:
-      device = PciDevice(L"1022", L"System", product, index);
-      break;
-    case 5:
-      device = HidDevice(L"046D", product, index);
-      break;
-    case 6:
-      device = HidDevice(L"045E", product, index);
-      break;
-    case 7:
-      device = RootDevice(index);
-      break;
-    case 8:
-      device = UsbDevice(L"8087", L"USB", product, index);
-      break;
-    default:
-      device = PciDevice(L"8086", L"System", product, index);
-      break;
+    case 0: device = UsbDevice(L"046D", L"USB", product, index); break;
+    case 1: device = UsbDevice(L"0BDA", L"Net", product, index); break;
+    case 2: device = PciDevice(L"8086", L"Net", product, index); break;
+    case 3: device = PciDevice(L"10EC", L"Net", product, index); break;
+    case 4: device = PciDevice(L"1022", L"System", product, index); break;
+    case 5: device = HidDevice(L"046D", product, index); break;
+    case 6: device = HidDevice(L"045E", product, index); break;
+    case 7: device = RootDevice(index); break;
+    case 8: device = UsbDevice(L"8087", L"USB", product, index); break;
+    default: device = PciDevice(L"8086", L"System", product, index); break;
   }
+  // clang-format on
   sim::SetProperty(device, SPDRP_DEVICEDESC, sim::Sz(L"Bench device"));
   return device;
 }
