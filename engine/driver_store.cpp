@@ -30,19 +30,16 @@ int UninstallPackage(SetupUninstallOEMInfWFn uninstall, const wchar_t* infName, 
   return ENGINE_FAILED;
 }
 
-// A path as its failure line names it: the file as found, without the
-// \\?\ prefix that only keeps the system from reinterpreting it.
-std::wstring ShownPath(const wchar_t* path) {
-  std::wstring shown = path;
-  if (shown.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
-    shown.erase(2, 6);
-  } else if (shown.compare(0, 4, L"\\\\?\\") == 0) {
-    shown.erase(0, 4);
-  }
-  return ShownText(shown.c_str());
-}
+// A path as its failure line names it: the file as found, in its plain form.
+std::wstring ShownPath(const wchar_t* path) { return ShownText(PlainPath(path).c_str()); }
 
 }  // namespace
+
+std::wstring PlainPath(const std::wstring& path) {
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + path.substr(8);
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
+  return path;
+}
 
 // The store gets the full path as the system resolves it: SetupCopyOEMInfW
 // documents a full path of at most MAX_PATH characters, the terminator

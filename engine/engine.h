@@ -3,6 +3,8 @@
 // line and returns one of the result codes below.
 #pragma once
 
+#include <string>
+
 #include "platform/platform.h"
 
 enum EngineResult : int {
@@ -32,6 +34,11 @@ extern const EngineCommandEntry EngineCommandTable[];
 // The text after the last backslash of a program path (forward slashes are
 // no separators): the name the engine's messages give the program.
 const wchar_t* ProgramBaseName(const wchar_t* path);
+
+// `path` without the \\?\ prefix (\\?\UNC\ becomes \\) that only keeps the
+// system from reading it again: the plain form that the driver store
+// documents and that failure lines name.
+std::wstring PlainPath(const std::wstring& path);
 
 // Runs one engine command line. argv[0] is a program path or name.
 int EngineRun(int argc, const wchar_t* const* argv);

@@ -28,14 +28,6 @@ std::wstring VerbatimPath(const std::wstring& full) {
   return kVerbatim + full;
 }
 
-// A folder given in the prefixed form: the driver store still gets plain
-// paths, the only form its documentation gives.
-std::wstring PlainPath(const std::wstring& full) {
-  if (full.compare(0, 8, kVerbatimUnc) == 0) return L"\\\\" + full.substr(8);
-  if (full.compare(0, 4, kVerbatim) == 0) return full.substr(4);
-  return full;
-}
-
 // A bare drive letter and colon: the root of that drive, as the backslash
 // added to a folder gives it, not the drive's current folder.
 bool IsBareDrive(const std::wstring& folder) {
@@ -91,6 +83,7 @@ bool IsInfName(const wchar_t* name) {
 Outcome InstallPackagesFromFolder(const std::wstring& given) {
   const std::wstring program = OwnProgramPath();
   const std::wstring folder = FolderNamedBy(given);
+  // A folder given in the prefixed form: the driver store still gets plain paths.
   std::wstring directory = PlainPath(FullPathOf(folder));
   WIN32_FIND_DATAW found;
   ScopedFind search;

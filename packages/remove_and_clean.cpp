@@ -103,7 +103,7 @@ Outcome DeleteMatchingOemPackages(const std::wstring& text) {
   Outcome outcome = Outcome::kDone;
   for (const OemPackage& package : packages) {
     if (package.usedByPresentDevice) {
-      WriteEngineMessage(TEXT_STDERR, MSG_PACKAGE_KEPT, baseName, ShownText(package.name.c_str()).c_str());
+      WriteProgramLine(MSG_PACKAGE_KEPT, program, package.name);
       outcome = Outcome::kFailed;
     } else if (DeletePackage(program, package.name) != ENGINE_DONE) {
       outcome = Outcome::kFailed;
