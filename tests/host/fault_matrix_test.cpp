@@ -301,7 +301,7 @@ bool HidesPackage(const std::string& call, unsigned long error) {
          (call == "RegQueryValueExW" && error == ERROR_FILE_NOT_FOUND);
 }
 
-struct Outcome {
+struct RunRecord {  // one run of a scenario, as the rules see it
   int result;
   std::vector<std::string> calls;
   std::vector<std::string> lines;  // standard output, then standard error
@@ -314,14 +314,14 @@ struct Outcome {
 // failing on its nth call with `error`, held to the rules every run keeps. A
 // fault that hides a package or a device from the platform itself lifts the
 // rules about it.
-Outcome RunOnce(const FaultScenario& scenario, const std::string& failing = "", int nth = 0, unsigned long error = 0) {
+RunRecord RunOnce(const FaultScenario& scenario, const std::string& failing = "", int nth = 0, unsigned long error = 0) {
   sim::Reset();
   scenario.arrange();
   std::vector<std::wstring> infFiles = sim::ListDirectory(sim::kInfDirectory);
   sim::ClearCalls();
   sim::ClearOutput();
   if (!failing.empty()) sim::FailCall(failing, error, nth);
-  Outcome outcome{scenario.act(), sim::Calls(), {}};
+  RunRecord outcome{scenario.act(), sim::Calls(), {}};
   std::istringstream output(sim::StdOut() + sim::StdErr());
   for (std::string line; std::getline(output, line);) outcome.lines.push_back(line);
   const auto rule = [&outcome](bool kept, const std::string& what) { outcome.broken += kept ? "" : "\n  " + what; };
@@ -367,15 +367,15 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
   auto other = [chosen](const FaultScenario& scenario) { return chosen && scenario.name != chosen; };
   scenarios.erase(std::remove_if(scenarios.begin(), scenarios.end(), other), scenarios.end());
   ASSERT_FALSE(scenarios.empty()) << "no fault matrix scenario is named \"" << chosen << "\"";
-  std::vector<Outcome> baselines;  // every scenario undisturbed first, so that a broken one stops the matrix at once
+  std::vector<RunRecord> baselines;  // every scenario undisturbed first, so that a broken one stops the matrix at once
   for (const FaultScenario& scenario : scenarios) {
-    const Outcome& undisturbed = baselines.emplace_back(RunOnce(scenario));
+    const RunRecord& undisturbed = baselines.emplace_back(RunOnce(scenario));
     ASSERT_FALSE(undisturbed.calls.empty()) << scenario.name;
     if (!undisturbed.broken.empty()) FAIL() << '"' << scenario.name << "\" breaks, undisturbed:" << undisturbed.broken;
   }
   for (size_t i = 0; i < scenarios.size(); ++i) {
     const FaultScenario& scenario = scenarios[i];
-    const Outcome& baseline = baselines[i];
+    const RunRecord& baseline = baselines[i];
     std::set<std::string> seen(baseline.lines.begin(), baseline.lines.end());
     std::vector<std::regex> patterns(scenario.failureLines.begin(), scenario.failureLines.end());
     std::map<std::string, int> occurrences;
@@ -385,7 +385,7 @@ TEST_F(FaultMatrix, EveryCallOfEveryCommandFailingInTurn) {
       if (!kErrors.count(name)) unknownCalls.insert(name);
       for (unsigned long error : kErrors.count(name) ? kErrors.at(name) : std::vector<unsigned long>{}) {
         ++failurePoints;
-        Outcome failed = RunOnce(scenario, name, nth, error);
+        RunRecord failed = RunOnce(scenario, name, nth, error);
         std::string where = scenario.name + ": " + name + " #" + std::to_string(nth) + " failing with " +
                             std::to_string(error);
         EXPECT_TRUE(failed.broken.empty()) << where << failed.broken;
